@@ -9,6 +9,7 @@ void* CFakeLibraryLoader::Open(const std::string& name) {
 
 void* CFakeLibraryLoader::Symbol(void* handle, const char* name) {
     if (handle != &m_handle) return nullptr;
+    m_lookedUp.emplace_back(name);
     auto it = m_symbols.find(name);
     return it == m_symbols.end() ? nullptr : it->second;
 }

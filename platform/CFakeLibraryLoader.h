@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/ILibraryLoader.h"
 
@@ -26,6 +27,8 @@ public:
     int Opens() const { return m_opens; }
     int Closes() const { return m_closes; }
     const std::string& LastOpenedName() const { return m_lastName; }
+    // Every name looked up, in order.
+    const std::vector<std::string>& LookedUp() const { return m_lookedUp; }
 
 private:
     std::string m_name;
@@ -34,5 +37,6 @@ private:
     int m_opens = 0;
     int m_closes = 0;
     std::string m_lastName;
+    std::vector<std::string> m_lookedUp;
     char m_handle = 0;  // its address is the handle
 };

@@ -72,6 +72,11 @@ CRegistryKey::CRegistryKey(const std::string& hivePath, std::string rootName) : 
     // Other processes (the suite stand-in, a second instance) may hold the
     // hive for a moment; wait for them rather than fail.
     sqlite3_busy_timeout(m_db, 5000);
+    // A settings save is a few hundred single-value transactions; with the
+    // write-ahead log a commit needs no flush of its own, and a crash still
+    // leaves every transaction whole or absent.
+    Exec(m_db, "PRAGMA journal_mode=WAL");
+    Exec(m_db, "PRAGMA synchronous=NORMAL");
     if (!Exec(m_db, kSchema)) {
         sqlite3_close(m_db);
         m_db = nullptr;
