@@ -60,7 +60,9 @@ public:
 
     // Reads every item once (Smart Fan included), disables fans that stand
     // still at the first reading after a load, and powers the machine off
-    // when an item's shutdown time has run out.
+    // when an item's shutdown time has run out. Opens a new status pass on
+    // the chip: the items' IsOutOfRange answers, until the next UpdateAll,
+    // come from one read of each status register (see CMonitorChip).
     void UpdateAll();
 
     // Item array access; null outside 0..17.
@@ -77,6 +79,7 @@ public:
     std::string GetDefaultIniPath() const { return m_defaultsFilePath; }
 
     // The snapshot around a system suspend: limits, beep switches, divisors.
+    // RestoreSettings without a RememberSettings before it does nothing.
     void RememberSettings();
     void RestoreSettings();
 
@@ -141,4 +144,5 @@ private:
     uint8_t m_savedBank = 0;
 
     std::array<SavedItemSettings, kItemCount> m_snapshot{};
+    bool m_snapshotTaken = false;
 };
