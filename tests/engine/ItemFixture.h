@@ -56,9 +56,10 @@ protected:
         ASSERT_TRUE(item.LoadDescriptor(kDescriptor));
     }
 
+    // Writes to registers other than the bank register.
     int Writes() const {
         int writes = 0;
-        for (const FakeChip::Transfer& t : fake.transfers) writes += t.write ? 1 : 0;
+        for (const FakeChip::Transfer& t : fake.DataTransfers()) writes += t.write ? 1 : 0;
         return writes;
     }
 
