@@ -2,6 +2,7 @@
 // headless, into PNG files in OUTDIR. SKINDIR defaults to the skin/ folder of
 // the program directory (the folder this program lives in).
 
+#include "tools/kelvane-gallery/CControlSheet.h"
 #include "tools/kelvane-gallery/CGalleryWindow.h"
 #include "tools/kelvane-gallery/CSkinComposer.h"
 
@@ -99,6 +100,8 @@ int main(int argc, char* argv[])
             window.ShowAlarm();
         ok &= Save(window.Render(), out, QString::fromLatin1(shot.file));
     }
+    CControlSheet sheet(library);
+    ok &= Save(sheet.Render(), out, QStringLiteral("controls.png"));
     ok &= Save(composer.ButtonSheet(), out, QStringLiteral("buttons.png"));
     ok &= Save(composer.DialogSheet(), out, QStringLiteral("dialog-pictures.png"));
     return ok ? 0 : 1;
