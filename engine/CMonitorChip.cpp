@@ -1,0 +1,147 @@
+#include "engine/CMonitorChip.h"
+
+#include <cstdio>
+#include <string>
+
+#include "engine/CAccessLibrary.h"
+#include "platform/IChipLock.h"
+#include "platform/IMessageBox.h"
+
+namespace {
+
+// Holds the chip lock for one transfer and releases it on every way out.
+class TransferGuard {
+public:
+    explicit TransferGuard(IChipLock& lock) : m_lock(lock), m_held(lock.Acquire()) {}
+    ~TransferGuard() { Release(); }
+    TransferGuard(const TransferGuard&) = delete;
+    TransferGuard& operator=(const TransferGuard&) = delete;
+    void Release() {
+        if (m_held) m_lock.Release();
+        m_held = false;
+    }
+
+private:
+    IChipLock& m_lock;
+    bool m_held;
+};
+
+struct DescriptorEntry {
+    uint8_t chipId;
+    const char* file;
+};
+
+// The revision suffix of a descriptor comes from the identification value.
+constexpr DescriptorEntry kDescriptors[] = {
+    {0x10, "W83781D_B.ini"}, {0x11, "W83781D_C.ini"}, {0x21, "W83627F.ini"},   {0x30, "W83782D.ini"},
+    {0x40, "W83783S.ini"},   {0x50, "W83784R.ini"},   {0x51, "W83784R_B.ini"}, {0x60, "W83697F.ini"},
+    {0x61, "W83785R.ini"},   {0x70, "W83791D_B.ini"}, {0x71, "W83791D_C.ini"}, {0x80, "W83637HF.ini"},
+};
+
+}  // namespace
+
+CMonitorChip::CMonitorChip(IChipLock& lock, IMessageBox& messageBox) : m_lock(lock), m_messageBox(messageBox) {}
+
+void CMonitorChip::AttachLibrary(CAccessLibrary* library) {
+    m_library = library;
+    m_attached = library != nullptr;
+}
+
+bool CMonitorChip::CanTransfer() const { return m_attached && m_library->IsUsable(); }
+
+void CMonitorChip::ReportBusError(int16_t error) {
+    if (!m_showBusErrors) return;
+    char text[80];
+    std::snprintf(text, sizeof text, "There are errors between SMBus and HWIC==>ErrNo %d", static_cast<int>(error));
+    m_messageBox.Show(text, "", MessageBoxStyle::kOk | MessageBoxStyle::kIconError);
+}
+
+int16_t CMonitorChip::SendAddress(uint8_t reg) {
+    int16_t error = 0;
+    for (int attempt = 0; attempt < kAddressAttempts; ++attempt) {
+        m_library->OutPort(m_portBase, reg, error);
+        if (error == 0) break;
+    }
+    return error;
+}
+
+uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
+    if (!CanTransfer()) return 0;
+    TransferGuard guard(m_lock);
+    int16_t error = SendAddress(reg);
+    uint8_t value = 0;
+    if (error == 0) {
+        for (int attempt = 0; attempt < kDataReadAttempts; ++attempt) {
+            value = m_library->InPort(static_cast<uint16_t>(m_portBase + 1), error);
+            if (error == 0) break;
+        }
+    }
+    // The lock is given back before a modal box can wait for the user, so a
+    // failing bus here never stalls the peers' transfers.
+    guard.Release();
+    if (error != 0) {
+        ReportBusError(error);
+        return 0;
+    }
+    return value;
+}
+
+void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
+    if (!CanTransfer()) return;
+    TransferGuard guard(m_lock);
+    int16_t error = SendAddress(reg);
+    if (error == 0) {
+        for (int attempt = 0; attempt < kDataWriteAttempts; ++attempt) {
+            m_library->OutPort(static_cast<uint16_t>(m_portBase + 1), value, error);
+            if (error == 0) break;
+        }
+    }
+    guard.Release();
+    if (error != 0) ReportBusError(error);
+}
+
+void CMonitorChip::SelectBank(uint8_t bank) {
+    uint8_t current = ReadRegister(kBankRegister);
+    WriteRegister(kBankRegister, static_cast<uint8_t>(bank | (current & 0x80)));
+}
+
+bool CMonitorChip::DetectChip() {
+    if (!m_attached) return false;
+    m_portBase = 0x295;
+    if (!m_library->InitBus(m_busNumber, m_busAddresses[0], m_busAddresses[1], m_busAddresses[2])) return false;
+
+    // The high byte of the vendor value appears at 0x4F while bit 7 of 0x4E
+    // is set, the low byte while it is clear.
+    SelectBank(0);
+    WriteRegister(kBankRegister, static_cast<uint8_t>(ReadRegister(kBankRegister) | 0x80));
+    unsigned high = ReadRegister(0x4F);
+    SelectBank(0);
+    WriteRegister(kBankRegister, static_cast<uint8_t>(ReadRegister(kBankRegister) & 0x7F));
+    unsigned low = ReadRegister(0x4F);
+
+    bool alternate = false;
+    if (high * 256 + low != kVendorValue) {
+        // Some chips carry the vendor value at 0x4C (low) and 0x4D (high)
+        // and their identification in 0x4E.
+        low = ReadRegister(0x4C);
+        high = ReadRegister(0x4D);
+        if (high * 256 + low != kVendorValue) return false;
+        alternate = true;
+    }
+    m_alternateId = alternate;
+
+    SelectBank(0);
+    uint8_t id = ReadRegister(alternate ? kBankRegister : 0x58);
+    // The alternate chip answering 0x60 is the one described by the 0x61
+    // descriptor; 0x60 itself belongs to a chip of the main family.
+    if (alternate && id == 0x60) id = 0x61;
+    m_chipId = id;
+    return true;
+}
+
+const char* CMonitorChip::DescriptorFileForChipId(uint8_t chipId) {
+    for (const DescriptorEntry& entry : kDescriptors) {
+        if (entry.chipId == chipId) return entry.file;
+    }
+    return "";
+}

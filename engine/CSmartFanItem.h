@@ -1,0 +1,92 @@
+// A fan item that can drive its fan's PWM duty by three temperature zones of
+// a reference temperature item.
+#pragma once
+
+#include "engine/CFanItem.h"
+
+class CTempItem;
+
+class CSmartFanItem : public CFanItem {
+public:
+    explicit CSmartFanItem(const CItemServices& services) : CFanItem(services) {}
+
+    bool LoadDescriptor(const std::string& file) override;
+    void Attach(CMonitorChip* chip) override;
+
+    CRegisterField& DutyCycleField() { return m_dutyCycleField; }
+    const CRegisterField& DutyCycleField() const { return m_dutyCycleField; }
+    bool IsDutyCycleDefined() const { return m_dutyCycleDefined; }
+    CRegisterField& PwmOutField() { return m_pwmOutField; }
+    const CRegisterField& PwmOutField() const { return m_pwmOutField; }
+    bool IsPwmOutDefined() const { return m_pwmOutDefined; }
+
+    bool IsSmartFanEnabled() const { return m_enableSmartFan; }
+    void SetEnableSmartFan(bool enable) { m_enableSmartFan = enable; }
+    bool IsDutyWriteAllowed() const { return m_dutyWriteAllowed; }
+
+    uint8_t ReferenceTempItem() const { return m_referenceTempItem; }
+    bool IsReferenceTempItemSet() const { return m_referenceTempItemSet; }
+    // The reference temperature item, or none; called by the engine after
+    // every load.
+    void LinkReference(CTempItem* reference) {
+        m_reference = reference;
+        m_referenceLinked = reference != nullptr;
+    }
+    CTempItem* Reference() const { return m_reference; }
+    bool IsReferenceLinked() const { return m_referenceLinked; }
+
+    uint8_t SmartFanRateHi() const { return m_rateHi; }
+    uint8_t SmartFanRateMid() const { return m_rateMid; }
+    uint8_t SmartFanRateLo() const { return m_rateLo; }
+    void SetSmartFanRates(uint8_t hi, uint8_t mid, uint8_t lo) {
+        m_rateHi = hi;
+        m_rateMid = mid;
+        m_rateLo = lo;
+        m_ratesSet = true;
+    }
+    bool AreRatesSet() const { return m_ratesSet; }
+    uint8_t SmartFanTempHi() const { return m_tempHi; }
+    uint8_t SmartFanTempLo() const { return m_tempLo; }
+    void SetSmartFanTemps(uint8_t hi, uint8_t lo) {
+        m_tempHi = hi;
+        m_tempLo = lo;
+        m_tempsSet = true;
+    }
+    bool AreTempsSet() const { return m_tempsSet; }
+    uint8_t TempTolerance() const { return m_tempTolerance; }
+    void SetTempTolerance(uint8_t tolerance) {
+        m_tempTolerance = tolerance;
+        m_toleranceSet = true;
+    }
+    bool IsToleranceSet() const { return m_toleranceSet; }
+    // 0 before the first Smart Fan step, then 1 Hi, 2 Mid, 3 Lo.
+    uint8_t SmartFanZone() const { return m_smartFanZone; }
+
+    static constexpr uint8_t kZoneNone = 0;
+    static constexpr uint8_t kZoneHi = 1;
+    static constexpr uint8_t kZoneMid = 2;
+    static constexpr uint8_t kZoneLo = 3;
+
+protected:
+    CRegisterField m_dutyCycleField;
+    bool m_dutyCycleDefined = false;
+    CRegisterField m_pwmOutField;
+    bool m_pwmOutDefined = false;
+    bool m_enableSmartFan = false;
+    bool m_dutyWriteAllowed = false;
+    uint8_t m_referenceTempItem = 0;
+    bool m_referenceTempItemSet = false;
+    CTempItem* m_reference = nullptr;
+    bool m_referenceLinked = false;
+    // The settings files' defaults until settings are loaded.
+    uint8_t m_rateHi = 255;
+    uint8_t m_rateMid = 50;
+    uint8_t m_rateLo = 20;
+    bool m_ratesSet = false;
+    uint8_t m_tempHi = 70;
+    uint8_t m_tempLo = 40;
+    bool m_tempsSet = false;
+    uint8_t m_tempTolerance = 5;
+    bool m_toleranceSet = false;
+    uint8_t m_smartFanZone = kZoneNone;
+};

@@ -1,0 +1,23 @@
+// A temperature item, with an optional offset register added to the reading.
+#pragma once
+
+#include "engine/CSensorItem.h"
+
+class CTempItem : public CSensorItem {
+public:
+    explicit CTempItem(const CItemServices& services) : CSensorItem(services) {}
+
+    bool LoadDescriptor(const std::string& file) override;
+    void Attach(CMonitorChip* chip) override;
+
+    CRegisterField& OffsetField() { return m_offsetField; }
+    const CRegisterField& OffsetField() const { return m_offsetField; }
+    bool IsOffsetDefined() const { return m_offsetDefined; }
+    bool AddOffset() const { return m_addOffset; }
+    void SetAddOffset(bool add) { m_addOffset = add; }
+
+protected:
+    CRegisterField m_offsetField;
+    bool m_addOffset = false;
+    bool m_offsetDefined = false;
+};
