@@ -1,0 +1,16 @@
+// Starts a program with an argument vector (never through a shell), feeds it
+// a text on its standard input and waits for it to end. The mailer hands its
+// messages to sendmail this way; tests record the calls instead.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IProgramRunner {
+public:
+    virtual ~IProgramRunner() = default;
+    // argv[0] is the program's path. The result is the program's exit status,
+    // or -1 when it could not be started or did not end normally.
+    virtual int Run(const std::vector<std::string>& argv, std::string_view standardInput) = 0;
+};

@@ -1,0 +1,60 @@
+// The translation file and help pages laid out beside the program by the build.
+#include "windows/CHelpPage.h"
+#include "windows/CProgramDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+class NullShellOpener : public IShellOpener {
+public:
+    bool OpenFile(const std::string&) override { return true; }
+};
+
+// Section → keys, read the way the private-profile reader sees the file:
+// "[section]" lines, "key=value" lines, anything else ignored.
+std::map<std::string, std::set<std::string>> ReadKeys(const std::string& path)
+{
+    std::map<std::string, std::set<std::string>> keys;
+    std::ifstream in(path);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (line.size() > 1 && line.front() == '[' && line.back() == ']')
+            section = line.substr(1, line.size() - 2);
+        else if (const auto eq = line.find('='); eq != std::string::npos && !section.empty())
+            keys[section].insert(line.substr(0, eq));
+    }
+    return keys;
+}
+
+}  // namespace
+
+TEST(ShippedLanguageFiles, GermanTranslationCoversEveryTranslatedCaption)
+{
+    const auto keys = ReadKeys(CProgramDirectory::GetProgramDirectory() + "/kelvaneDEU.ini");
+    const std::map<std::string, std::set<std::string>> expected{
+        {"Kelvane", {"Monitor Setting", "Display Setting", "Dravik Manager"}},
+        {"Display Setting",
+         {"Warning alert by E-Mail", "Error log recording", "Run Kelvane when system start up.", "Apply",
+          "Select All", "Cancel", "OK", "Remove", "Add >>", "Main Screen", "SubScreen", "Display Item List",
+          "View Error Log"}},
+        {"Monitor Setting",
+         {"Hi-Limit", "Value", "Shut Down", "Low-Limit", "Load Default", "Cancel", "Apply", "Smart Fan Enable", "Item",
+          "Default Setting", "Fahrenheit", "Centigrade"}},
+    };
+    EXPECT_EQ(keys, expected);
+}
+
+TEST(ShippedLanguageFiles, GermanAndEnglishHelpPagesLieBesideTheProgram)
+{
+    NullShellOpener opener;
+    const std::string dir = CProgramDirectory::GetProgramDirectory();
+    EXPECT_EQ(CHelpPage(dir, "DEU", opener).GetPagePath(), dir + "/help/help_deu.htm");
+    EXPECT_EQ(CHelpPage(dir, "FRA", opener).GetPagePath(), dir + "/help/help_enu.htm");
+    EXPECT_TRUE(std::ifstream(dir + "/help/help_enu.htm").good());
+}

@@ -1,0 +1,8 @@
+#include "windows/CLanguage.h"
+
+#include <QLocale>
+
+CLanguage CLanguage::FromSystemLocale()
+{
+    return CLanguage(QLocale::system().name().toStdString());
+}

@@ -1,0 +1,9 @@
+// IShellOpener through QDesktopServices (xdg-open on a Linux desktop).
+#pragma once
+
+#include "windows/IShellOpener.h"
+
+class CQtShellOpener : public IShellOpener {
+public:
+    bool OpenFile(const std::string& path) override;
+};
