@@ -46,14 +46,9 @@ public:
         if (m_pos >= m_text.size()) return false;
         line.begin = m_pos;
         std::size_t nl = m_text.find('\n', m_pos);
-        if (nl == std::string::npos) {
-            line.end = m_text.size();
-            line.contentEnd = line.end;
-        } else {
-            line.end = nl + 1;
-            line.contentEnd = nl;
-            if (line.contentEnd > line.begin && m_text[line.contentEnd - 1] == '\r') --line.contentEnd;
-        }
+        line.end = nl == std::string::npos ? m_text.size() : nl + 1;
+        line.contentEnd = nl == std::string::npos ? m_text.size() : nl;
+        if (line.contentEnd > line.begin && m_text[line.contentEnd - 1] == '\r') --line.contentEnd;
         m_pos = line.end;
         return true;
     }
@@ -156,17 +151,22 @@ void CIniDocument::Set(std::string_view section, std::string_view key, std::stri
         }
     }
 
+    // A file that ends in a lone CR needs only the LF to finish its line.
+    auto MissingBreak = [this](const std::string& lineBreak) {
+        return (lineBreak == "\r\n" && !m_text.empty() && m_text.back() == '\r') ? std::string("\n") : lineBreak;
+    };
     std::string keyLine = std::string(key) + "=" + std::string(value) + eol;
     if (sectionSeen) {
         std::size_t at = lastOfFirstSection.end;
-        if (lastOfFirstSection.contentEnd == lastOfFirstSection.end) {
-            m_text.insert(at, eol);  // the section's last line ended the file without a break
-            at += eol.size();
+        if (m_text[lastOfFirstSection.end - 1] != '\n') {
+            const std::string end = MissingBreak(eol);  // the section's last line ended the file
+            m_text.insert(at, end);
+            at += end.size();
         }
         m_text.insert(at, keyLine);
         return;
     }
-    if (!m_text.empty() && m_text.back() != '\n') m_text += eol;
+    if (!m_text.empty() && m_text.back() != '\n') m_text += MissingBreak(eol);
     m_text += "[" + std::string(section) + "]" + eol + keyLine;
 }
 

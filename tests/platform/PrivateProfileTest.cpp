@@ -154,6 +154,13 @@ TYPED_TEST(PrivateProfileTest, WritesFollowCrLfFilesAndCreateMissingFiles) {
     EXPECT_EQ(this->store.Text(crlf), "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
     EXPECT_EQ(this->store.Profile().GetInt(crlf, "A", "x", 0), 1);
 
+    const std::string bareCr = this->store.PathOf("bare-cr.ini");
+    this->store.Put(bareCr, "[A]\r\nx=1\r");  // the last line has a CR but no LF
+    EXPECT_EQ(this->store.Profile().GetString(bareCr, "A", "x", ""), "1");
+    ASSERT_TRUE(this->store.Profile().WriteString(bareCr, "A", "y", "2"));
+    EXPECT_EQ(this->store.Text(bareCr), "[A]\r\nx=1\r\ny=2\r\n");
+    EXPECT_EQ(this->store.Profile().GetInt(bareCr, "A", "x", 0), 1);
+
     const std::string fresh = this->store.PathOf("error.txt");
     ASSERT_FALSE(this->store.Exists(fresh));
     ASSERT_TRUE(this->store.Profile().WriteString(fresh, "ErrorRecord", "2005/03/01 14:05:09 Warning:", "VCore: 1.85V  "));
