@@ -63,13 +63,6 @@ TEST_F(HelpPageTree, OpensThePageOfTheLanguageElseTheEnglishOne)
     EXPECT_EQ(m_opener.opened.size(), 4u);
 }
 
-TEST_F(HelpPageTree, EnglishPageIsNamedEvenWhenItIsMissing)
-{
-    fs::remove(m_dir / "help" / "help_enu.htm");
-    CHelpPage help(Dir(), "DEU", m_opener);
-    EXPECT_EQ(help.GetPagePath(), Dir() + "/help/help_enu.htm");
-}
-
 TEST(ProgramDirectory, DirectoryOfTheExecutable)
 {
     EXPECT_EQ(CProgramDirectory::DirectoryOf("/opt/kelvane/kelvane"), "/opt/kelvane");

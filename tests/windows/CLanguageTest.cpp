@@ -27,14 +27,3 @@ TEST(Language, LocaleNamesMapToWindowsIdentifiersAndCodes)
         EXPECT_EQ(language.GetLanguageCode(), c.code) << c.locale;
     }
 }
-
-TEST(Language, TableHasThirtyDistinctEntries)
-{
-    int found = 0;
-    for (unsigned id = 0; id <= 0xFFFF; ++id)
-        if (!CLanguage::CodeForLanguageId(static_cast<std::uint16_t>(id)).empty())
-            ++found;
-    EXPECT_EQ(found, 30);
-    EXPECT_EQ(CLanguage::CodeForLanguageId(0x0409), "ENU");
-    EXPECT_EQ(CLanguage::CodeForLanguageId(0x0C09), "");
-}

@@ -28,7 +28,7 @@ void ExpectSealed(const CSuitePacket& p)
 
 }  // namespace
 
-TEST(SuiteLink, ReadingPacketsCarryTheDesignedBytes)
+TEST(SuiteLink, ReadingPacketsCarryTheSuitesBytes)
 {
     EXPECT_EQ(Wire(CSuiteLink::ReadingPacket(CSuiteLink::FanRecord(11, 2345, false))),
               (Bytes{0xA5, 0x01, 0x04, 0x0B, 0x45, 0x23, 0x00, 0x78, 0xAA}));

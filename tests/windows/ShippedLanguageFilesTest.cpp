@@ -1,5 +1,4 @@
-// The translation file and help pages laid out beside the program by the build.
-#include "windows/CHelpPage.h"
+// The translation file laid out beside the program by the build.
 #include "windows/CProgramDirectory.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +9,6 @@
 #include <string>
 
 namespace {
-
-class NullShellOpener : public IShellOpener {
-public:
-    bool OpenFile(const std::string&) override { return true; }
-};
 
 // Section → keys, read the way the private-profile reader sees the file:
 // "[section]" lines, "key=value" lines, anything else ignored.
@@ -48,13 +42,4 @@ TEST(ShippedLanguageFiles, GermanTranslationCoversEveryTranslatedCaption)
           "Default Setting", "Fahrenheit", "Centigrade"}},
     };
     EXPECT_EQ(keys, expected);
-}
-
-TEST(ShippedLanguageFiles, GermanAndEnglishHelpPagesLieBesideTheProgram)
-{
-    NullShellOpener opener;
-    const std::string dir = CProgramDirectory::GetProgramDirectory();
-    EXPECT_EQ(CHelpPage(dir, "DEU", opener).GetPagePath(), dir + "/help/help_deu.htm");
-    EXPECT_EQ(CHelpPage(dir, "FRA", opener).GetPagePath(), dir + "/help/help_enu.htm");
-    EXPECT_TRUE(std::ifstream(dir + "/help/help_enu.htm").good());
 }
