@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -143,8 +144,9 @@ bool CSimConfig::Assign(SimSettings& settings, std::string_view name, std::strin
     const auto number = ParseReal(value);
     if (!number) return Fail(error, "not a number for " + std::string(name) + ": " + std::string(value));
     if (*number < range.min || *number > range.max) {
-      return Fail(error, std::string(name) + " out of range (" + std::to_string(range.min) + " to " +
-                             std::to_string(range.max) + "): " + std::string(value));
+      char limits[64];
+      std::snprintf(limits, sizeof(limits), " out of range (%g to %g): ", range.min, range.max);
+      return Fail(error, std::string(name) + limits + std::string(value));
     }
     settings.inputs[*index] = *number;
     return true;

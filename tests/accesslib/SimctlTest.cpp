@@ -1,4 +1,5 @@
 // kelvane-simctl, run as the built binary on a private program directory.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ TEST(Simctl, BadInputExitsWithStatusTwoAndChangesNothing) {
       {"--dir", dir, "--verbose", "show"},
       {"--dir", dir + "/missing", "set", "TEMP1=40"},
       {"--dir"},
+      {"--dir", dir},
   };
   const std::string before = ReadWholeFile(sim.StatePath());
   for (const std::vector<std::string>& arguments : cases) {

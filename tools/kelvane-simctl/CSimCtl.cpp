@@ -115,10 +115,7 @@ int CSimCtl::Run(const std::vector<std::string>& arguments) {
     if (command.empty() && argument.rfind("-", 0) == 0) return Error(kBadInput, "unknown option: " + argument);
     command.push_back(argument);
   }
-  if (command.empty()) {
-    Usage(m_err);
-    return kBadInput;
-  }
+  if (command.empty()) return Error(kBadInput, "no command (see --help)");
   if (directory.empty() || !IsDirectory(directory)) return Error(kBadInput, "no such directory: " + directory);
 
   const std::string& verb = command[0];
