@@ -55,6 +55,7 @@ TEST(SensorConversionTest, ImpossibleDividersGiveNoVoltage) {
     EXPECT_FALSE(NegativeVoltsFromRaw(100, 5, 0).has_value());  // d = 1
     EXPECT_FALSE(NegativeVoltsFromRaw(100, -5, 5).has_value());
     EXPECT_FALSE(RawFromNegativeVolts(-5.0, -5, 5).has_value());
+    EXPECT_FALSE(RawFromNegativeVolts(-5.0, 5, 0).has_value());
 }
 
 TEST(SensorConversionTest, LimitBytesTruncateAndStayInTheRegister) {
