@@ -6,7 +6,6 @@
 #include "app/CSystemInfo.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
-#include "platform/CDlLibraryLoader.h"
 #include "platform/CFileChipLock.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CRegistryKey.h"
@@ -78,10 +77,7 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     // still ends through the engine's destructor.
     CStopSignals stop;
 
-    CDlLibraryLoader systemLoader;
-    CProgramDirectoryLoader directoryLoader(programDirectory);
-    ILibraryLoader& loader = options.directory.empty() ? static_cast<ILibraryLoader&>(systemLoader)
-                                                       : static_cast<ILibraryLoader&>(directoryLoader);
+    CProgramDirectoryLoader loader(programDirectory, options.directory.empty());
     CFileChipLock lock(CFileChipLock::DefaultPath());
     CStderrMessageBox messageBox(m_err);
     CPrivateProfile profile;
