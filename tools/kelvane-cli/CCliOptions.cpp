@@ -1,0 +1,134 @@
+#include "tools/kelvane-cli/CCliOptions.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// The whole word as a number, with "." as the decimal point whatever the
+// locale; from_chars never consults it.
+std::optional<double> ParseSeconds(const std::string& text) {
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<long> ParseCount(const std::string& text) {
+    long value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+const char* CCliOptions::UsageLine() {
+    return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] "
+           "| --help | --version";
+}
+
+const char* CCliOptions::HelpText() {
+    return "Usage: kelvane-cli [OPTION]...\n"
+           "Reads the hardware-monitor chip through Kelvane's engine and prints every\n"
+           "enabled sensor item with its value, limits and alarm state.\n"
+           "\n"
+           "  --json             one JSON array per reading, one object per item\n"
+           "  --all              list disabled items too\n"
+           "  --watch SECONDS    read again every SECONDS seconds until Ctrl-C\n"
+           "  --count N          with --watch: stop after N readings\n"
+           "  --fahrenheit       temperatures in degrees Fahrenheit\n"
+           "  --dir DIR          use DIR as the program directory (chip descriptors,\n"
+           "                     board defaults, registry.db and libWbcdflsh.so);\n"
+           "                     default: the directory of this program\n"
+           "  --help             show this help\n"
+           "  --version          show the version\n"
+           "\n"
+           "Voltages are shown in V, temperatures in C (or F), fans in RPM; a fan's\n"
+           "low limit is shown as the speed it stands for. Like the Kelvane window,\n"
+           "kelvane-cli writes the items' limits and beep bits into the chip when it\n"
+           "starts and puts the chip's control registers back when it ends.\n"
+           "\n"
+           "kelvane-cli is a reader: it never powers the machine off. When an item has\n"
+           "been out of range for its shutdown time it only says so on stderr.\n"
+           "\n"
+           "Exit status: 0 done; 1 the output could not be written; 2 bad options, or\n"
+           "the engine did not start (\"Initial value fail!\").\n";
+}
+
+CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments) {
+    Parsed result;
+    CCliOptions& options = result.options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string word = arguments[i];
+        std::optional<std::string> attached;
+        if (word.starts_with("--")) {
+            const std::size_t equals = word.find('=');
+            if (equals != std::string::npos) {
+                attached = word.substr(equals + 1);
+                word.resize(equals);
+            }
+        }
+        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir";
+        if (attached && !takesValue) {
+            result.error = "option " + word + " takes no value";
+            return result;
+        }
+        std::string value;
+        if (takesValue) {
+            if (attached) {
+                value = *attached;
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                result.error = "option " + word + " needs a value";
+                return result;
+            }
+        }
+
+        if (word == "--json") {
+            options.json = true;
+        } else if (word == "--all") {
+            options.all = true;
+        } else if (word == "--fahrenheit") {
+            options.fahrenheit = true;
+        } else if (word == "--help") {
+            options.help = true;
+        } else if (word == "--version") {
+            options.version = true;
+        } else if (word == "--watch") {
+            const std::optional<double> seconds = ParseSeconds(value);
+            if (!seconds || *seconds <= 0.0 || *seconds > kMaxWatchSeconds) {
+                result.error = "--watch needs a number of seconds above 0 and at most 86400, not \"" + value + "\"";
+                return result;
+            }
+            options.watchSeconds = seconds;
+        } else if (word == "--count") {
+            const std::optional<long> count = ParseCount(value);
+            if (!count || *count < 1) {
+                result.error = "--count needs a whole number above 0, not \"" + value + "\"";
+                return result;
+            }
+            options.count = count;
+        } else if (word == "--dir") {
+            if (value.empty()) {
+                result.error = "--dir needs a directory";
+                return result;
+            }
+            options.directory = value;
+        } else if (word.starts_with("-")) {
+            result.error = "unknown option " + word;
+            return result;
+        } else {
+            result.error = "unexpected argument \"" + word + "\"";
+            return result;
+        }
+    }
+    if (options.count && !options.watchSeconds) {
+        result.error = "--count needs --watch";
+        return result;
+    }
+    return result;
+}

@@ -1,0 +1,38 @@
+// The command line of kelvane-cli. Parsing is pure: it looks at the words
+// only and leaves the directory and the engine to the caller.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CCliOptions {
+    bool json = false;
+    bool all = false;
+    bool fahrenheit = false;
+    bool help = false;
+    bool version = false;
+    // Seconds between readings; none: read once.
+    std::optional<double> watchSeconds;
+    // Readings before a watch ends; none: until a stop signal.
+    std::optional<long> count;
+    // The program directory given with --dir; empty: the program's own.
+    std::string directory;
+
+    // The longest interval --watch accepts: one day.
+    static constexpr double kMaxWatchSeconds = 86400.0;
+
+    struct Parsed;
+    // Accepts "--opt VALUE" and "--opt=VALUE". On failure the result holds
+    // a one-line reason and no options worth using.
+    static Parsed Parse(const std::vector<std::string>& arguments);
+
+    static const char* UsageLine();
+    static const char* HelpText();
+};
+
+struct CCliOptions::Parsed {
+    CCliOptions options;
+    std::string error;
+    bool ok() const { return error.empty(); }
+};

@@ -1,0 +1,120 @@
+#include "tools/kelvane-cli/CKelvaneCli.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include "app/CSystemInfo.h"
+#include "engine/CEngineSeams.h"
+#include "engine/CHardwareMonitor.h"
+#include "platform/CFileChipLock.h"
+#include "platform/CPrivateProfile.h"
+#include "platform/CRegistryKey.h"
+#include "platform/CSteadyClock.h"
+#include "tools/kelvane-cli/CProgramDirectoryLoader.h"
+#include "tools/kelvane-cli/CReadingReport.h"
+#include "tools/kelvane-cli/CReportingPowerOff.h"
+#include "tools/kelvane-cli/CStderrMessageBox.h"
+#include "tools/kelvane-cli/CStopSignals.h"
+
+#ifndef KELVANE_VERSION
+#define KELVANE_VERSION "0"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (!path.empty() && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+CKelvaneCli::CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err)
+    : m_exePath(std::move(exePath)), m_out(out), m_err(err) {}
+
+int CKelvaneCli::Run(const std::vector<std::string>& arguments) {
+    const CCliOptions::Parsed parsed = CCliOptions::Parse(arguments);
+    if (!parsed.ok()) return Usage(parsed.error);
+    const CCliOptions& options = parsed.options;
+    if (options.help) {
+        m_out << CCliOptions::HelpText() << std::flush;
+        return m_out ? kOk : kOutputFailed;
+    }
+    if (options.version) {
+        m_out << "kelvane-cli " KELVANE_VERSION "\n" << std::flush;
+        return m_out ? kOk : kOutputFailed;
+    }
+    std::string directory;
+    if (!ResolveProgramDirectory(options, directory)) return kFailed;
+    return Monitor(options, directory);
+}
+
+int CKelvaneCli::Usage(const std::string& problem) {
+    m_err << "kelvane-cli: " << problem << "\n" << CCliOptions::UsageLine() << std::endl;
+    return kFailed;
+}
+
+bool CKelvaneCli::ResolveProgramDirectory(const CCliOptions& options, std::string& directory) {
+    if (options.directory.empty()) {
+        directory = WithoutTrailingSlash(fs::path(m_exePath).parent_path().string());
+        return true;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(options.directory, ec)) {
+        m_err << "kelvane-cli: no such directory: " << options.directory << std::endl;
+        return false;
+    }
+    // Absolute, so that every file the engine builds a path for is the same
+    // whatever the working directory.
+    directory = WithoutTrailingSlash(fs::absolute(options.directory, ec).lexically_normal().string());
+    return !ec;
+}
+
+int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programDirectory) {
+    // Installed before the engine is built, so that a stop at any moment
+    // still ends through the engine's destructor.
+    CStopSignals stop;
+
+    CProgramDirectoryLoader loader(programDirectory, options.directory.empty());
+    CFileChipLock lock(CFileChipLock::DefaultPath());
+    CStderrMessageBox messageBox(m_err);
+    CPrivateProfile profile;
+    CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
+    CSteadyClock clock;
+    CReportingPowerOff powerOff(m_err);
+    const std::string boardName = CSystemInfo("/").GetBoardName();
+
+    CHardwareMonitor engine(
+        CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
+    engine.SetUseDefaultFiles(true);
+    engine.SetUsePreferenceFile(false);
+    engine.SetPaths(boardName);
+    if (!engine.StartMonitoring()) {
+        m_err << "Initial value fail!" << std::endl;
+        return kFailed;
+    }
+    engine.UpdateAll();
+    return ReadLoop(options, engine, stop);
+}
+
+int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop) {
+    for (long reading = 1;; ++reading) {
+        const std::vector<CItemReading> readings = CReadingReport::Collect(engine, options.all, options.fahrenheit);
+        // Tables of a watch are set apart by a blank line; JSON stays one
+        // array per line.
+        if (reading > 1 && !options.json) m_out << "\n";
+        m_out << (options.json ? CReadingReport::Json(readings) : CReadingReport::Table(readings)) << std::flush;
+        if (!m_out) {
+            // A reader that went away (EPIPE) needs no message.
+            if (errno != EPIPE) m_err << "kelvane-cli: the readings could not be written" << std::endl;
+            return kOutputFailed;
+        }
+        if (!options.watchSeconds) break;
+        if (options.count && reading >= *options.count) break;
+        if (!stop.Wait(*options.watchSeconds)) break;
+        engine.UpdateAll();
+    }
+    return kOk;
+}

@@ -1,0 +1,40 @@
+// kelvane-cli: Kelvane's second front end, a headless reader for terminals
+// and scripts. It starts the engine as the main window does, on the same
+// program directory files, reads every item once (or every few seconds with
+// --watch) and prints the readings.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/kelvane-cli/CCliOptions.h"
+
+class CHardwareMonitor;
+class CStopSignals;
+
+class CKelvaneCli {
+public:
+    static constexpr int kOk = 0;
+    static constexpr int kOutputFailed = 1;
+    // Bad options, a missing directory, or an engine that did not start.
+    static constexpr int kFailed = 2;
+
+    // exePath: the running executable (/proc/self/exe); its directory is the
+    // program directory unless --dir names another.
+    CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err);
+
+    int Run(const std::vector<std::string>& arguments);
+
+private:
+    int Usage(const std::string& problem);
+    int Monitor(const CCliOptions& options, const std::string& programDirectory);
+    int ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop);
+    // The program directory without a trailing "/", or empty with a message
+    // when --dir does not name a directory.
+    bool ResolveProgramDirectory(const CCliOptions& options, std::string& directory);
+
+    std::string m_exePath;
+    std::ostream& m_out;
+    std::ostream& m_err;
+};

@@ -1,0 +1,56 @@
+// The sensor items as kelvane-cli shows them: one reading per item, in the
+// units shown, and the two ways of printing a set of them (an aligned table
+// for people, a JSON array for scripts). Numbers never follow the locale:
+// the decimal point is always ".".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CHardwareMonitor;
+
+struct CItemReading {
+    enum class Kind { kVoltage, kTemperature, kFan };
+
+    std::string section;  // VOLT1 ... FAN5
+    std::string name;
+    Kind kind = Kind::kVoltage;
+    bool enabled = false;
+    // Volts, degrees (C or F) or, for fans, revolutions per minute; none for
+    // an item that is off or has not been read.
+    std::optional<double> value;
+    // Fans: the fan value 0..255 behind the speed.
+    std::optional<int> fanValue;
+    // Limits in the unit of value; none where the item has none. Fans have
+    // only a low limit, as a speed, and none when it is below fan value 1.
+    std::optional<double> hi;
+    std::optional<double> lo;
+    bool alarm = false;
+    std::string unit;  // "V", "C", "F", "RPM"
+    int decimals = 0;
+};
+
+class CReadingReport {
+public:
+    // The items in array order (VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5),
+    // the disabled ones only when all is set. Reads the status of every
+    // enabled item (one status pass, opened by the engine's UpdateAll).
+    static std::vector<CItemReading> Collect(CHardwareMonitor& engine, bool all, bool fahrenheit);
+
+    // Columns ITEM NAME VALUE HIGH LOW STATE, a header line first, padded to
+    // the widest cell; STATE is "ok", "ALARM" or "off".
+    static std::string Table(const std::vector<CItemReading>& readings);
+    // One line: a JSON array of one object per reading.
+    static std::string Json(const std::vector<CItemReading>& readings);
+
+    // value with exactly decimals digits after ".", whatever the locale; a
+    // negative value that rounds to zero loses its sign.
+    static std::string FixedText(double value, int decimals);
+    // A JSON string literal: quotes, backslashes and control characters
+    // escaped, bytes that are not UTF-8 replaced by U+FFFD.
+    static std::string JsonString(std::string_view text);
+
+    static double Fahrenheit(double celsius) { return celsius * 1.8 + 32.0; }
+};
