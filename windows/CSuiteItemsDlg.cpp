@@ -38,27 +38,33 @@ CSuiteItemsDlg::CSuiteItemsDlg(std::span<const std::uint8_t> sendList, QWidget* 
     setWindowTitle(QStringLiteral("Send to Dravik Manager  Items"));
     setFixedSize(X(228), Y(145));
 
+    // Dialog units are measured on an 8-point dialog font, 11 pixels high;
+    // the layout below is drawn for that size.
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+
     // Group boxes at dialog-unit positions; their check boxes are placed
     // relative to the group.
-    auto* fan = AddGroup(this, QStringLiteral("Fan"), Units(7, 7, 103, 50));
-    AddCheckBox(fan, kCpuFanId, QStringLiteral("CPU FAN"), 10, 15, 88);
-    AddCheckBox(fan, kSystemFanId, QStringLiteral("SYSTEM FAN"), 10, 31, 88);
+    auto* fan = AddGroup(this, QStringLiteral("Fan"), Units(7, 7, 96, 56));
+    AddCheckBox(fan, kCpuFanId, QStringLiteral("CPU FAN"), 9, 17, 82);
+    AddCheckBox(fan, kSystemFanId, QStringLiteral("SYSTEM FAN"), 9, 35, 82);
 
-    auto* temperature = AddGroup(this, QStringLiteral("Temperature"), Units(118, 7, 103, 50));
-    AddCheckBox(temperature, kCpuTemperatureId, QStringLiteral("CPU Temperature"), 10, 15, 90);
-    AddCheckBox(temperature, kSystemTemperatureId, QStringLiteral("SYSTEM Temperature"), 10, 31, 90);
+    auto* temperature = AddGroup(this, QStringLiteral("Temperature"), Units(109, 7, 112, 56));
+    AddCheckBox(temperature, kCpuTemperatureId, QStringLiteral("CPU Temperature"), 9, 17, 98);
+    AddCheckBox(temperature, kSystemTemperatureId, QStringLiteral("SYSTEM Temperature"), 9, 35, 98);
 
-    auto* frequency = AddGroup(this, QStringLiteral("CPU Frequency"), Units(7, 63, 214, 34));
-    AddCheckBox(frequency, kCpuFrequencyId, QStringLiteral("CPU Frequency"), 10, 15, 100);
+    auto* frequency = AddGroup(this, QStringLiteral("CPU Frequency"), Units(7, 70, 214, 38));
+    AddCheckBox(frequency, kCpuFrequencyId, QStringLiteral("CPU Frequency"), 9, 17, 98);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(Units(117, 117, 50, 14));
+    ok->setGeometry(Units(117, 124, 50, 14));
     ok->setDefault(true);
     SetControlId(ok, 1);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(Units(171, 117, 50, 14));
+    cancel->setGeometry(Units(171, 124, 50, 14));
     SetControlId(cancel, 2);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
