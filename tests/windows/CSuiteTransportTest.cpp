@@ -153,6 +153,20 @@ TEST(SuiteTransport, MainWindowEndpointTakesNoDatagramAbove260Bytes)
     }
 }
 
+TEST(SuiteTransport, SendToAPeerThatNeverReadsGivesUp)
+{
+    // Once the receiver's queue is full a blocking send would wait for ever;
+    // the send time-out lets the sender go on without it.
+    CSuiteEndpoint silent;
+    ASSERT_TRUE(silent.Bind(CSuiteEndpoint::NameFor("Dravik Silent", ::getpid())));
+    const Bytes packet{0xA5, 0x01, 0x00, 0x01, 0xAA};
+    int delivered = 0;
+    while (delivered < 100000 && CSuiteEndpoint::SendTo(silent.Name(), packet, CSuiteTransport::kSendTimeout))
+        ++delivered;
+    EXPECT_LT(delivered, 100000);
+    EXPECT_FALSE(CSuiteEndpoint::SendTo("@Dravik Nobody:1", packet, CSuiteTransport::kSendTimeout));
+}
+
 TEST(SuiteTransport, DefaultSendListFollowsTheEnabledItems)
 {
     // Fan items 1 and 3 are engine fans 0 and 2; temperature items 1 and 2
