@@ -184,7 +184,13 @@ int CSystemTray::HandleTrayMessage(unsigned id, ITrayHost::Mouse message)
     return 1;
 }
 
-bool CSystemTray::IsMinimiseAnimationOn() { return QApplication::isEffectEnabled(Qt::UI_General); }
+bool CSystemTray::IsMinimiseAnimationOn()
+{
+    // Wayland lets no client place a window at screen coordinates, so the
+    // stand-in could not fly there.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return false;
+    return QApplication::isEffectEnabled(Qt::UI_General);
+}
 
 bool CSystemTray::DetachFromTaskbar(QWidget& window)
 {

@@ -117,7 +117,8 @@ public:
     // the taskbar is hiding; true.
     static bool DetachFromTaskbar(QWidget& window);
     // The desktop's window animations: Qt's general UI effects switch, which
-    // the platform theme takes from the desktop settings.
+    // the platform theme takes from the desktop settings; off on Wayland,
+    // where no window can be placed at screen coordinates.
     static bool IsMinimiseAnimationOn();
 
     // Where the notification area is: the icon's own geometry when the host
