@@ -1,0 +1,93 @@
+#include "windows/CQtTrayHost.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+
+CQtTrayHost::CQtTrayHost(QDBusConnection sessionBus, QObject* parent)
+    : QObject(parent), m_bus(std::move(sessionBus))
+{
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &CQtTrayHost::OnActivated);
+
+    m_availabilityPoll.setInterval(kAvailabilityPollMs);
+    connect(&m_availabilityPoll, &QTimer::timeout, this, [this] {
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+        m_availabilityPoll.stop();
+        OnTrayStarted();
+    });
+
+    if (m_bus.isConnected()) {
+        m_watcher = new QDBusServiceWatcher(QString::fromLatin1(kWatcherService), m_bus,
+                                            QDBusServiceWatcher::WatchForRegistration, this);
+        connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { OnTrayStarted(); });
+    }
+}
+
+CQtTrayHost::~CQtTrayHost() { m_icon.hide(); }
+
+bool CQtTrayHost::IsAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+bool CQtTrayHost::Add(const QIcon& icon, const QString& tooltip)
+{
+    if (!IsAvailable()) {
+        m_icon.hide();
+        m_availabilityPoll.start();
+        return false;
+    }
+    m_availabilityPoll.stop();
+    m_statusNotifierHost = IsStatusNotifierHostRunning();
+    m_icon.setIcon(icon);
+    m_icon.setToolTip(tooltip);
+    // Hiding first makes a shown icon register with the (new) host again.
+    m_icon.hide();
+    m_icon.show();
+    return m_icon.isVisible();
+}
+
+bool CQtTrayHost::Remove()
+{
+    m_availabilityPoll.stop();
+    m_icon.hide();
+    return !m_icon.isVisible();
+}
+
+void CQtTrayHost::ShowBalloon(const QString& title, const QString& text, int iconKind, int milliseconds)
+{
+    if (!m_icon.isVisible()) return;
+    const auto kind = (iconKind >= 0 && iconKind <= 3) ? static_cast<QSystemTrayIcon::MessageIcon>(iconKind)
+                                                       : QSystemTrayIcon::NoIcon;
+    m_icon.showMessage(title, text, kind, milliseconds);
+}
+
+QRect CQtTrayHost::IconGeometry() const { return m_icon.isVisible() ? m_icon.geometry() : QRect(); }
+
+ITrayHost::Mouse CQtTrayHost::MouseFromActivation(QSystemTrayIcon::ActivationReason reason, bool statusNotifierHost)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        return Mouse::RightButtonUp;
+    case QSystemTrayIcon::DoubleClick:
+        return Mouse::LeftButtonDoubleClick;
+    case QSystemTrayIcon::Trigger:
+        return statusNotifierHost ? Mouse::LeftButtonDoubleClick : Mouse::LeftButtonUp;
+    case QSystemTrayIcon::MiddleClick:
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return Mouse::MiddleButtonUp;
+}
+
+void CQtTrayHost::OnActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (m_mouseHandler) m_mouseHandler(MouseFromActivation(reason, m_statusNotifierHost));
+}
+
+void CQtTrayHost::OnTrayStarted()
+{
+    if (m_trayStartHandler) m_trayStartHandler();
+}
+
+bool CQtTrayHost::IsStatusNotifierHostRunning() const
+{
+    if (!m_bus.isConnected() || !m_bus.interface()) return false;
+    return m_bus.interface()->isServiceRegistered(QString::fromLatin1(kWatcherService)).value();
+}
