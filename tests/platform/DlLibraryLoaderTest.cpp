@@ -2,6 +2,14 @@
 
 #include "platform/CDlLibraryLoader.h"
 
+#include <dlfcn.h>
+
+#include <cmath>
+
+#include <filesystem>
+
+#include "support/CTempDir.h"
+
 namespace {
 
 TEST(DlLibraryLoaderTest, ResolvesSymbolsOfALibraryFoundByBareName) {
@@ -20,6 +28,25 @@ TEST(DlLibraryLoaderTest, MissingLibraryGivesNoHandle) {
     EXPECT_EQ(loader.Open("libNoSuchKelvaneLibrary.so"), nullptr);
     EXPECT_EQ(loader.Symbol(nullptr, "cos"), nullptr);
     loader.Close(nullptr);
+}
+
+// A library that only the program directory holds is found by its bare name,
+// whatever the dynamic loader's own search path (a sanitizer runtime ignores the
+// executable's RUNPATH).
+TEST(DlLibraryLoaderTest, BareNameIsLookedForInTheProgramDirectoryFirst) {
+    CTempDir dir;
+    Dl_info info{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&::cos), &info), 0);
+    std::filesystem::copy_file(info.dli_fname, dir.Path() + "/libKelvaneLoaderProbe.so");
+
+    CDlLibraryLoader besideProgram(dir.Path());
+    void* handle = besideProgram.Open("libKelvaneLoaderProbe.so");
+    ASSERT_NE(handle, nullptr);
+    EXPECT_NE(besideProgram.Symbol(handle, "cos"), nullptr);
+    besideProgram.Close(handle);
+
+    CDlLibraryLoader elsewhere("/nonexistent");
+    EXPECT_EQ(elsewhere.Open("libKelvaneLoaderProbe.so"), nullptr);
 }
 
 }  // namespace
