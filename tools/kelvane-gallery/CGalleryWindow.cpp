@@ -51,6 +51,7 @@ CGalleryWindow::CGalleryWindow(const CSkinLibrary& library, bool expanded, bool 
         for (int i = 0; i < 3; ++i) {
             auto* panel = new CGallerySubScreen(library, areas[i], graphs, this);
             panel->move(kPanelX, kPanelY[i]);
+            m_panels.append(panel);
         }
     }
 
@@ -137,7 +138,7 @@ void CGalleryWindow::ShowAlarm()
         volt->SetSegmentColours(0xFFFFFF, 0x0000FF);
     if (auto* fan = findChild<CSegmentDisplay*>(QStringLiteral("1004")))
         fan->SetDisplayText(QStringLiteral("OFF"));
-    for (CGallerySubScreen* panel : findChildren<CGallerySubScreen*>())
+    for (CGallerySubScreen* panel : m_panels)
         panel->ShowAlarm();
 }
 

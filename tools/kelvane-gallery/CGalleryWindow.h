@@ -6,6 +6,7 @@
 
 class CSkinLibrary;
 class CSkinButton;
+class CGallerySubScreen;
 
 // The main window as the program lays it out, built from the skin's own
 // controls over the face bitmap: the buttons with their images and masks,
@@ -35,4 +36,5 @@ private:
     bool m_bExpanded;
     QRegion m_outline;
     QList<CSkinButton*> m_buttons;
+    QList<CGallerySubScreen*> m_panels;
 };
