@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kBoxSize = 9;
@@ -67,10 +69,20 @@ void CColourCheckBox::paintEvent(QPaintEvent*)
     }
 
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(ink);
     const QRect textRect(kBoxSize + 2 + kTextGap, 0, width() - (kBoxSize + 2 + kTextGap), height());
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width());
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width() - 1);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    // A dark line colour (pure blue) sinks into the dark panel; a faint light
+    // halo behind its letters keeps the caption legible in its own colour.
+    const double luma = 0.299 * ink.redF() + 0.587 * ink.greenF() + 0.114 * ink.blueF();
+    const double halo = std::clamp((0.4 - luma) * 0.9, 0.0, 0.3) * ink.alphaF();
+    if (halo > 0) {
+        painter.setPen(QColor::fromRgbF(0.85f, 0.9f, 1.0f, static_cast<float>(halo)));
+        for (const QPoint& offset : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            painter.drawText(textRect.translated(offset), flags, shown);
+    }
+    painter.setPen(ink);
+    painter.drawText(textRect, flags, shown);
 
     if (hasFocus()) {
         painter.setPen(QPen(ink, 1, Qt::DotLine));

@@ -76,6 +76,9 @@ bool CGraphSubScreen::TakesItem(const CSensorItem& item) const
 
 void CGraphSubScreen::Setup()
 {
+    // A second call would give every item a second line.
+    if (m_pChart->IsCreated())
+        return;
     for (int i = 0; i < m_design.itemCount; ++i) {
         const CSensorItem* item = GraphItem(i);
         CColourCheckBox* box = CheckBox(i);

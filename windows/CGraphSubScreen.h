@@ -51,7 +51,8 @@ public:
     ~CGraphSubScreen() override;
 
     // Builds the lines of the items the panel takes, sets up their check
-    // boxes, creates the chart and draws it empty. Once, after construction.
+    // boxes, creates the chart and draws it empty. Once, after construction;
+    // later calls do nothing.
     void Setup();
     // Adds the current reading of every item whose box is checked and
     // scrolls the chart.

@@ -171,6 +171,19 @@ TEST(SubScreenPanelsTest, PanelsAfterARunOfReadings)
     }
     painter.end();
     sheet.save(directory + "/panels.png");
+
+    // The panels where the expanded main window shows them, over its face.
+    for (bool graph : {false, true}) {
+        QImage face = program.Skin().Image(143).convertToFormat(QImage::Format_RGB32);
+        QPainter facePainter(&face);
+        for (auto area : {CSubScreenPanels::Area::Voltage, CSubScreenPanels::Area::Fan,
+                          CSubScreenPanels::Area::Temperature}) {
+            QWidget* panel = graph ? static_cast<QWidget*>(panels.GraphPanel(area)) : panels.NumericPanel(area);
+            facePainter.drawImage(panel->pos(), panel->grab().toImage());
+        }
+        facePainter.end();
+        face.save(directory + (graph ? "/face-graphs.png" : "/face-numbers.png"));
+    }
 }
 
 }  // namespace
