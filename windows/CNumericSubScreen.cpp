@@ -1,0 +1,160 @@
+#include "windows/CNumericSubScreen.h"
+
+#include "engine/CSensorItem.h"
+#include "skin/CSegmentDisplay.h"
+#include "skin/CSkinButton.h"
+#include "skin/CTransparentStatic.h"
+#include "windows/ISubScreenHost.h"
+
+#include <QTimerEvent>
+
+namespace {
+
+constexpr int kBackgroundId = 195;
+constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kIndicatorPositions{
+    QPoint(18, 0), QPoint(118, 0), QPoint(217, 0)};
+constexpr QSize kIndicatorSize(30, 15);
+constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kValuePositions{
+    QPoint(30, 32), QPoint(130, 32), QPoint(230, 32)};
+constexpr QSize kValueSize(60, 25);
+constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kNamePositions{
+    QPoint(34, 90), QPoint(134, 90), QPoint(234, 90)};
+constexpr QSize kNameSize(61, 15);
+
+// Dark print on the silver panel, as the channel captions of the background.
+constexpr Colorref kLabelColour = 0x3A322A;
+
+const QString kOffText = QStringLiteral("OFF");
+
+}  // namespace
+
+CNumericSubScreen::CNumericSubScreen(ISubScreenHost& host, const Design& design, QWidget* parent)
+    : CSubScreenPanel(host, design.dialogId, kBackgroundId, parent)
+    , m_design(design)
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        Slot& slot = m_slots[static_cast<size_t>(i)];
+        slot.indicator = new CSkinButton(&host.Skin(), this);
+        SetControlId(slot.indicator, kIndicatorIds[static_cast<size_t>(i)]);
+        // Display only: it never takes a click or the focus.
+        slot.indicator->setEnabled(false);
+        slot.indicator->setFocusPolicy(Qt::NoFocus);
+
+        slot.value = new CSegmentDisplay(this);
+        SetControlId(slot.value, kValueIds[static_cast<size_t>(i)]);
+
+        slot.unit = new CTransparentStatic(SS_CENTER | SS_NOPREFIX, this);
+        SetControlId(slot.unit, kUnitIds[static_cast<size_t>(i)]);
+        slot.name = new CTransparentStatic(SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS, this);
+        SetControlId(slot.name, kNameIds[static_cast<size_t>(i)]);
+        // Names get the smaller print: the label is narrower than most names.
+        for (CTransparentStatic* label : {slot.unit, slot.name}) {
+            label->SetTextColour(kLabelColour);
+            QFont font = label->font();
+            font.setPixelSize(label == slot.name ? 10 : 11);
+            label->setFont(font);
+        }
+    }
+    ResetLayout();
+}
+
+void CNumericSubScreen::ResetLayout()
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        const auto index = static_cast<size_t>(i);
+        Slot& slot = m_slots[index];
+        slot.indicator->setGeometry(QRect(kIndicatorPositions[index], kIndicatorSize));
+        slot.value->setGeometry(QRect(kValuePositions[index], kValueSize));
+        slot.unit->setGeometry(QRect(m_design.unitPositions[index], m_design.unitSize));
+        slot.name->setGeometry(QRect(kNamePositions[index], kNameSize));
+
+        ApplyIndicatorImages(i, m_design.initialImages);
+        slot.value->SetSegmentColours(kUnlitColour, kLitColour);
+        slot.value->SetTransparentMode(true);
+        slot.value->ChangeDisplayStyle(0, SDS_KEEP_ASPECT | SDS_LIT_ONLY | SDS_SOFT_EDGE);
+        m_bIndicatorNormal[index] = true;
+        m_bShowsItemOff[index] = false;
+    }
+}
+
+void CNumericSubScreen::ApplyIndicatorImages(int slot, const IndicatorImages& images)
+{
+    m_slots[static_cast<size_t>(slot)].indicator->ApplySkin(images.normal, images.pressed, images.hover,
+                                                            images.disabled, images.focus, images.mask, 0, 0, 0);
+}
+
+void CNumericSubScreen::ShowItemOff(int slot)
+{
+    const auto index = static_cast<size_t>(slot);
+    ApplyIndicatorImages(slot, kItemOffImages);
+    m_slots[index].value->SetSegmentColours(kUnlitColour, kItemOffLitColour);
+    m_slots[index].value->SetDisplayText(kOffText);
+    m_bShowsItemOff[index] = true;
+}
+
+void CNumericSubScreen::LeaveItemOff(int slot)
+{
+    const auto index = static_cast<size_t>(slot);
+    if (!m_bShowsItemOff[index])
+        return;
+    m_bShowsItemOff[index] = false;
+    ApplyIndicatorImages(slot, kNormalImages);
+    m_bIndicatorNormal[index] = true;
+    m_slots[index].value->SetSegmentColours(kUnlitColour, kLitColour);
+}
+
+void CNumericSubScreen::Refresh()
+{
+    for (int i = 0; i < kSlotCount; ++i) {
+        Slot& slot = m_slots[static_cast<size_t>(i)];
+        const CSensorItem* item = SlotItem(i);
+        const QString name = item ? QString::fromStdString(item->Name()) : QString();
+        slot.name->SetText(name);
+        // A long name is cut short on the label; the whole of it on hover.
+        slot.name->setToolTip(name);
+        slot.unit->SetText(UnitText());
+        if (item && item->IsEnabled()) {
+            LeaveItemOff(i);
+            slot.value->SetDisplayText(ValueText(*item));
+        } else {
+            ShowItemOff(i);
+        }
+    }
+    m_timer.start(kRefreshPeriodMs, this);
+}
+
+void CNumericSubScreen::OnTimer(int id)
+{
+    if (!HandlesTimer(id))
+        return;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const auto index = static_cast<size_t>(i);
+        Slot& slot = m_slots[index];
+        const CSensorItem* item = SlotItem(i);
+        if (!item || !item->IsEnabled()) {
+            slot.value->SetDisplayText(kOffText);
+            continue;
+        }
+        LeaveItemOff(i);
+        const QString text = ValueText(*item);
+        const bool alarm = item->IsOutOfRange();
+        if (alarm && m_bIndicatorNormal[index] && !slot.indicator->isEnabled()) {
+            ApplyIndicatorImages(i, kAlarmImages);
+            m_bIndicatorNormal[index] = false;
+            repaint();
+        } else if (!alarm && !m_bIndicatorNormal[index]) {
+            ApplyIndicatorImages(i, kNormalImages);
+            m_bIndicatorNormal[index] = true;
+            repaint();
+        }
+        slot.value->SetDisplayText(text);
+    }
+}
+
+void CNumericSubScreen::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_timer.timerId())
+        OnTimer(m_design.timerId);
+    else
+        CSubScreenPanel::timerEvent(event);
+}

@@ -1,0 +1,109 @@
+// A numeric sub-screen: three slots, each an alarm indicator, a seven-segment
+// value, a unit and a name. The panel refreshes itself on its own 3000 ms
+// timer; the indicator turns to its alarm image once when the slot's item goes
+// out of range and back to normal on the first tick in range.
+#pragma once
+
+#include "skin/SkinColour.h"
+#include "windows/CSubScreenPanel.h"
+
+#include <QBasicTimer>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <array>
+
+class CSegmentDisplay;
+class CSensorItem;
+class CSkinButton;
+class CTransparentStatic;
+
+class CNumericSubScreen : public CSubScreenPanel {
+    Q_OBJECT
+
+public:
+    static constexpr int kSlotCount = 3;
+    static constexpr int kRefreshPeriodMs = 3000;
+
+    // Control ids of slots 1..3.
+    static constexpr std::array<int, kSlotCount> kIndicatorIds{1029, 1030, 1031};
+    static constexpr std::array<int, kSlotCount> kValueIds{1038, 1039, 1040};
+    static constexpr std::array<int, kSlotCount> kUnitIds{1050, 1051, 1052};
+    static constexpr std::array<int, kSlotCount> kNameIds{1008, 1009, 1012};
+
+    // The indicator's images (normal, pressed, hover, disabled, focus, mask).
+    // The indicator is disabled, so its disabled image is the one that shows.
+    struct IndicatorImages {
+        int normal, pressed, hover, disabled, focus, mask;
+    };
+    static constexpr IndicatorImages kInitialImages{193, 193, 194, 194, 0, 191};
+    static constexpr IndicatorImages kNormalImages{193, 193, 194, 194, 0, 191};
+    static constexpr IndicatorImages kAlarmImages{193, 193, 194, 193, 0, 191};
+    static constexpr IndicatorImages kItemOffImages{193, 193, 194, 192, 0, 191};
+
+    // Segment colours (unlit, lit) of a value and of an item that is off.
+    static constexpr Colorref kUnlitColour = 0xFFFFFF;
+    static constexpr Colorref kLitColour = 0xFF0000;
+    static constexpr Colorref kItemOffLitColour = 0x000000;
+
+    // What sets one panel of this kind apart from the others.
+    struct Design {
+        int dialogId;
+        int timerId;
+        IndicatorImages initialImages;
+        std::array<QPoint, kSlotCount> unitPositions;
+        QSize unitSize;
+    };
+
+    // Places the controls, gives every indicator its initial images and
+    // every value display its colours and style, and marks every indicator
+    // as showing its normal image.
+    void ResetLayout();
+    // Names, units and values from the engine; (re)starts the panel's timer.
+    void Refresh();
+    // One tick of the panel's timer under a timer id; a panel acts only on
+    // its own id (the fan panel on any).
+    void OnTimer(int id);
+
+    int TimerId() const { return m_design.timerId; }
+    bool IsTimerActive() const { return m_timer.isActive(); }
+    // True while the slot's indicator shows its normal image.
+    bool IsIndicatorNormal(int slot) const { return m_bIndicatorNormal.at(static_cast<size_t>(slot)); }
+
+    CSkinButton* Indicator(int slot) const { return m_slots.at(static_cast<size_t>(slot)).indicator; }
+    CSegmentDisplay* ValueDisplay(int slot) const { return m_slots.at(static_cast<size_t>(slot)).value; }
+    CTransparentStatic* UnitLabel(int slot) const { return m_slots.at(static_cast<size_t>(slot)).unit; }
+    CTransparentStatic* NameLabel(int slot) const { return m_slots.at(static_cast<size_t>(slot)).name; }
+
+protected:
+    CNumericSubScreen(ISubScreenHost& host, const Design& design, QWidget* parent);
+
+    // The item of a slot; null when the slot names no item.
+    virtual CSensorItem* SlotItem(int slot) const = 0;
+    virtual QString UnitText() const = 0;
+    virtual QString ValueText(const CSensorItem& item) const = 0;
+    virtual bool HandlesTimer(int id) const { return id == m_design.timerId; }
+
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    struct Slot {
+        CSkinButton* indicator = nullptr;
+        CSegmentDisplay* value = nullptr;
+        CTransparentStatic* unit = nullptr;
+        CTransparentStatic* name = nullptr;
+    };
+
+    void ApplyIndicatorImages(int slot, const IndicatorImages& images);
+    void ShowItemOff(int slot);
+    // A slot that showed its item as off takes the normal look again once
+    // the item is on, or its value would be drawn in black on the dark well.
+    void LeaveItemOff(int slot);
+
+    Design m_design;
+    std::array<Slot, kSlotCount> m_slots;
+    std::array<bool, kSlotCount> m_bIndicatorNormal{};
+    std::array<bool, kSlotCount> m_bShowsItemOff{};
+    QBasicTimer m_timer;
+};

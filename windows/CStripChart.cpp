@@ -1,0 +1,127 @@
+#include "windows/CStripChart.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+QRgb Pixel(Colorref colour)
+{
+    return ColorFromColorref(colour).rgb();
+}
+
+}  // namespace
+
+CStripChart::CStripChart(QWidget* parent)
+    : QWidget(parent)
+{
+    // The picture covers every pixel of the client area.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    hide();
+}
+
+CStripChart::~CStripChart() = default;
+
+bool CStripChart::Create(const SChartRect& rect, QWidget* parent, int id)
+{
+    if (parent != parentWidget())
+        setParent(parent);
+    setObjectName(QString::number(id));
+    setProperty("controlId", id);
+    setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    m_client = SChartRect{0, 0, std::max(0, width() - 2 * kEdge), std::max(0, height() - 2 * kEdge)};
+    if (!DrawEmpty())
+        return false;
+    show();
+    return true;
+}
+
+bool CStripChart::DrawEmpty()
+{
+    m_image = QImage();
+    if (m_client.Width() <= 0 || m_client.Height() <= 0)
+        return false;
+    m_image = QImage(m_client.Width(), m_client.Height(), QImage::Format_RGB32);
+    if (m_image.isNull())
+        return false;
+    StripChartPixels::DrawEmptyChart(m_image, m_client, Pixel(m_crBackground), Pixel(m_crGrid));
+    // The grid was drawn where the phase of a new chart puts it.
+    m_nGridPhase = kInitialGridPhase;
+    // Nothing drawn yet: the first point of a line starts a level segment.
+    for (const auto& line : m_lines) {
+        line->SetCurrentY(m_client.bottom + 1);
+        line->SetPreviousY(m_client.bottom + 1);
+    }
+    update();
+    return true;
+}
+
+void CStripChart::SetGridColour(Colorref colour)
+{
+    m_crGrid = colour;
+    if (IsCreated())
+        DrawEmpty();
+}
+
+int CStripChart::AddLine(const QString& name, Colorref colour, int width, int minimum, int maximum)
+{
+    m_lines.push_back(std::make_unique<CChartLine>(name, colour, width, minimum, maximum));
+    m_lines.back()->SetCurrentY(m_client.bottom + 1);
+    m_lines.back()->SetPreviousY(m_client.bottom + 1);
+    return LineCount() - 1;
+}
+
+void CStripChart::AddPoint(int line, int value)
+{
+    if (CChartLine* chartLine = Line(line))
+        chartLine->AddPoint(value);
+}
+
+CChartLine* CStripChart::Line(int index)
+{
+    if (index < 0 || index >= LineCount())
+        return nullptr;
+    return m_lines[static_cast<size_t>(index)].get();
+}
+
+void CStripChart::Scroll()
+{
+    if (m_image.isNull())
+        return;
+    using namespace StripChartPixels;
+    m_nGridPhase = ScrollChartImage(m_image, m_client, m_nGridPhase, Pixel(m_crBackground), Pixel(m_crGrid));
+    const int notDrawn = m_client.bottom + 1;
+    for (const auto& line : m_lines) {
+        if (!line->IsVisible())
+            continue;
+        const bool hadPoints = line->HasPendingPoints();
+        const int average = line->TakeAverage();
+        // An average of 0 means no reading arrived; the line carries on level.
+        if (hadPoints && average != 0)
+            line->SetCurrentY(PointY(m_client, average, line->Span()));
+        if (line->PreviousY() == notDrawn)
+            line->SetPreviousY(line->CurrentY());
+        DrawLine(m_image, m_client.right - kSegmentStart, line->PreviousY(), m_client.right - kSegmentEnd,
+                 line->CurrentY(), Pixel(line->Colour()));
+        line->SetPreviousY(line->CurrentY());
+    }
+    update();
+}
+
+void CStripChart::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    // A static edge: shadow above and to the left, light below and to the right.
+    const QRect frame = rect();
+    painter.setPen(QColor(0x10, 0x12, 0x16));
+    painter.drawLine(frame.topLeft(), frame.topRight());
+    painter.drawLine(frame.topLeft(), frame.bottomLeft());
+    painter.setPen(QColor(0x5A, 0x60, 0x6A));
+    painter.drawLine(frame.bottomLeft(), frame.bottomRight());
+    painter.drawLine(frame.topRight(), frame.bottomRight());
+    if (m_image.isNull())
+        painter.fillRect(frame.adjusted(kEdge, kEdge, -kEdge, -kEdge), ColorFromColorref(m_crBackground));
+    else
+        painter.drawImage(kEdge, kEdge, m_image);
+}

@@ -1,0 +1,67 @@
+// A scrolling strip chart: a child control that keeps its picture in a memory
+// image of its client size and, once per monitoring tick, moves it 3 pixels to
+// the left and draws the newest segment of every visible line. Painting only
+// copies the memory image inside a thin sunken edge.
+#pragma once
+
+#include "skin/SkinColour.h"
+#include "windows/CChartLine.h"
+#include "windows/StripChartPixels.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class CStripChart : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kControlId = 5469;
+    // The sunken edge around the client area.
+    static constexpr int kEdge = 1;
+    static constexpr int kInitialGridPhase = 13;
+
+    explicit CStripChart(QWidget* parent = nullptr);
+    ~CStripChart() override;
+
+    // Places the chart at rect (window coordinates of its parent, right and
+    // bottom exclusive), takes its client rectangle and draws the empty chart.
+    // False when the memory image cannot be made; nothing is drawn then.
+    bool Create(const SChartRect& rect, QWidget* parent, int id);
+    bool IsCreated() const { return !m_image.isNull(); }
+
+    void SetBackgroundColour(Colorref colour) { m_crBackground = colour; }
+    Colorref BackgroundColour() const { return m_crBackground; }
+    // Stores the colour and draws the empty chart afresh.
+    void SetGridColour(Colorref colour);
+    Colorref GridColour() const { return m_crGrid; }
+
+    // Appends a line; its index.
+    int AddLine(const QString& name, Colorref colour, int width, int minimum, int maximum);
+    // A point of the line with that index (ignored for an unknown index).
+    void AddPoint(int line, int value);
+    int LineCount() const { return static_cast<int>(m_lines.size()); }
+    CChartLine* Line(int index);
+
+    // One tick. Does nothing before Create.
+    void Scroll();
+
+    const QImage& Image() const { return m_image; }
+    const SChartRect& ClientRect() const { return m_client; }
+    int GridPhase() const { return m_nGridPhase; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool DrawEmpty();
+
+    SChartRect m_client;
+    QImage m_image;
+    Colorref m_crBackground = 0x000000;
+    Colorref m_crGrid = 0x000000;
+    int m_nGridPhase = kInitialGridPhase;
+    std::vector<std::unique_ptr<CChartLine>> m_lines;
+};

@@ -1,0 +1,29 @@
+// An ISubScreenHost over references to the main window's own members, for a
+// main window that would rather hand those in than implement the interface.
+// Everything referred to must outlive the panels.
+#pragma once
+
+#include "windows/ISubScreenHost.h"
+
+#include <cstdint>
+
+class CSubScreenHostRefs : public ISubScreenHost {
+public:
+    // subVoltItems: the main window's three sub-screen voltage indices.
+    CSubScreenHostRefs(CHardwareMonitor& engine, const CSkinLibrary& skin, const std::int32_t* subVoltItems,
+                       const bool& centigrade)
+        : m_engine(engine), m_skin(skin), m_pSubVoltItems(subVoltItems), m_bCentigrade(centigrade)
+    {
+    }
+
+    CHardwareMonitor& Engine() override { return m_engine; }
+    const CSkinLibrary& Skin() const override { return m_skin; }
+    int SubVoltItem(int slot) const override { return (slot >= 0 && slot < 3) ? m_pSubVoltItems[slot] : -1; }
+    bool IsCentigrade() const override { return m_bCentigrade; }
+
+private:
+    CHardwareMonitor& m_engine;
+    const CSkinLibrary& m_skin;
+    const std::int32_t* m_pSubVoltItems;
+    const bool& m_bCentigrade;
+};

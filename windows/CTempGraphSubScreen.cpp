@@ -1,0 +1,40 @@
+#include "windows/CTempGraphSubScreen.h"
+
+#include "engine/CHardwareMonitor.h"
+#include "windows/CColourCheckBox.h"
+#include "windows/ISubScreenHost.h"
+#include "windows/SubScreenValues.h"
+
+namespace {
+
+const CGraphSubScreen::Design kDesign{
+    CTempGraphSubScreen::kDialogId,
+    CTempGraphSubScreen::kBackgroundId,
+    CTempGraphSubScreen::kItemCount,
+    3,
+    -1,
+    CTempGraphSubScreen::kMaximum,
+    {"Temp1", "Temp2", "Temp3"},
+};
+
+}  // namespace
+
+CTempGraphSubScreen::CTempGraphSubScreen(ISubScreenHost& host, QWidget* parent)
+    : CGraphSubScreen(host, kDesign, parent)
+{
+}
+
+CSensorItem* CTempGraphSubScreen::GraphItem(int index) const
+{
+    return Host().Engine().Temp(index);
+}
+
+void CTempGraphSubScreen::AdjustLeftOutBox(CColourCheckBox& box) const
+{
+    box.hide();
+}
+
+std::optional<int> CTempGraphSubScreen::Point(const CSensorItem& item) const
+{
+    return SubScreenValues::TemperaturePoint(item.Value(), item.HiBound());
+}
