@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "engine/CSettingsStore.h"
+#include "engine/SensorConversion.h"
+
 bool CFanItem::LoadDescriptor(const std::string& file) {
     std::optional<CDescriptorSource> source = OpenDescriptor(file);
     if (!source) return false;
@@ -16,6 +19,66 @@ void CFanItem::Attach(CMonitorChip* chip) {
 }
 
 void CFanItem::SetFanFactor(int32_t factor) {
+    // Factors beyond +-16 scale every count to the same end of the range.
+    if (factor > 16) factor = 16;
+    if (factor < -16) factor = -16;
     m_fanFactor = factor;
     m_fanScale = std::ldexp(1.0, factor);
+}
+
+void CFanItem::SetDivisor(uint8_t divisor) {
+    if (divisor == 0) {
+        m_divisorKnown = false;
+        return;
+    }
+    const uint8_t code = SensorConversion::DivisorCode(divisor);
+    m_divisorField.Write(code);
+    m_divisor = SensorConversion::DivisorFromCode(code);
+    m_divisorKnown = true;
+}
+
+int32_t CFanItem::CountToRpm(uint8_t fanValue) const {
+    // These parts count two pulses per turn.
+    const uint8_t id = ChipId();
+    const bool halved = id == 0x50 || id == 0x51;
+    return SensorConversion::CountToRpm(fanValue, m_divisorKnown ? m_divisor : 0, halved);
+}
+
+void CFanItem::Update() {
+    if (!m_enable) return;
+    ReadFan();
+}
+
+void CFanItem::ReadFan() {
+    if (!m_divisorKnown) {
+        const double code = m_divisorField.Read();
+        SetDivisor(SensorConversion::DivisorFromCode(static_cast<unsigned>(code)));
+    }
+    const double fanValue = SensorConversion::FanValueFromCount(m_valueField.Read(), m_fanScale);
+    SetValue(fanValue);
+    uint8_t b = static_cast<uint8_t>(fanValue);
+    if (b == 0) {
+        SetRpm(0);
+    } else {
+        if (b == 255) b = 254;
+        SetRpm(CountToRpm(b));
+    }
+    RunShutdownTimer();
+}
+
+void CFanItem::WriteLimits() {
+    if (!m_enable || !m_loLimitField.IsPresent()) return;
+    m_loLimitField.Write(SensorConversion::CountFromFanValue(m_loLimit, m_fanScale));
+}
+
+void CFanItem::ReadSettings(const CSettingsStore& store) {
+    CSensorItem::ReadSettings(store);
+    SetDivisor(static_cast<uint8_t>(store.Int("FanDivisor", 2)));
+    SetFanFactor(store.Int("FanFactor", 0));
+}
+
+void CFanItem::WriteSettings(CSettingsStore& store) const {
+    CSensorItem::WriteSettings(store);
+    store.WriteInt("FanDivisor", m_divisor);
+    store.WriteInt("FanFactor", m_fanFactor);
 }

@@ -10,12 +10,29 @@ public:
 
     bool LoadDescriptor(const std::string& file) override;
     void Attach(CMonitorChip* chip) override;
+    // Reads the divisor from the chip the first time, then the count: fan
+    // value and speed.
+    void Update() override;
+    // Only the low limit reaches the chip, as a count limit; the high limit
+    // stays in the item.
+    void WriteLimits() override;
+
+    // Writes the divisor code floor(log2 d) into the Divisor field and keeps
+    // the divisor the chip now counts with (2 to that code, so 6 is kept as
+    // 4). A divisor of 0 (a missing registry value) names no divisor: nothing
+    // is written and the divisor is read back from the chip at the next
+    // Update.
+    void SetDivisor(uint8_t divisor);
+    // Speed of a fan value with the item's divisor on its chip; 0 while the
+    // divisor is not known.
+    int32_t CountToRpm(uint8_t fanValue) const;
 
     CRegisterField& DivisorField() { return m_divisorField; }
     const CRegisterField& DivisorField() const { return m_divisorField; }
     // The divisor itself (1, 2, 4, 8 ...), valid once IsDivisorKnown.
     uint8_t Divisor() const { return m_divisor; }
     bool IsDivisorKnown() const { return m_divisorKnown; }
+    // Speed in revolutions per minute; kept as it was while disabled.
     int32_t Rpm() const { return m_rpm; }
     bool IsRpmSet() const { return m_rpmSet; }
     int32_t FanFactor() const { return m_fanFactor; }
@@ -24,10 +41,15 @@ public:
     double FanScale() const { return m_fanScale; }
 
 protected:
+    void ReadSettings(const CSettingsStore& store) override;
+    void WriteSettings(CSettingsStore& store) const override;
+
     void SetRpm(int32_t rpm) {
         m_rpm = rpm;
         m_rpmSet = true;
     }
+    // The fan reading proper, after Smart Fan in the derived item.
+    void ReadFan();
 
     CRegisterField m_divisorField;
     uint8_t m_divisor = 0;

@@ -105,6 +105,28 @@ void CMonitorChip::SelectBank(uint8_t bank) {
     WriteRegister(kBankRegister, static_cast<uint8_t>(bank | (current & 0x80)));
 }
 
+uint8_t CMonitorChip::ReadStatusRegister(uint8_t bank, uint8_t reg) {
+    if (m_statusPassOpen) {
+        for (const LatchedStatus& latched : m_statusBytes) {
+            if (latched.bank == bank && latched.reg == reg) return latched.value;
+        }
+    }
+    SelectBank(bank);
+    const uint8_t value = ReadRegister(reg);
+    if (m_statusPassOpen) m_statusBytes.push_back({bank, reg, value});
+    return value;
+}
+
+void CMonitorChip::BeginStatusPass() {
+    m_statusBytes.clear();
+    m_statusPassOpen = true;
+}
+
+void CMonitorChip::EndStatusPass() {
+    m_statusBytes.clear();
+    m_statusPassOpen = false;
+}
+
 bool CMonitorChip::DetectChip() {
     if (!m_attached) return false;
     m_portBase = 0x295;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CAccessLibrary;
 class IChipLock;
@@ -24,6 +25,17 @@ public:
     void WriteRegister(uint8_t reg, uint8_t value);
     // Puts bank into register 0x4E, keeping its bit 7.
     void SelectBank(uint8_t bank);
+
+    // Status registers: while a status pass is open, each status register is
+    // read from the chip once and every later read in the pass gets the same
+    // byte. Some chips latch their status bits and clear them when read; read
+    // once per item, the first item would take the other items' bits with
+    // it. Outside a pass every read goes to the chip.
+    uint8_t ReadStatusRegister(uint8_t bank, uint8_t reg);
+    // Opens a new pass, forgetting the bytes of the previous one.
+    void BeginStatusPass();
+    void EndStatusPass();
+    bool IsStatusPassOpen() const { return m_statusPassOpen; }
 
     // Initialises the bus and checks the vendor value; sets ChipId, the port
     // base and the alternate-ID flag on success. ChipId keeps its previous
@@ -65,4 +77,12 @@ private:
     uint8_t m_chipId = kUnknownChipId;
     uint8_t m_busAddresses[3] = {0x5A, 0x92, 0x90};
     bool m_showBusErrors = false;
+
+    struct LatchedStatus {
+        uint8_t bank;
+        uint8_t reg;
+        uint8_t value;
+    };
+    bool m_statusPassOpen = false;
+    std::vector<LatchedStatus> m_statusBytes;
 };

@@ -1,17 +1,75 @@
 #include "engine/CSensorItem.h"
 
+#include "engine/CMonitorChip.h"
+#include "engine/CSettingsStore.h"
 #include "platform/IClock.h"
 
 CSensorItem::CSensorItem(const CItemServices& services)
     : m_services(services), m_counterFrequency(services.clock.TicksPerSecond()) {}
 
-bool CSensorItem::LoadDefaults(const std::string&) { return true; }
-
 bool CSensorItem::LoadDescriptor(const std::string&) { return true; }
 
-bool CSensorItem::LoadSettings(bool, const std::string&) { return true; }
+bool CSensorItem::LoadDefaults(const std::string& file) {
+    if (file.empty()) {
+        CSettingsStore store = CSettingsStore::InRegistry(m_services.registry, m_defaultKey);
+        if (!store.Exists()) return false;
+        ReadSettings(store);
+    } else {
+        ReadSettings(CSettingsStore::InFile(m_services.profile, file, m_sectionName));
+    }
+    AfterSettingsLoaded(true);
+    return true;
+}
 
-bool CSensorItem::SaveSettings(const std::string&) { return true; }
+bool CSensorItem::LoadSettings(bool defaults, const std::string& file) {
+    const bool useFile = defaults ? m_useDefaultFiles : m_usePreferenceFile;
+    const std::string& key = defaults ? m_defaultKey : m_preferenceKey;
+    CSettingsStore store = useFile ? CSettingsStore::InFile(m_services.profile, file, m_sectionName)
+                                   : CSettingsStore::InRegistry(m_services.registry, key);
+    if (!store.Exists()) return false;
+    ReadSettings(store);
+    AfterSettingsLoaded(defaults);
+    return true;
+}
+
+bool CSensorItem::SaveSettings(const std::string& file) {
+    if (m_usePreferenceFile) {
+        // The preferences file is the user's: it is never created here.
+        CSettingsStore store = CSettingsStore::InFile(m_services.profile, file, m_sectionName);
+        if (!store.Exists()) return false;
+        WriteSettings(store);
+        return true;
+    }
+    CSettingsStore store = CSettingsStore::InRegistry(m_services.registry, m_preferenceKey);
+    WriteSettings(store);
+    return true;
+}
+
+void CSensorItem::ReadSettings(const CSettingsStore& store) {
+    m_name = store.Text("Name");
+    SetLimits(store.Hundredths("HiLimit"), store.Hundredths("LoLimit"));
+    SetBounds(store.Hundredths("HiBound"), store.Hundredths("LoBound"));
+    m_shutDownTime = store.Int("ShutDownTime", 30);
+    SetEnable(store.Bool("Enable"));
+    m_shutDownEnable = store.Bool("ShutDownEnable");
+    SetBeepEnable(store.Bool("BeepEnable"));
+}
+
+void CSensorItem::WriteSettings(CSettingsStore& store) const {
+    store.WriteText("Name", m_name);
+    store.WriteBool("Enable", m_enable);
+    store.WriteBool("BeepEnable", m_beepEnable);
+    store.WriteBool("ShutDownEnable", m_shutDownEnable);
+    store.WriteInt("ShutDownTime", m_shutDownTime);
+    store.WriteHundredths("HiLimit", m_hiLimit);
+    store.WriteHundredths("LoLimit", m_loLimit);
+    store.WriteHundredths("HiBound", m_hiBound);
+    store.WriteHundredths("LoBound", m_loBound);
+}
+
+void CSensorItem::AfterSettingsLoaded(bool defaults) {
+    if (defaults && m_enable) m_enabledByDefault = true;
+}
 
 void CSensorItem::Attach(CMonitorChip* chip) {
     m_chip = chip;
@@ -21,6 +79,8 @@ void CSensorItem::Attach(CMonitorChip* chip) {
     m_beepField.Attach(chip);
     m_statusField.Attach(chip);
 }
+
+uint8_t CSensorItem::ChipId() const { return m_chip ? m_chip->ChipId() : CMonitorChip::kUnknownChipId; }
 
 void CSensorItem::SetSectionName(std::string section) {
     m_sectionName = std::move(section);
@@ -37,9 +97,25 @@ void CSensorItem::SetPreferenceKey(std::string key) {
     m_preferenceKeySet = true;
 }
 
-void CSensorItem::SetEnable(bool enable) { m_enable = enable; }
+void CSensorItem::SetEnable(bool enable) {
+    if (enable) {
+        m_beepEnable = m_savedBeepEnable;
+    } else {
+        // Only the switch from on to off saves: switching off an item that
+        // is already off must not overwrite the user's beep choice with the
+        // silenced state.
+        if (m_enable) m_savedBeepEnable = m_beepEnable;
+        m_beepEnable = false;
+    }
+    m_enable = enable;
+    ApplyBeepBit();
+}
 
-void CSensorItem::SetBeepEnable(bool enable) { m_beepEnable = enable; }
+void CSensorItem::SetBeepEnable(bool enable) {
+    m_beepEnable = enable;
+    m_savedBeepEnable = enable;
+    ApplyBeepBit();
+}
 
 void CSensorItem::SetLimits(double hi, double lo) {
     m_hiLimit = hi;
@@ -51,6 +127,54 @@ void CSensorItem::SetBounds(double hi, double lo) {
     m_hiBound = hi;
     m_loBound = lo;
     m_boundsSet = true;
+}
+
+bool CSensorItem::IsBeepLayoutSupported() const {
+    const uint8_t id = ChipId();
+    return id != 0x50 && id != 0x51 && id != 0x61 && m_beepField.IsPresent();
+}
+
+void CSensorItem::ClearBeepBit() {
+    if (!m_chip || !IsBeepLayoutSupported()) return;
+    const uint8_t mask = static_cast<uint8_t>(1u << (m_beepField.StartBit1() & 7));
+    m_chip->SelectBank(m_beepField.Bank1());
+    const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());
+    m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v & ~mask));
+}
+
+void CSensorItem::ApplyBeepBit() {
+    if (!m_chip || !IsBeepLayoutSupported()) return;
+    const uint8_t mask = static_cast<uint8_t>(1u << (m_beepField.StartBit1() & 7));
+    m_chip->SelectBank(m_beepField.Bank1());
+    const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());
+    const bool set = (v & mask) != 0;
+    if (m_beepEnable && !set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v | mask));
+    if (!m_beepEnable && set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v & ~mask));
+}
+
+void CSensorItem::ApplyToChip() {
+    ClearBeepBit();
+    WriteLimits();
+    ApplyBeepBit();
+}
+
+bool CSensorItem::IsOutOfRange() const {
+    if (!m_chip || !m_statusField.IsPresent()) return false;
+    const uint8_t byte = m_chip->ReadStatusRegister(m_statusField.Bank1(), m_statusField.Addr1());
+    return ((byte >> (m_statusField.StartBit1() & 7)) & 1u) != 0;
+}
+
+void CSensorItem::RunShutdownTimer() {
+    if (!m_enable || !m_shutDownEnable) return;
+    if (!IsOutOfRange()) {
+        m_outOfRangeStart = 0;
+        return;
+    }
+    const int64_t now = m_services.clock.Ticks();
+    if (m_outOfRangeStart == 0) m_outOfRangeStart = now;
+    const int64_t frequency = m_counterFrequency > 0 ? m_counterFrequency : 1;
+    const int64_t elapsed = (now - m_outOfRangeStart) / frequency;
+    if (elapsed >= m_shutDownTime) m_shutdownPending = true;
 }
 
 std::optional<CDescriptorSource> CSensorItem::OpenDescriptor(const std::string& file) const {

@@ -12,6 +12,7 @@
 #include "engine/CRegisterField.h"
 
 class CMonitorChip;
+class CSettingsStore;
 
 class CSensorItem {
 public:
@@ -20,19 +21,36 @@ public:
     CSensorItem(const CSensorItem&) = delete;
     CSensorItem& operator=(const CSensorItem&) = delete;
 
-    // Read the chip, convert, store the value, run the shutdown timer.
+    // Read the chip, convert, store the value, run the shutdown timer. A
+    // disabled item reads nothing and keeps its value.
     virtual void Update() {}
-    // Write the limits into the chip's limit registers.
+    // Write the limits of an enabled item into the chip's limit registers.
     virtual void WriteLimits() {}
-    // Settings from the given defaults file, or from the Default key when
-    // file is empty.
+    // Settings from the given defaults file (a missing file gives the file
+    // defaults), or from the Default key when file is empty (false when that
+    // key is missing).
     virtual bool LoadDefaults(const std::string& file);
     // The register fields from the descriptor file (with UseDefaultFiles) or
     // from the item's Default key.
     virtual bool LoadDescriptor(const std::string& file);
-    // Defaults (defaults true) or preferences (false).
+    // Defaults (defaults true) or preferences (false), from file when the
+    // item's switch for that role says so, else from its registry key. False,
+    // with nothing changed, when that file or key does not exist.
     virtual bool LoadSettings(bool defaults, const std::string& file);
+    // Preferences into file (which must exist) or into the Preference key
+    // (created when missing).
     virtual bool SaveSettings(const std::string& file);
+
+    // The item's status bit in the chip. An item without a status register
+    // is never out of range.
+    bool IsOutOfRange() const;
+    // The item's beep-enable bit in the chip: cleared, or set to BeepEnable.
+    // Chips whose beep bits are laid out otherwise (0x50, 0x51, 0x61) and
+    // items without a beep register are left alone.
+    void ClearBeepBit();
+    void ApplyBeepBit();
+    // ClearBeepBit, WriteLimits, ApplyBeepBit.
+    void ApplyToChip();
 
     // Attaches the item and each of its register fields to the chip.
     virtual void Attach(CMonitorChip* chip);
@@ -56,8 +74,11 @@ public:
     const std::string& Name() const { return m_name; }
     void SetName(std::string name) { m_name = std::move(name); }
     bool IsEnabled() const { return m_enable; }
+    // Switching off keeps BeepEnable in its saved copy and silences the
+    // item; switching on brings it back. Both update the chip's beep bit.
     void SetEnable(bool enable);
     bool IsBeepEnabled() const { return m_beepEnable; }
+    // Sets BeepEnable and its saved copy, and the chip's beep bit.
     void SetBeepEnable(bool enable);
     bool SavedBeepEnable() const { return m_savedBeepEnable; }
     bool IsShutDownEnabled() const { return m_shutDownEnable; }
@@ -94,6 +115,20 @@ public:
 
 protected:
     const CItemServices& Services() const { return m_services; }
+    // The chip identification, or CMonitorChip::kUnknownChipId when detached.
+    uint8_t ChipId() const;
+    bool IsBeepLayoutSupported() const;
+
+    // The last step of Update: an item out of range for ShutDownTime seconds
+    // or more asks for a shutdown; one reading in range restarts the count.
+    void RunShutdownTimer();
+
+    // Reads and applies the keys of the item's kind (the common ones here).
+    virtual void ReadSettings(const CSettingsStore& store);
+    // Writes every key of the item's kind, in the order of the settings table.
+    virtual void WriteSettings(CSettingsStore& store) const;
+    // After a successful load of defaults or preferences.
+    virtual void AfterSettingsLoaded(bool defaults);
 
     void SetValue(double value) {
         m_value = value;

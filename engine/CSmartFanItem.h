@@ -12,6 +12,28 @@ public:
 
     bool LoadDescriptor(const std::string& file) override;
     void Attach(CMonitorChip* chip) override;
+    // Smart Fan first (when on and a reference is linked), then the fan
+    // reading.
+    void Update() override;
+
+    // With the duty-write permission: the Divisor field's value is copied
+    // into PWMOut (when the chip has one), then rate goes into DutyCycle. The
+    // duty found in the chip is kept before the first write, for
+    // RestoreDuty.
+    void SetDuty(uint8_t rate);
+    void SetFullSpeed() { SetDuty(255); }
+    void SetDutyHi() { SetDuty(m_rateHi); }
+    void SetDutyMid() { SetDuty(m_rateMid); }
+    void SetDutyLo() { SetDuty(m_rateLo); }
+    // Puts back the PWM registers this item changed, as they were before its
+    // first duty write; nothing when it never wrote one.
+    void RestoreDuty();
+    bool HasChangedDuty() const { return m_dutySaved; }
+
+    // The zone of a reference temperature, given the zone the fan is in:
+    // rising changes happen at the thresholds, falling ones only below the
+    // tolerance band, and from Hi one step at a time.
+    static uint8_t NextZone(uint8_t zone, double celsius, double tempHi, double tempLo, double tolerance);
 
     CRegisterField& DutyCycleField() { return m_dutyCycleField; }
     const CRegisterField& DutyCycleField() const { return m_dutyCycleField; }
@@ -21,7 +43,10 @@ public:
     bool IsPwmOutDefined() const { return m_pwmOutDefined; }
 
     bool IsSmartFanEnabled() const { return m_enableSmartFan; }
+    // Writes nothing by itself and keeps the zone.
     void SetEnableSmartFan(bool enable) { m_enableSmartFan = enable; }
+    // Follows EnableSmartFan as loaded from a settings file; registry loads
+    // leave it alone.
     bool IsDutyWriteAllowed() const { return m_dutyWriteAllowed; }
 
     uint8_t ReferenceTempItem() const { return m_referenceTempItem; }
@@ -68,6 +93,10 @@ public:
     static constexpr uint8_t kZoneLo = 3;
 
 protected:
+    void ReadSettings(const CSettingsStore& store) override;
+    void WriteSettings(CSettingsStore& store) const override;
+    void RunSmartFan();
+
     CRegisterField m_dutyCycleField;
     bool m_dutyCycleDefined = false;
     CRegisterField m_pwmOutField;
@@ -89,4 +118,9 @@ protected:
     uint8_t m_tempTolerance = 5;
     bool m_toleranceSet = false;
     uint8_t m_smartFanZone = kZoneNone;
+
+    bool m_dutySaved = false;
+    double m_savedDuty = 0.0;
+    double m_savedPwmOut = 0.0;
+    bool m_pwmOutSaved = false;
 };

@@ -1,5 +1,8 @@
 #include "engine/CTempItem.h"
 
+#include "engine/CSettingsStore.h"
+#include "engine/SensorConversion.h"
+
 bool CTempItem::LoadDescriptor(const std::string& file) {
     std::optional<CDescriptorSource> source = OpenDescriptor(file);
     if (!source) return false;
@@ -19,4 +22,42 @@ bool CTempItem::LoadDescriptor(const std::string& file) {
 void CTempItem::Attach(CMonitorChip* chip) {
     CSensorItem::Attach(chip);
     m_offsetField.Attach(chip);
+}
+
+bool CTempItem::ReadsHalfDegrees() const {
+    // Nine-bit sensors live outside bank 0 and count half degrees; the 0x61
+    // part counts whole degrees everywhere.
+    return ChipId() != 0x61 && m_valueField.Bank1() != 0;
+}
+
+bool CTempItem::LimitsInHalfDegrees(const CRegisterField& field) const {
+    return ChipId() != 0x61 && field.TotalBits() == 9;
+}
+
+void CTempItem::Update() {
+    if (!m_enable) return;
+    double celsius = SensorConversion::CelsiusFromField(m_valueField.Read(), ReadsHalfDegrees());
+    if (m_addOffset && m_offsetDefined) celsius += m_offsetField.Read();
+    SetValue(celsius);
+    RunShutdownTimer();
+}
+
+void CTempItem::WriteLimits() {
+    if (!m_enable) return;
+    if (m_hiLimitField.IsPresent()) {
+        m_hiLimitField.Write(SensorConversion::FieldFromCelsius(m_hiLimit, LimitsInHalfDegrees(m_hiLimitField)));
+    }
+    if (m_loLimitField.IsPresent()) {
+        m_loLimitField.Write(SensorConversion::FieldFromCelsius(m_loLimit, LimitsInHalfDegrees(m_loLimitField)));
+    }
+}
+
+void CTempItem::ReadSettings(const CSettingsStore& store) {
+    CSensorItem::ReadSettings(store);
+    m_addOffset = store.Bool("AddOffset");
+}
+
+void CTempItem::WriteSettings(CSettingsStore& store) const {
+    CSensorItem::WriteSettings(store);
+    store.WriteBool("AddOffset", m_addOffset);
 }

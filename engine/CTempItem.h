@@ -9,6 +9,11 @@ public:
 
     bool LoadDescriptor(const std::string& file) override;
     void Attach(CMonitorChip* chip) override;
+    // The sensor's degrees Celsius, plus the offset register when AddOffset
+    // is set and the chip has one.
+    void Update() override;
+    // Limits in the registers' own units: half degrees on nine-bit fields.
+    void WriteLimits() override;
 
     CRegisterField& OffsetField() { return m_offsetField; }
     const CRegisterField& OffsetField() const { return m_offsetField; }
@@ -17,6 +22,11 @@ public:
     void SetAddOffset(bool add) { m_addOffset = add; }
 
 protected:
+    void ReadSettings(const CSettingsStore& store) override;
+    void WriteSettings(CSettingsStore& store) const override;
+    bool ReadsHalfDegrees() const;
+    bool LimitsInHalfDegrees(const CRegisterField& field) const;
+
     CRegisterField m_offsetField;
     bool m_addOffset = false;
     bool m_offsetDefined = false;

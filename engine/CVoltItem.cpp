@@ -1,8 +1,110 @@
 #include "engine/CVoltItem.h"
 
+#include <cmath>
+
+#include "engine/CMonitorChip.h"
+#include "engine/CSettingsStore.h"
+#include "engine/SensorConversion.h"
+
 bool CVoltItem::LoadDescriptor(const std::string& file) {
     std::optional<CDescriptorSource> source = OpenDescriptor(file);
     if (!source) return false;
     LoadCommonDescriptor(*source);
     return true;
+}
+
+bool CVoltItem::UsesOldNegativeFormula() const {
+    // The first-generation parts read negative rails through a plain divider.
+    const uint8_t id = ChipId();
+    return id == 0x10 || id == 0x11;
+}
+
+double CVoltItem::PositiveOffset() const {
+    if (!m_chip) return 0.0;
+    const uint8_t id = ChipId();
+    if (id == 0x70 || id == 0x71) {
+        return (m_chip->ReadRegister(0x0C) & 1u) ? SensorConversion::kOffsetW83791D : 0.0;
+    }
+    if (id == 0x80) return (m_chip->ReadRegister(0x18) & 1u) ? SensorConversion::kOffsetW83637HF : 0.0;
+    return 0.0;
+}
+
+std::optional<double> CVoltItem::VoltsFromRaw(unsigned raw) const {
+    if (m_negative) {
+        if (UsesOldNegativeFormula()) return SensorConversion::VoltsFromRaw(raw, m_r1, m_r2, 0.0);
+        return SensorConversion::NegativeVoltsFromRaw(raw, m_r1, m_r2);
+    }
+    return SensorConversion::VoltsFromRaw(raw, m_r1, m_r2, PositiveOffset());
+}
+
+std::optional<double> CVoltItem::RawFromVolts(double volts) const {
+    if (m_negative) {
+        if (UsesOldNegativeFormula()) return SensorConversion::RawFromVolts(volts, m_r1, m_r2, 0.0);
+        return SensorConversion::RawFromNegativeVolts(volts, m_r1, m_r2);
+    }
+    return SensorConversion::RawFromVolts(volts, m_r1, m_r2, PositiveOffset());
+}
+
+void CVoltItem::Update() {
+    if (!m_enable) return;
+    const double field = m_valueField.Read();
+    const unsigned raw = static_cast<unsigned>(static_cast<long long>(field) % 256);
+    std::optional<double> volts = VoltsFromRaw(raw);
+    if (volts) {
+        SetValue(*volts);
+        if (m_autoLimitPending) {
+            SetLimits(*volts + kAutoLimitBand, *volts - kAutoLimitBand);
+            m_autoLimitArmed = false;
+            m_autoLimitPending = false;
+        }
+    }
+    RunShutdownTimer();
+}
+
+void CVoltItem::WriteLimits() {
+    if (!m_enable || !m_chip) return;
+    const CRegisterField* fields[2] = {&m_hiLimitField, &m_loLimitField};
+    const double limits[2] = {m_hiLimit, m_loLimit};
+    for (int i = 0; i < 2; ++i) {
+        if (!fields[i]->IsPresent()) continue;
+        std::optional<double> raw = RawFromVolts(limits[i]);
+        if (!raw) continue;
+        // The whole register takes the limit, whatever the field's layout.
+        m_chip->SelectBank(fields[i]->Bank1());
+        m_chip->WriteRegister(fields[i]->Addr1(), SensorConversion::LimitByteFromRaw(*raw));
+    }
+}
+
+bool CVoltItem::LoadDefaults(const std::string& file) {
+    // Loading defaults only re-arms the auto limits; they become pending at
+    // the next load of defaults as settings.
+    const bool pending = m_autoLimitPending;
+    if (!CSensorItem::LoadDefaults(file)) return false;
+    m_autoLimitPending = pending;
+    m_autoLimitArmed = true;
+    return true;
+}
+
+void CVoltItem::ReadSettings(const CSettingsStore& store) {
+    CSensorItem::ReadSettings(store);
+    m_negative = store.Bool("Negative");
+    SetResistors(store.Int("R1", 0), store.Int("R2", 0));
+    m_vcore = store.Bool("VCore");
+}
+
+void CVoltItem::WriteSettings(CSettingsStore& store) const {
+    CSensorItem::WriteSettings(store);
+    store.WriteBool("Negative", m_negative);
+    store.WriteInt("R1", m_r1);
+    store.WriteInt("R2", m_r2);
+    store.WriteBool("VCore", m_vcore);
+}
+
+void CVoltItem::AfterSettingsLoaded(bool defaults) {
+    CSensorItem::AfterSettingsLoaded(defaults);
+    if (defaults) {
+        if (m_vcore && m_autoLimitArmed) m_autoLimitPending = true;
+    } else {
+        m_autoLimitPending = false;
+    }
 }

@@ -2,6 +2,8 @@
 // negative rail, and optionally a core voltage with automatic limits.
 #pragma once
 
+#include <optional>
+
 #include "engine/CSensorItem.h"
 
 class CVoltItem : public CSensorItem {
@@ -9,6 +11,15 @@ public:
     explicit CVoltItem(const CItemServices& services) : CSensorItem(services) {}
 
     bool LoadDescriptor(const std::string& file) override;
+    // Reads the input, scaled by the divider (or shifted back for a negative
+    // rail). An impossible divider (R2 = 0, or R1 + R2 = 0) gives no finite
+    // voltage: the value is left as it was.
+    void Update() override;
+    // Each present limit register gets its limit in converter steps,
+    // truncated and kept to 0..255; nothing is written for an impossible
+    // divider.
+    void WriteLimits() override;
+    bool LoadDefaults(const std::string& file) override;
 
     int32_t R1() const { return m_r1; }
     int32_t R2() const { return m_r2; }
@@ -25,7 +36,28 @@ public:
     bool IsAutoLimitArmed() const { return m_autoLimitArmed; }
     bool IsAutoLimitPending() const { return m_autoLimitPending; }
 
+    // The reading of a raw converter value with this item's settings on
+    // this item's chip (reads the chip's offset bit where it has one).
+    std::optional<double> VoltsFromRaw(unsigned raw) const;
+    // The converter value of a voltage, before truncation.
+    std::optional<double> RawFromVolts(double volts) const;
+
+    // The auto-limit band around the first reading of a core voltage.
+    static constexpr double kAutoLimitBand = 0.2;
+
 protected:
+    void ReadSettings(const CSettingsStore& store) override;
+    void WriteSettings(CSettingsStore& store) const override;
+    void AfterSettingsLoaded(bool defaults) override;
+
+private:
+    // The offset some chips add to every positive input while their offset
+    // bit is set: 0.718 V (bit 0 of 0x0C) on the 0x70/0x71 parts, 0.7 V (bit 0
+    // of 0x18) on the 0x80 part. These registers are read without a bank
+    // selection.
+    double PositiveOffset() const;
+    bool UsesOldNegativeFormula() const;
+
     int32_t m_r1 = 0;
     int32_t m_r2 = 0;
     bool m_resistorsSet = false;

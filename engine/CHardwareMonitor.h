@@ -1,0 +1,148 @@
+// The monitoring engine: the eighteen sensor items, the access library
+// binding and the chip accessor. It detects the chip, loads the descriptor and
+// the settings of every item, reads all items on every tick, and keeps the
+// chip's control registers as it found them: the bytes it changes are saved
+// when it is built and put back when it is destroyed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/CAccessLibrary.h"
+#include "engine/CEngineSeams.h"
+#include "engine/CItemServices.h"
+#include "engine/CMonitorChip.h"
+#include "engine/CRegisterField.h"
+#include "engine/CSmartFanItem.h"
+#include "engine/CTempItem.h"
+#include "engine/CVoltItem.h"
+
+class CHardwareMonitor {
+public:
+    // Item array layout: VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5.
+    static constexpr int kItemCount = 18;
+    static constexpr int kVoltCount = 10;
+    static constexpr int kTempCount = 3;
+    static constexpr int kFanCount = 5;
+    static constexpr int kFirstTemp = 10;
+    static constexpr int kFirstFan = 13;
+
+    // Loads the access library through the loader, loads the driver, detects
+    // the chip, builds and attaches the items, saves the control registers
+    // and sets up the chip for monitoring (0x40 bit 1 cleared, 0x4C bits 3-4
+    // set to 1).
+    explicit CHardwareMonitor(const CEngineSeams& seams);
+    // Puts back the fan duties the engine changed, then the saved control
+    // registers (bank register last), marks the chip as released (1 into
+    // 0x4B bits 0-1) and unloads the driver.
+    ~CHardwareMonitor();
+    CHardwareMonitor(const CHardwareMonitor&) = delete;
+    CHardwareMonitor& operator=(const CHardwareMonitor&) = delete;
+
+    // Where defaults/descriptors and preferences live; set before SetPaths.
+    void SetUseDefaultFiles(bool use) { m_useDefaultFiles = use; }
+    bool UseDefaultFiles() const { return m_useDefaultFiles; }
+    void SetUsePreferenceFile(bool use) { m_usePreferenceFile = use; }
+    bool UsePreferenceFile() const { return m_usePreferenceFile; }
+
+    // Builds the file paths and registry key roots of the board sub-path and
+    // hands them, with the two switches, to every item.
+    void SetPaths(const std::string& boardSubPath);
+    bool ArePathsSet() const { return m_pathsSet; }
+
+    // Loads every item's descriptor and defaults, then the preferences, and
+    // applies limits and beep bits to the chip. False before SetPaths (the
+    // chip is not touched then), for a chip without a descriptor, or when a
+    // descriptor or defaults source is missing.
+    bool StartMonitoring();
+
+    // Reads every item once (Smart Fan included), disables fans that stand
+    // still at the first reading after a load, and powers the machine off
+    // when an item's shutdown time has run out. Opens a new status pass on
+    // the chip: the items' IsOutOfRange answers, until the next UpdateAll,
+    // come from one read of each status register (see CMonitorChip).
+    void UpdateAll();
+
+    // Item array access; null outside 0..17.
+    CSensorItem* Item(int index);
+    const CSensorItem* Item(int index) const;
+    // By kind: Volt(0..9), Temp(0..2), Fan(0..4); null outside.
+    CVoltItem* Volt(int index);
+    CTempItem* Temp(int index);
+    CSmartFanItem* Fan(int index);
+
+    bool LoadAllDefaults();
+    bool LoadAllPreferences();
+    bool SaveAllPreferences();
+    std::string GetDefaultIniPath() const { return m_defaultsFilePath; }
+
+    // The snapshot around a system suspend: limits, beep switches, divisors.
+    // RestoreSettings without a RememberSettings before it does nothing.
+    void RememberSettings();
+    void RestoreSettings();
+
+    // The chip's global beep switch (bit 7 of 0x57).
+    void SetGlobalBeep(bool on);
+
+    bool IsDriverLoaded() const { return m_driverLoaded; }
+    uint8_t ChipId() const { return m_chip.ChipId(); }
+    CMonitorChip& Chip() { return m_chip; }
+    // Program directory + "/" + the descriptor file of the chip.
+    std::string DescriptorPath() const;
+    const std::string& BoardSubPath() const { return m_boardSubPath; }
+    const std::string& PreferencesFilePath() const { return m_preferencesFilePath; }
+    const std::string& DefaultKeyRoot() const { return m_defaultKeyRoot; }
+    const std::string& PreferenceKeyRoot() const { return m_preferenceKeyRoot; }
+    bool IsFirstUpdatePending() const { return m_firstUpdatePending; }
+
+    // The registry path every key root starts with.
+    static constexpr const char* kRegistryBase = "Software\\Dravik\\HardwareMonitor\\";
+
+private:
+    struct SavedItemSettings {
+        double hiLimit = 0.0;
+        double loLimit = 0.0;
+        bool beepEnable = false;
+        uint8_t divisor = 0;
+    };
+
+    void LinkFansToReferences();
+    void PowerOffMachine();
+
+    CEngineSeams m_seams;
+    CItemServices m_services;
+    std::array<std::unique_ptr<CVoltItem>, kVoltCount> m_volts;
+    std::array<std::unique_ptr<CTempItem>, kTempCount> m_temps;
+    std::array<std::unique_ptr<CSmartFanItem>, kFanCount> m_fans;
+    std::array<CSensorItem*, kItemCount> m_items{};
+    std::unique_ptr<CAccessLibrary> m_library;
+    CMonitorChip m_chip;
+    bool m_driverLoaded = false;
+
+    bool m_useDefaultFiles = true;
+    bool m_usePreferenceFile = true;
+    std::string m_boardSubPath;
+    std::string m_defaultsFilePath;
+    std::string m_preferencesFilePath;
+    std::string m_defaultKeyRoot;
+    std::string m_preferenceKeyRoot;
+    bool m_pathsSet = false;
+    bool m_firstUpdatePending = true;
+
+    CRegisterField m_field4B;
+    CRegisterField m_field40;
+    CRegisterField m_field56;
+    CRegisterField m_field57;
+    CRegisterField m_field4C;
+    CRegisterField m_bankField;
+    uint8_t m_saved40 = 0;
+    uint8_t m_saved56 = 0;
+    uint8_t m_saved57 = 0;
+    uint8_t m_saved4C = 0;
+    uint8_t m_savedBank = 0;
+
+    std::array<SavedItemSettings, kItemCount> m_snapshot{};
+    bool m_snapshotTaken = false;
+};

@@ -1,0 +1,73 @@
+#include "engine/SensorConversion.h"
+
+#include <cmath>
+
+namespace SensorConversion {
+
+std::optional<double> VoltsFromRaw(unsigned raw, int32_t r1, int32_t r2, double offset) {
+    if (r2 == 0) return std::nullopt;
+    const double scale = (static_cast<double>(r1) + r2) / r2;
+    return offset + scale * raw * kVoltStep;
+}
+
+std::optional<double> RawFromVolts(double volts, int32_t r1, int32_t r2, double offset) {
+    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+    const double scale = (static_cast<double>(r1) + r2) / r2;
+    return (volts - offset) / (scale * kVoltStep);
+}
+
+std::optional<double> NegativeVoltsFromRaw(unsigned raw, int32_t r1, int32_t r2) {
+    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+    const double d = static_cast<double>(r1) / (static_cast<double>(r1) + r2);
+    return (raw * kVoltStep - kNegativeReference * d) / (1.0 - d);
+}
+
+std::optional<double> RawFromNegativeVolts(double volts, int32_t r1, int32_t r2) {
+    if (static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+    const double d = static_cast<double>(r1) / (static_cast<double>(r1) + r2);
+    return (volts * (1.0 - d) + kNegativeReference * d) / kVoltStep;
+}
+
+uint8_t LimitByteFromRaw(double raw) {
+    if (std::isnan(raw) || raw <= 0.0) return 0;
+    if (raw >= 255.0) return 255;
+    return static_cast<uint8_t>(raw);
+}
+
+double CelsiusFromField(double field, bool halfDegrees) { return halfDegrees ? field * 0.5 : field; }
+
+double FieldFromCelsius(double celsius, bool halfDegrees) { return halfDegrees ? celsius * 2.0 : celsius; }
+
+double FanValueFromCount(double count, double fanScale) {
+    double x = count * fanScale;
+    if (x > 255.0) x = 255.0;
+    return 255.0 - x;
+}
+
+double CountFromFanValue(double fanValue, double fanScale) {
+    double x = (255.0 - fanValue) * fanScale;
+    if (std::isnan(x) || x < 0.0) return 0.0;
+    if (x > 255.0) return 255.0;
+    return x;
+}
+
+int32_t CountToRpm(uint8_t fanValue, uint8_t divisor, bool halved) {
+    if (divisor == 0) return 0;
+    int32_t k = 255 - fanValue;
+    if (k == 0) k = 1;
+    int32_t rpm = kFanClock / (static_cast<int32_t>(divisor) * k);
+    return halved ? rpm / 2 : rpm;
+}
+
+uint8_t DivisorCode(uint8_t divisor) {
+    uint8_t code = 0;
+    while (divisor > 1) {
+        divisor >>= 1;
+        ++code;
+    }
+    return code;
+}
+
+uint8_t DivisorFromCode(unsigned code) { return code > 7 ? 0 : static_cast<uint8_t>(1u << code); }
+
+}  // namespace SensorConversion
