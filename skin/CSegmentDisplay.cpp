@@ -1,0 +1,298 @@
+#include "skin/CSegmentDisplay.h"
+
+#include "skin/FitCurveRun.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QPointF RoundedPoint(const QPointF& p)
+{
+    return QPointF(std::trunc(p.x() + 0.5), std::trunc(p.y() + 0.5));
+}
+
+// The pixels the scene's shapes cover, as drawn by PaintSegmentScene (fill and
+// one-pixel edge), collected as row runs.
+QRegion CoveredRegion(const std::vector<SegmentShape>& shapes, const QSize& size)
+{
+    if (shapes.empty() || size.isEmpty())
+        return QRegion();
+    QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
+    coverage.fill(Qt::transparent);
+    {
+        QPainter painter(&coverage);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::black);
+        for (const SegmentShape& shape : shapes)
+            painter.drawPath(shape.path);
+    }
+    QList<QRect> runs;
+    for (int y = 0; y < coverage.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+        int x = 0;
+        while (x < coverage.width()) {
+            while (x < coverage.width() && qAlpha(row[x]) == 0)
+                ++x;
+            const int start = x;
+            while (x < coverage.width() && qAlpha(row[x]) != 0)
+                ++x;
+            if (x > start)
+                runs.append(QRect(start, y, x - start, 1));
+        }
+    }
+    QRegion region;
+    if (!runs.isEmpty())
+        region.setRects(runs.constData(), int(runs.size()));
+    return region;
+}
+
+} // namespace
+
+SegmentFrame ComputeSegmentFrame(int sumWidth, const QSize& client, bool keepAspect)
+{
+    SegmentFrame frame;
+    if (sumWidth <= 0)
+        return frame;
+    frame.sx = double(client.width()) / sumWidth;
+    frame.sy = double(client.height()) / kCellHeight;
+    if (keepAspect) {
+        const double scale = std::min(frame.sx, frame.sy);
+        frame.sx = frame.sy = scale;
+        frame.x0 = (client.width() - sumWidth * scale) / 2;
+        frame.y0 = (client.height() - kCellHeight * scale) / 2;
+    }
+    return frame;
+}
+
+QPainterPath SegmentPath(const SegmentOutline& outline, double left, double top, double right,
+                         double bottom, int cellWidth)
+{
+    const auto device = [&](const SegmentPoint& p) {
+        return QPointF(p.x * (right - left) / cellWidth + left, p.y * (bottom - top) / kCellHeight + top);
+    };
+    QPainterPath path;
+    bool open = false;
+    const std::size_t n = outline.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const SegmentPoint& p = outline[i];
+        if (p.tag == kTagCurve && open) {
+            std::size_t end = i;
+            while (end < n && outline[end].tag == kTagCurve)
+                ++end;
+            // A curve run needs a point after it to end on; without one its
+            // points are drawn as straight edges.
+            if (end < n) {
+                std::vector<QPointF> run;
+                run.reserve(end - i + 2);
+                run.push_back(device(outline[i - 1]));
+                for (std::size_t k = i; k <= end; ++k)
+                    run.push_back(device(outline[k]));
+                const CurveControls controls = FitCurveRun(run);
+                path.cubicTo(RoundedPoint(controls.c1), RoundedPoint(controls.c2), RoundedPoint(run.back()));
+                i = end + 1;
+                continue;
+            }
+        }
+        if (p.tag == kTagMove || !open) {
+            if (open)
+                path.closeSubpath();
+            path.moveTo(RoundedPoint(device(p)));
+            open = true;
+        } else {
+            path.lineTo(RoundedPoint(device(p)));
+        }
+        ++i;
+    }
+    if (open)
+        path.closeSubpath();
+    return path;
+}
+
+SegmentScene BuildSegmentScene(const std::vector<CSegmentGlyph>& glyphs, const QSize& client,
+                               std::uint32_t style)
+{
+    SegmentScene scene;
+    int sumWidth = 0;
+    for (const CSegmentGlyph& glyph : glyphs)
+        sumWidth += glyph.Width();
+    if (sumWidth == 0 || client.isEmpty())
+        return scene;
+    const SegmentFrame frame = ComputeSegmentFrame(sumWidth, client, (style & SDS_KEEP_ASPECT) != 0);
+    const double top = frame.y0;
+    const double bottom = frame.y0 + kCellHeight * frame.sy;
+    double x = frame.x0;
+    for (const CSegmentGlyph& glyph : glyphs) {
+        const double right = x + glyph.Width() * frame.sx;
+        for (int segment = 0; segment < glyph.SegmentCount(); ++segment) {
+            const bool lit = glyph.IsLit(segment);
+            if (glyph.LitOnly() && !lit)
+                continue;
+            scene.shapes.push_back({SegmentPath(glyph.Outline(segment), x, top, right, bottom, glyph.Width()), lit});
+        }
+        x = right;
+    }
+    scene.region = CoveredRegion(scene.shapes, client);
+    return scene;
+}
+
+Colorref SoftEdgeColour(Colorref colour, Colorref background)
+{
+    Colorref out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const double v = (colour >> shift) & 0xFF;
+        const double b = (background >> shift) & 0xFF;
+        out |= Colorref(std::trunc(0.25 * b + 0.75 * v)) << shift;
+    }
+    return out;
+}
+
+void PaintSegmentScene(QPainter& painter, const SegmentScene& scene, const SegmentColours& colours,
+                       std::uint32_t style)
+{
+    const bool soft = (style & SDS_SOFT_EDGE) != 0;
+    const QPen unlitPen(ColorFromColorref(soft ? SoftEdgeColour(colours.unlit, colours.background) : colours.unlit), 1);
+    const QPen litPen(ColorFromColorref(soft ? SoftEdgeColour(colours.lit, colours.background) : colours.lit), 1);
+    const QBrush unlitBrush(ColorFromColorref(colours.unlit));
+    const QBrush litBrush(ColorFromColorref(colours.lit));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    int current = -1;
+    for (const SegmentShape& shape : scene.shapes) {
+        if (int(shape.lit) != current) {
+            current = int(shape.lit);
+            painter.setPen(shape.lit ? litPen : unlitPen);
+            painter.setBrush(shape.lit ? litBrush : unlitBrush);
+        }
+        painter.drawPath(shape.path);
+    }
+}
+
+CSegmentDisplay::CSegmentDisplay(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+void CSegmentDisplay::SetCaption(const QString& caption)
+{
+    if (caption == m_strCaption)
+        return;
+    m_strCaption = caption;
+    if (m_strText == QLatin1String("?")) {
+        m_bNeedsRebuild = true;
+        Redraw();
+    }
+}
+
+void CSegmentDisplay::SetDisplayText(const QString& text)
+{
+    if (text == m_strText)
+        return;
+    m_strText = text;
+    m_bNeedsRebuild = true;
+    Redraw();
+}
+
+void CSegmentDisplay::SetSegmentColours(Colorref unlit, Colorref lit)
+{
+    if (unlit == m_crUnlit && lit == m_crLit)
+        return;
+    m_crUnlit = unlit;
+    m_crLit = lit;
+    Redraw();
+}
+
+void CSegmentDisplay::SetTransparentMode(bool on)
+{
+    m_bTransparent = on;
+    // Opaque, the control paints every pixel itself; transparent, the parent's
+    // picture is left underneath it.
+    setAttribute(Qt::WA_OpaquePaintEvent, !on);
+}
+
+bool CSegmentDisplay::ChangeDisplayStyle(std::uint32_t remove, std::uint32_t add)
+{
+    if (remove & add)
+        return false;
+    m_nStyle = (m_nStyle | add) & ~remove;
+    m_bNeedsRebuild = true;
+    Redraw();
+    return true;
+}
+
+void CSegmentDisplay::Redraw()
+{
+    // A text change may need a different shape; the old one would clip it.
+    if (m_bTransparent)
+        clearMask();
+    update();
+}
+
+const std::vector<CSegmentGlyph>& CSegmentDisplay::Glyphs()
+{
+    if (m_bNeedsRebuild) {
+        const QString& shown = m_strText == QLatin1String("?") ? m_strCaption : m_strText;
+        m_glyphs = GlyphsForText(shown, m_nStyle);
+        m_bNeedsRebuild = false;
+        m_bSceneValid = false;
+    }
+    return m_glyphs;
+}
+
+const SegmentScene& CSegmentDisplay::Scene()
+{
+    Glyphs();
+    if (!m_bSceneValid || m_sceneSize != size()) {
+        m_scene = BuildSegmentScene(m_glyphs, size(), m_nStyle);
+        m_sceneSize = size();
+        m_bSceneValid = true;
+    }
+    return m_scene;
+}
+
+QRegion CSegmentDisplay::SegmentRegion()
+{
+    return Scene().region;
+}
+
+const QImage& CSegmentDisplay::RenderImage()
+{
+    const SegmentScene& scene = Scene();
+    const QImage::Format format = m_bTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (m_offscreen.size() != size() || m_offscreen.format() != format)
+        m_offscreen = QImage(size(), format);
+    if (m_offscreen.isNull())
+        return m_offscreen;
+    if (m_bTransparent)
+        m_offscreen.fill(Qt::transparent);
+    else
+        m_offscreen.fill(ColorFromColorref(m_crBackground));
+    QPainter painter(&m_offscreen);
+    PaintSegmentScene(painter, scene, {m_crUnlit, m_crLit, m_crBackground}, m_nStyle);
+    return m_offscreen;
+}
+
+void CSegmentDisplay::paintEvent(QPaintEvent*)
+{
+    const QImage& picture = RenderImage();
+    QPainter(this).drawImage(0, 0, picture);
+    if (m_bTransparent) {
+        const QRegion& shape = m_scene.region;
+        if (shape.isEmpty())
+            clearMask();
+        else
+            setMask(shape);
+    }
+}
+
+void CSegmentDisplay::resizeEvent(QResizeEvent* event)
+{
+    m_bSceneValid = false;
+    if (m_bTransparent)
+        clearMask();
+    QWidget::resizeEvent(event);
+}
