@@ -1,0 +1,34 @@
+// Suspend and resume notices of the system's login manager (the
+// PrepareForSleep signal on the D-Bus system bus), relayed to the main window
+// as the suspend (4) and resume (7) power codes.
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+
+#include <functional>
+
+class CPowerEvents : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kSuspend = 4;
+    static constexpr int kResume = 7;
+
+    using Relay = std::function<void(int code)>;
+
+    // bus: the system bus in production (QDBusConnection::systemBus()); a
+    // disconnected bus gives no events.
+    CPowerEvents(QDBusConnection bus, Relay relay, QObject* parent = nullptr);
+
+    // True when the subscription to the login manager's signal is in place.
+    bool IsListening() const { return m_listening; }
+
+public Q_SLOTS:
+    // true: the system is about to sleep; false: it has woken.
+    void OnPrepareForSleep(bool sleeping);
+
+private:
+    Relay m_relay;
+    bool m_listening = false;
+};

@@ -1,0 +1,105 @@
+#include "app/CWarningMonitor.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/CComputerName.h"
+
+namespace {
+
+// Reals are formatted in the process's locale, which the user may have set
+// to a decimal comma; the log and the mails always use a full stop.
+std::string WithFullStops(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    return text;
+}
+
+std::string FormatTime(const std::tm& time, const char* format)
+{
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &time);
+    return std::string(text, length);
+}
+
+bool InAlarm(const CWarningMonitor::Reading& item) { return item.enabled && item.outOfRange; }
+
+}  // namespace
+
+CWarningMonitor::CWarningMonitor(IPrivateProfile& profile, std::string logPath, IMailer& mailer,
+                                 const CRegistryKey& localMachine, const ILocalTime& localTime)
+    : m_profile(profile),
+      m_strLogPath(std::move(logPath)),
+      m_mailer(mailer),
+      m_localMachine(localMachine),
+      m_localTime(localTime)
+{
+}
+
+std::string CWarningMonitor::VoltEntry(const Reading& item)
+{
+    char text[320];
+    std::snprintf(text, sizeof text, "%.*s: %2.2f", static_cast<int>(item.name.size()), item.name.data(),
+                  item.value);
+    return WithFullStops(text) + "V  ";
+}
+
+std::string CWarningMonitor::FanEntry(const Reading& item)
+{
+    char text[320];
+    std::snprintf(text, sizeof text, "%.*s: %d", static_cast<int>(item.name.size()), item.name.data(),
+                  static_cast<int>(item.rpm));
+    return std::string(text) + "RPM  ";
+}
+
+std::string CWarningMonitor::TempEntry(const Reading& item, bool centigrade)
+{
+    const double shown = centigrade ? item.value : item.value * 1.8 + 32;
+    char text[320];
+    std::snprintf(text, sizeof text, "%.*s: %3.1f", static_cast<int>(item.name.size()), item.name.data(), shown);
+    return WithFullStops(text) + (centigrade ? "C  " : "F  ");
+}
+
+std::string CWarningMonitor::ComputerName() const { return CComputerName::Read(m_localMachine); }
+
+void CWarningMonitor::CheckWarnings(std::span<const Reading> items, const CUserPreferences& preferences,
+                                    bool mailReady)
+{
+    std::string names;
+    std::string text;
+    const auto examine = [&](int first, int count, auto entry) {
+        for (int i = first; i < first + count && i < static_cast<int>(items.size()); ++i) {
+            if (!InAlarm(items[i])) continue;
+            names += items[i].name;
+            text += entry(items[i]);
+        }
+    };
+    examine(kFirstVolt, kExaminedVolts, VoltEntry);
+    examine(kFirstFan, kExaminedFans, FanEntry);
+    examine(kFirstTemp, kExaminedTemps,
+            [&](const Reading& item) { return TempEntry(item, preferences.m_bCentigrade); });
+
+    if (!preferences.m_bEMailEnable && !preferences.m_bErrorLog) return;
+
+    const bool mailing = preferences.m_bEMailEnable && mailReady;
+    if (!names.empty() && names != m_strLastAlarm) {
+        const std::tm now = m_localTime.Now();
+        // The time part ends in a blank and the format adds one more.
+        const std::string message = FormatTime(now, "%Y/%m/%d, %H:%M:%S, ") + " Warning: " + text;
+        m_strLastAlarm = names;
+        if (mailing) {
+            m_mailer.SendMail("", preferences.m_strEMailAddr,
+                              "Computer:" + ComputerName() + " hardware monitor abnormal!", message);
+        }
+        if (preferences.m_bErrorLog)
+            m_profile.WriteString(m_strLogPath, kLogSection, FormatTime(now, "%Y/%m/%d %H:%M:%S Warning:"), text);
+        return;
+    }
+
+    if (mailing && names.empty() && !m_strLastAlarm.empty()) {
+        const std::string computer = ComputerName();
+        m_strLastAlarm.clear();
+        m_mailer.SendMail("", preferences.m_strEMailAddr, "Computer:" + computer + " Hardware Monitor normal!",
+                          "Computer: " + computer + "Hardware Monitor Detect Normal!");
+    }
+}
