@@ -67,6 +67,13 @@ void CSimChip::PowerOn() {
   m_state.regs[0][0x47] = 0x50;
   m_state.regs[0][0x48] = 0x2D;
   m_state.regs[0][0x4B] = 0x44;
+  // Read-only identification bytes are kept in the register file too, so that
+  // a dump of the registers shows what a read gives.
+  m_state.regs[0][kIdRegister] = m_model.reportedId;
+  if (m_model.alternateId) {
+    m_state.regs[0][kAltVendorLow] = kVendorLow;
+    m_state.regs[0][kAltVendorHigh] = kVendorHigh;
+  }
   if (m_model.beep[1].Present()) Reg(m_model.beep[1]) = 0x80;
 
   for (const SimVoltageChannel& v : m_model.voltages) {

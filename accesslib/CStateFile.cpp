@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "accesslib/CSimChip.h"
@@ -24,6 +25,14 @@ ConfigIdentity IdentityOf(const std::string& path) {
   if (::stat(path.c_str(), &st) != 0) return {};
   return {static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, static_cast<int64_t>(st.st_size),
           static_cast<uint64_t>(st.st_ino)};
+}
+
+// flock, resumed when a signal interrupts the wait.
+bool LockFile(int fd, int operation) {
+  while (::flock(fd, operation) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
 }
 
 bool HeaderValid(const SimChipState& state) {
@@ -58,7 +67,7 @@ bool CStateFile::OpenAndMap() {
   if (m_fd < 0) return false;
   // The file is sized before it is mapped, so no access can fall beyond its end.
   struct stat st {};
-  if (::flock(m_fd, LOCK_EX) != 0 || ::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+  if (!LockFile(m_fd, LOCK_EX) || ::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) ||
       (st.st_size != static_cast<off_t>(sizeof(SimChipState)) && ::ftruncate(m_fd, sizeof(SimChipState)) != 0)) {
     Close();
     return false;
@@ -79,7 +88,7 @@ SimChipState* CStateFile::Acquire() {
   // Twice at most: a file deleted under a running chip is replaced once.
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (m_fd < 0 && !OpenAndMap()) return nullptr;
-    if (::flock(m_fd, LOCK_EX) != 0) {
+    if (!LockFile(m_fd, LOCK_EX)) {
       Close();
       return nullptr;
     }

@@ -36,8 +36,12 @@ class CStateFile {
     std::lock_guard<std::mutex> guard(m_mutex);
     SimChipState* state = Acquire();
     if (!state) return false;
+    // The lock is given back however action ends.
+    struct Releaser {
+      CStateFile* file;
+      ~Releaser() { file->Release(); }
+    } releaser{this};
     action(*state);
-    Release();
     return true;
   }
 

@@ -8,6 +8,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "accesslib/CSimChip.h"
@@ -28,7 +30,9 @@ constexpr int16_t kSimErrorBadArgument = 6;
 std::string LibraryDirectory() {
   Dl_info info{};
   if (::dladdr(reinterpret_cast<void*>(&LibraryDirectory), &info) == 0 || !info.dli_fname) return {};
-  const std::string path = info.dli_fname;
+  // Absolute, so that a later change of the working directory cannot move the chip.
+  char resolved[PATH_MAX];
+  const std::string path = ::realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
