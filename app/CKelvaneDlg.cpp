@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
@@ -52,18 +53,28 @@ const std::array<CKelvaneDlg::STextPlace, 3> CKelvaneDlg::kDisplayLayout{{
     {kIdVoltDisplay, 42, 76, 58, 23},
 }};
 
+// The name labels span the inside of their wells: 50 pixels cannot hold
+// item names such as "CPU Temperature", which the user may also rename. They
+// keep the height and the top of the face's layout.
 const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
     {kIdFanUnit, 180, 107, 44, 12},
     {kIdVoltUnit, 62, 101, 24, 12},
     {kIdTempUnit, 320, 101, 24, 12},
-    {kIdVoltName, 50, 60, 50, 16},
-    {kIdFanName, 178, 53, 50, 16},
-    {kIdTempName, 307, 60, 50, 16},
+    {kIdVoltName, 36, 60, 72, 16},
+    {kIdFanName, 163, 53, 78, 16},
+    {kIdTempName, 296, 60, 72, 16},
 }};
 
 namespace {
 
 constexpr const char* kLanguageSection = "Kelvane";
+
+// Text sizes of the face, in pixels, so that the face looks the same at any
+// desktop font size: the skin's pictures do not scale either.
+constexpr int kCaptionPixels = 11;
+constexpr int kNamePixels = 11;
+constexpr int kSmallestNamePixels = 8;
+constexpr int kUnitPixels = 10;
 
 void TagControl(QWidget& control, int id)
 {
@@ -116,8 +127,12 @@ void CKelvaneDlg::CreateControls()
 {
     // Construction order of the window: name labels, buttons, unit labels,
     // value displays. Each starts as the dialog template has it.
+    QFont caption = font();
+    caption.setPixelSize(kCaptionPixels);
+    setFont(caption);
+
     for (const int id : {kIdVoltName, kIdFanName, kIdTempName}) {
-        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
+        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, this);
         TagControl(*label, id);
         m_labels[id] = label;
     }
@@ -131,6 +146,9 @@ void CKelvaneDlg::CreateControls()
     for (const auto& [id, text] : units) {
         auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
         TagControl(*label, id);
+        QFont unitFont = caption;
+        unitFont.setPixelSize(kUnitPixels);
+        label->setFont(unitFont);
         label->SetText(QString::fromLatin1(text));
         m_labels[id] = label;
     }
@@ -324,11 +342,30 @@ void CKelvaneDlg::RefreshDisplay()
     CheckWarnings();
 }
 
+QFont CKelvaneDlg::FitFont(QFont font, const QString& text, int width, int smallestPixels)
+{
+    while (font.pixelSize() > smallestPixels && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
+void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
+{
+    const QString text = QString::fromStdString(name);
+    if (label.Text() == text) return;
+    // A long name takes a smaller type; one that still does not fit ends
+    // in an ellipsis.
+    QFont nameFont = font();
+    nameFont.setPixelSize(kNamePixels);
+    label.setFont(FitFont(nameFont, text, label.width(), kSmallestNamePixels));
+    label.SetText(text);
+}
+
 void CKelvaneDlg::ShowVoltSlot()
 {
     CSensorItem* item = m_Engine.Item(m_prefs.m_nVoltItem[m_nVoltPos]);
     CSegmentDisplay& display = *m_displays.at(kIdVoltDisplay);
-    m_labels.at(kIdVoltName)->SetText(QString::fromStdString(item->Name()));
+    ShowName(*m_labels.at(kIdVoltName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
         display.SetDisplayText(FormatReal(item->Value()));
@@ -342,7 +379,7 @@ void CKelvaneDlg::ShowTempSlot()
     CSensorItem* item = m_Engine.Item(CHardwareMonitor::kFirstTemp + m_prefs.m_nTempItem[m_nTempPos]);
     CSegmentDisplay& display = *m_displays.at(kIdTempDisplay);
     CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
-    m_labels.at(kIdTempName)->SetText(QString::fromStdString(item->Name()));
+    ShowName(*m_labels.at(kIdTempName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
         const double celsius = item->Value();
@@ -359,7 +396,7 @@ void CKelvaneDlg::ShowFanSlot()
 {
     auto* item = static_cast<CFanItem*>(m_Engine.Item(CHardwareMonitor::kFirstFan + m_prefs.m_nFanItem[m_nFanPos]));
     CSegmentDisplay& display = *m_displays.at(kIdFanDisplay);
-    m_labels.at(kIdFanName)->SetText(QString::fromStdString(item->Name()));
+    ShowName(*m_labels.at(kIdFanName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
         display.SetDisplayText(QString::number(item->Rpm()));

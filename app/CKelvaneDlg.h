@@ -21,6 +21,7 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QFont>
 #include <QImage>
 #include <QPoint>
 #include <QRegion>
@@ -218,6 +219,9 @@ public:
     // and the display is green, green when in range and red; otherwise the
     // colours stay.
     static void ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange);
+    // font, made smaller one pixel at a time down to smallestPixels until
+    // text fits into width.
+    static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
 
 Q_SIGNALS:
     void monitorSettingRequested();   // 1002
@@ -246,6 +250,7 @@ private:
     void ConnectButtons();
     QMenu* WindowMenu();
 
+    void ShowName(CTransparentStatic& label, const std::string& name);
     void ShowVoltSlot();
     void ShowTempSlot();
     void ShowFanSlot();

@@ -19,6 +19,7 @@
 #include "app/CProgramRunner.h"
 #include "app/CStartupFiles.h"
 #include "app/CSystemInfo.h"
+#include "app/CTerminationSignals.h"
 #include "platform/CDlLibraryLoader.h"
 #include "platform/CFileChipLock.h"
 #include "platform/CLogindPowerOff.h"
@@ -80,6 +81,13 @@ int main(int argc, char* argv[])
     if (!window) return 0;
     window->SetAutomationService(&automation);
     QObject::connect(window.get(), &CKelvaneDlg::finished, &application, [] { QApplication::quit(); });
+
+    // Log-out, shutdown, a closed terminal or Ctrl+C end the dialog the
+    // ordinary way, so the preferences are saved and the chip put back.
+    CTerminationSignals termination;
+    QObject::connect(&termination, &CTerminationSignals::terminationRequested, window.get(), [&window] {
+        if (!window->IsEnded()) window->EndDialog(CKelvaneDlg::kResultCancel);
+    });
 
     // Suspend and resume from the login manager, handled by the main window.
     CPowerEvents powerEvents(QDBusConnection::systemBus(),

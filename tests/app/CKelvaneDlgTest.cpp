@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/CComputerName.h"
+#include "app/CTerminationSignals.h"
 #include "engine/CFanItem.h"
 #include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
@@ -364,6 +365,35 @@ TEST_F(ProgramStart, WithAllFilesInPlaceTheWindowIsBuiltAndTheHostNameRecorded)
     EXPECT_TRUE(window->InitDialog(true));
     EXPECT_TRUE(window->StartsMinimised());
     EXPECT_EQ(window->IniPath(), program.File("Root.ini"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TerminationSignals, ASignalReachesTheEventLoopAndTheOldHandlerComesBack)
+{
+    QtTestApplication();
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction before = {};
+    ASSERT_EQ(::sigaction(SIGUSR2, &ignore, &before), 0);
+    {
+        CTerminationSignals first({SIGUSR2});
+        ASSERT_TRUE(first.IsInstalled());
+        CTerminationSignals second({SIGUSR2});
+        EXPECT_FALSE(second.IsInstalled()) << "one owner of the handlers at a time";
+
+        std::vector<int> received;
+        QObject::connect(&first, &CTerminationSignals::terminationRequested,
+                         [&](int number) { received.push_back(number); });
+        ::raise(SIGUSR2);
+        for (int i = 0; i < 50 && received.empty(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_EQ(received, std::vector<int>{SIGUSR2});
+    }
+    struct sigaction after = {};
+    ASSERT_EQ(::sigaction(SIGUSR2, &before, &after), 0);
+    EXPECT_EQ(after.sa_handler, SIG_IGN);
 }
 
 }  // namespace
