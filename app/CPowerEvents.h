@@ -1,9 +1,16 @@
 // Suspend and resume notices of the system's login manager (the
 // PrepareForSleep signal on the D-Bus system bus), relayed to the main window
 // as the suspend (4) and resume (7) power codes.
+//
+// The login manager does not wait for anyone before it suspends unless asked
+// to, so the object holds a "delay" sleep inhibitor lock while the machine is
+// awake: the suspend is held back (for the manager's short delay at most)
+// until the suspend notice has been relayed and the lock let go. A new lock
+// is taken after each resume.
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusUnixFileDescriptor>
 #include <QObject>
 
 #include <functional>
@@ -23,12 +30,18 @@ public:
 
     // True when the subscription to the login manager's signal is in place.
     bool IsListening() const { return m_listening; }
+    // True while this object holds a sleep inhibitor lock.
+    bool HoldsSleepDelay() const { return m_sleepDelay.isValid(); }
 
 public Q_SLOTS:
     // true: the system is about to sleep; false: it has woken.
     void OnPrepareForSleep(bool sleeping);
 
 private:
+    void TakeSleepDelay();
+
+    QDBusConnection m_bus;
     Relay m_relay;
     bool m_listening = false;
+    QDBusUnixFileDescriptor m_sleepDelay;
 };

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "app/CComputerName.h"
+#include "engine/CFanItem.h"
+#include "engine/CHardwareMonitor.h"
 
 namespace {
 
@@ -102,4 +104,31 @@ void CWarningMonitor::CheckWarnings(std::span<const Reading> items, const CUserP
         m_mailer.SendMail("", preferences.m_strEMailAddr, "Computer:" + computer + " Hardware Monitor normal!",
                           "Computer: " + computer + "Hardware Monitor Detect Normal!");
     }
+}
+
+std::array<CWarningMonitor::Reading, CWarningMonitor::kItemCount> CWarningMonitor::ReadItems(
+    const CHardwareMonitor& engine)
+{
+    static_assert(kItemCount == CHardwareMonitor::kItemCount && kFirstTemp == CHardwareMonitor::kFirstTemp &&
+                  kFirstFan == CHardwareMonitor::kFirstFan);
+    std::array<Reading, kItemCount> items{};
+    for (int i = 0; i < kItemCount; ++i) {
+        const CSensorItem* item = engine.Item(i);
+        if (item == nullptr) continue;
+        Reading& reading = items[i];
+        reading.name = item->Name();
+        reading.enabled = item->IsEnabled();
+        reading.value = item->Value();
+        if (const auto* fan = dynamic_cast<const CFanItem*>(item)) reading.rpm = fan->Rpm();
+        // Only an item that can alarm asks the chip for its status bit.
+        reading.outOfRange = reading.enabled && item->IsOutOfRange();
+    }
+    return items;
+}
+
+void CWarningMonitor::CheckWarnings(const CHardwareMonitor& engine, const CUserPreferences& preferences,
+                                    bool mailReady)
+{
+    const std::array<Reading, kItemCount> items = ReadItems(engine);
+    CheckWarnings(items, preferences, mailReady);
 }

@@ -5,6 +5,7 @@
 // mail.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -15,6 +16,7 @@
 #include "platform/ILocalTime.h"
 #include "platform/IPrivateProfile.h"
 
+class CHardwareMonitor;
 class CRegistryKey;
 
 class CWarningMonitor {
@@ -49,6 +51,13 @@ public:
     // items: the eighteen items in engine order (a shorter span examines
     // those present). mailReady: the mail logon succeeded.
     void CheckWarnings(std::span<const Reading> items, const CUserPreferences& preferences, bool mailReady);
+
+    // The same over the engine's items as its last UpdateAll left them.
+    void CheckWarnings(const CHardwareMonitor& engine, const CUserPreferences& preferences, bool mailReady);
+
+    // The engine's eighteen items as the check sees them; the names point
+    // into the engine's items. A missing item reads as disabled.
+    static std::array<Reading, kItemCount> ReadItems(const CHardwareMonitor& engine);
 
     // The Names of the items in alarm at the last warning, without
     // separators; empty at start and after an all-clear mail.

@@ -52,9 +52,10 @@ CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
         field->Attach(&m_chip);
     }
 
-    // The bank register is saved as found, before any field access selects
-    // bank 0 in it.
-    m_savedBank = m_chip.ReadRegister(kRegisterBank);
+    // The bank register is kept as it was before detection selected bank 0
+    // and toggled its bit 7 in it.
+    m_savedBank = m_chip.IsBankRegisterAsFoundKnown() ? m_chip.BankRegisterAsFound()
+                                                      : m_chip.ReadRegister(kRegisterBank);
     m_saved40 = static_cast<uint8_t>(m_field40.Read());
     m_saved56 = static_cast<uint8_t>(m_field56.Read());
     m_saved57 = static_cast<uint8_t>(m_field57.Read());

@@ -131,6 +131,8 @@ bool CMonitorChip::DetectChip() {
     if (!m_attached) return false;
     m_portBase = 0x295;
     if (!m_library->InitBus(m_busNumber, m_busAddresses[0], m_busAddresses[1], m_busAddresses[2])) return false;
+    m_bankAsFound = ReadRegister(kBankRegister);
+    m_bankAsFoundKnown = true;
 
     // The high byte of the vendor value appears at 0x4F while bit 7 of 0x4E
     // is set, the low byte while it is clear.

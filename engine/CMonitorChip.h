@@ -42,6 +42,10 @@ public:
     // value (kUnknownChipId at first) on failure.
     bool DetectChip();
     uint8_t ChipId() const { return m_chipId; }
+    // The bank register as detection found it, before detection selected
+    // bank 0 and toggled its bit 7; valid once the bus was initialised.
+    uint8_t BankRegisterAsFound() const { return m_bankAsFound; }
+    bool IsBankRegisterAsFoundKnown() const { return m_bankAsFoundKnown; }
     bool IsAlternateId() const { return m_alternateId; }
     uint16_t PortBase() const { return m_portBase; }
     uint16_t BusNumber() const { return m_busNumber; }
@@ -77,6 +81,8 @@ private:
     uint8_t m_chipId = kUnknownChipId;
     uint8_t m_busAddresses[3] = {0x5A, 0x92, 0x90};
     bool m_showBusErrors = false;
+    uint8_t m_bankAsFound = 0;
+    bool m_bankAsFoundKnown = false;
 
     struct LatchedStatus {
         uint8_t bank;

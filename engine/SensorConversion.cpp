@@ -23,7 +23,8 @@ std::optional<double> NegativeVoltsFromRaw(unsigned raw, int32_t r1, int32_t r2)
 }
 
 std::optional<double> RawFromNegativeVolts(double volts, int32_t r1, int32_t r2) {
-    if (static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+    // With R2 = 0 every voltage would map to the reference itself.
+    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
     const double d = static_cast<double>(r1) / (static_cast<double>(r1) + r2);
     return (volts * (1.0 - d) + kNegativeReference * d) / kVoltStep;
 }

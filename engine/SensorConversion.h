@@ -29,7 +29,8 @@ std::optional<double> RawFromVolts(double volts, int32_t r1, int32_t r2, double 
 // A negative rail shifted against 3.6 V through R1/R2 (d = R1 / (R1 + R2)):
 // V = (raw x step - 3.6 d) / (1 - d). Nothing when R1 + R2 or R2 is 0.
 std::optional<double> NegativeVoltsFromRaw(unsigned raw, int32_t r1, int32_t r2);
-// The inverse: raw = (V (1 - d) + 3.6 d) / step. Nothing when R1 + R2 is 0.
+// The inverse: raw = (V (1 - d) + 3.6 d) / step. Nothing when R1 + R2 or R2
+// is 0.
 std::optional<double> RawFromNegativeVolts(double volts, int32_t r1, int32_t r2);
 
 // A converted limit as a register byte: truncated toward zero, above 255 as

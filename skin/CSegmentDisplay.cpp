@@ -17,8 +17,11 @@ QPointF RoundedPoint(const QPointF& p)
 
 // The pixels the scene's shapes cover, as drawn by PaintSegmentScene (fill and
 // one-pixel edge), collected as row runs.
-QRegion CoveredRegion(const std::vector<SegmentShape>& shapes, const QSize& size)
+} // namespace
+
+QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& size)
 {
+    const std::vector<SegmentShape>& shapes = scene.shapes;
     if (shapes.empty() || size.isEmpty())
         return QRegion();
     QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
@@ -49,8 +52,6 @@ QRegion CoveredRegion(const std::vector<SegmentShape>& shapes, const QSize& size
         region.setRects(runs.constData(), int(runs.size()));
     return region;
 }
-
-} // namespace
 
 SegmentFrame ComputeSegmentFrame(int sumWidth, const QSize& client, bool keepAspect)
 {
@@ -113,8 +114,26 @@ QPainterPath SegmentPath(const SegmentOutline& outline, double left, double top,
     return path;
 }
 
+const QPainterPath* SegmentPathCache::Find(const Key& key) const
+{
+    const auto found = m_paths.constFind(key);
+    return found == m_paths.constEnd() ? nullptr : &*found;
+}
+
+void SegmentPathCache::Insert(const Key& key, const QPainterPath& path)
+{
+    if (m_paths.size() >= kMaxEntries)
+        m_paths.clear();
+    m_paths.insert(key, path);
+}
+
+size_t qHash(const SegmentPathCache::Key& key, size_t seed)
+{
+    return qHashMulti(seed, key.kind, key.curved, key.segment, key.left, key.top, key.right, key.bottom);
+}
+
 SegmentScene BuildSegmentScene(const std::vector<CSegmentGlyph>& glyphs, const QSize& client,
-                               std::uint32_t style)
+                               std::uint32_t style, SegmentPathCache* cache)
 {
     SegmentScene scene;
     int sumWidth = 0;
@@ -132,11 +151,19 @@ SegmentScene BuildSegmentScene(const std::vector<CSegmentGlyph>& glyphs, const Q
             const bool lit = glyph.IsLit(segment);
             if (glyph.LitOnly() && !lit)
                 continue;
-            scene.shapes.push_back({SegmentPath(glyph.Outline(segment), x, top, right, bottom, glyph.Width()), lit});
+            const SegmentPathCache::Key key{int(glyph.GlyphKind()), (style & SDS_CURVED) != 0, segment,
+                                            x, top, right, bottom};
+            if (const QPainterPath* known = cache ? cache->Find(key) : nullptr) {
+                scene.shapes.push_back({*known, lit});
+                continue;
+            }
+            QPainterPath path = SegmentPath(glyph.Outline(segment), x, top, right, bottom, glyph.Width());
+            if (cache)
+                cache->Insert(key, path);
+            scene.shapes.push_back({std::move(path), lit});
         }
         x = right;
     }
-    scene.region = CoveredRegion(scene.shapes, client);
     return scene;
 }
 
@@ -247,16 +274,22 @@ const SegmentScene& CSegmentDisplay::Scene()
 {
     Glyphs();
     if (!m_bSceneValid || m_sceneSize != size()) {
-        m_scene = BuildSegmentScene(m_glyphs, size(), m_nStyle);
+        m_scene = BuildSegmentScene(m_glyphs, size(), m_nStyle, &m_pathCache);
         m_sceneSize = size();
         m_bSceneValid = true;
+        m_bRegionValid = false;
     }
     return m_scene;
 }
 
 QRegion CSegmentDisplay::SegmentRegion()
 {
-    return Scene().region;
+    const SegmentScene& scene = Scene();
+    if (!m_bRegionValid) {
+        m_region = SegmentSceneRegion(scene, m_sceneSize);
+        m_bRegionValid = true;
+    }
+    return m_region;
 }
 
 const QImage& CSegmentDisplay::RenderImage()
@@ -281,7 +314,7 @@ void CSegmentDisplay::paintEvent(QPaintEvent*)
     const QImage& picture = RenderImage();
     QPainter(this).drawImage(0, 0, picture);
     if (m_bTransparent) {
-        const QRegion& shape = m_scene.region;
+        const QRegion shape = SegmentRegion();
         if (shape.isEmpty())
             clearMask();
         else

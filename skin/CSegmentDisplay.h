@@ -3,6 +3,7 @@
 #include "skin/CSegmentGlyph.h"
 #include "skin/SkinColour.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPainterPath>
 #include <QRegion>
@@ -31,20 +32,46 @@ struct SegmentShape {
 };
 
 // Everything a paint needs that depends only on text, style and size: the
-// device outlines of the segments to draw (curves already fitted) and the
-// union of the pixels they cover.
+// device outlines of the segments to draw (curves already fitted).
 struct SegmentScene {
     std::vector<SegmentShape> shapes;
-    QRegion region;
 };
+
+// The pixels the scene's shapes cover when painted (fill and edge): the shape
+// of a transparent display.
+QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& client);
 
 // The device outline of a design outline in the cell left..right, top..bottom.
 // Runs of curve points become one fitted cubic each.
 QPainterPath SegmentPath(const SegmentOutline& outline, double left, double top, double right,
                          double bottom, int cellWidth);
 
+// Device outlines already fitted, by segment and cell. A display cycles
+// through a few texts of the same layout, so the same segment lands in the
+// same cell again and again; fitting its curves once per cell keeps a text
+// change cheap. Bounded: it starts over when it grows past kMaxEntries.
+class SegmentPathCache {
+public:
+    static constexpr qsizetype kMaxEntries = 4096;
+    struct Key {
+        int kind;
+        bool curved;
+        int segment;
+        double left, top, right, bottom;
+        bool operator==(const Key&) const = default;
+    };
+    const QPainterPath* Find(const Key& key) const;
+    void Insert(const Key& key, const QPainterPath& path);
+    qsizetype Size() const { return m_paths.size(); }
+
+private:
+    QHash<Key, QPainterPath> m_paths;
+};
+size_t qHash(const SegmentPathCache::Key& key, size_t seed = 0);
+
+// cache may be null (every outline is fitted afresh).
 SegmentScene BuildSegmentScene(const std::vector<CSegmentGlyph>& glyphs, const QSize& client,
-                               std::uint32_t style);
+                               std::uint32_t style, SegmentPathCache* cache = nullptr);
 
 // The pen colour of SDS_SOFT_EDGE: each channel a quarter of the way toward
 // the background (trunc(0.25 b + 0.75 v)).
@@ -117,5 +144,8 @@ private:
     bool m_bSceneValid = false;
     QSize m_sceneSize;
     SegmentScene m_scene;
+    bool m_bRegionValid = false;
+    QRegion m_region;
+    SegmentPathCache m_pathCache;
     QImage m_offscreen;
 };

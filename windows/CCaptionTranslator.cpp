@@ -8,6 +8,23 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+
+// The profile cuts a value at 255 bytes; a translation in UTF-8 may lose the
+// tail of its last character there, which would show as a replacement mark.
+std::string WithoutBrokenLastCharacter(std::string text)
+{
+    std::size_t lead = text.size();
+    while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead == 0) return text;
+    const auto first = static_cast<unsigned char>(text[lead - 1]);
+    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (text.size() - (lead - 1) < length) text.resize(lead - 1);
+    return text;
+}
+
+}  // namespace
+
 CCaptionTranslator::CCaptionTranslator(const IPrivateProfile& profile, std::string languageCode)
     : m_profile(profile), m_strLanguageCode(std::move(languageCode))
 {
@@ -52,7 +69,7 @@ std::string CCaptionTranslator::TranslateCaptions(QWidget& window, std::string_v
         QWidget* control = window.objectName() == name ? &window : window.findChild<QWidget*>(name);
         if (control == nullptr) continue;
         const std::string caption = Caption(*control);
-        SetCaption(*control, m_profile.GetString(path, section, caption, caption, 256));
+        SetCaption(*control, WithoutBrokenLastCharacter(m_profile.GetString(path, section, caption, caption, 256)));
     }
     return path;
 }

@@ -6,6 +6,12 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusUnixFileDescriptor>
+#include <QThread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include "CPrivateBus.h"
 #include "support/QtTestApplication.h"
@@ -135,6 +141,80 @@ TEST_F(BusServicesOnPrivateBus, LoginManagerSleepSignalsAreRelayedAsSuspendAndRe
     EXPECT_EQ(codes, (std::vector<int>{CPowerEvents::kSuspend, CPowerEvents::kResume}));
 }
 
+// The login manager's Inhibit on its own thread (the engine side blocks on
+// the call): each lock is the write end of a pipe whose read end the test
+// keeps, so the lock's release shows as the end of the pipe.
+class FakeLoginManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+public:
+    ~FakeLoginManager() override
+    {
+        for (const int fd : readEnds) ::close(fd);
+    }
+    // True when every copy of lock n's descriptor is closed.
+    bool Released(int n) const
+    {
+        pollfd end{readEnds.at(n), POLLIN, 0};
+        return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP) != 0;
+    }
+    std::vector<int> readEnds;
+    QStringList requests;
+
+public Q_SLOTS:
+    Q_SCRIPTABLE QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                                 const QString& mode)
+    {
+        requests << what + "|" + who + "|" + mode;
+        Q_UNUSED(why);
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) return {};
+        readEnds.push_back(ends[0]);
+        const QDBusUnixFileDescriptor lock(ends[1]);  // keeps a duplicate
+        ::close(ends[1]);
+        return lock;
+    }
+};
+
+TEST_F(BusServicesOnPrivateBus, ASleepDelayIsHeldWhileAwakeAndLetGoOnceSuspendIsRelayed)
+{
+    QThread managerThread;
+    FakeLoginManager manager;
+    manager.moveToThread(&managerThread);
+    managerThread.start();
+    {
+        QDBusConnection managerBus = m_bus.Connect("manager");
+        ASSERT_TRUE(managerBus.registerService("org.freedesktop.login1"));
+        ASSERT_TRUE(managerBus.registerObject("/org/freedesktop/login1", &manager,
+                                              QDBusConnection::ExportScriptableSlots));
+
+        std::vector<int> codes;
+        bool lockHeldAtSuspend = false;
+        CPowerEvents* events = nullptr;
+        CPowerEvents power(m_bus.Connect("listener"), [&](int code) {
+            codes.push_back(code);
+            if (code == CPowerEvents::kSuspend) lockHeldAtSuspend = events->HoldsSleepDelay() && !manager.Released(0);
+        });
+        events = &power;
+        ASSERT_TRUE(power.HoldsSleepDelay());
+        ASSERT_EQ(manager.requests, QStringList{"sleep|Kelvane|delay"});
+        EXPECT_FALSE(manager.Released(0));
+
+        power.OnPrepareForSleep(true);
+        EXPECT_TRUE(lockHeldAtSuspend) << "the suspend steps run before the lock goes";
+        EXPECT_TRUE(CPrivateBus::SpinUntil([&] { return manager.Released(0); }));
+
+        power.OnPrepareForSleep(false);
+        EXPECT_EQ(codes, (std::vector<int>{CPowerEvents::kSuspend, CPowerEvents::kResume}));
+        EXPECT_EQ(manager.requests.size(), 2) << "a new lock after the resume";
+        EXPECT_TRUE(power.HoldsSleepDelay());
+        managerBus.unregisterObject("/org/freedesktop/login1");
+    }
+    managerThread.quit();
+    managerThread.wait();
+}
+
 class FakeEngine {
 public:
     void RememberSettings() { calls += "remember;"; }
@@ -158,3 +238,5 @@ TEST(PowerEventHandler, SuspendSilencesAndResumeRestoresInOrder)
 }
 
 }  // namespace
+
+#include "CBusServicesTest.moc"

@@ -69,14 +69,6 @@ TEST_F(StartupFiles, AnyMissingFileEndsTheStartWithoutCreatingOrChangingFiles)
     }
 }
 
-TEST_F(StartupFiles, ADirectoryInPlaceOfAFileDoesNotCount)
-{
-    std::filesystem::remove(m_dir.File("error.txt"));
-    std::filesystem::create_directory(m_dir.File("error.txt"));
-    EXPECT_FALSE(Check());
-    EXPECT_EQ(m_exits, std::vector<int>{0});
-}
-
 TEST(CommandLine, OnlyExactlyDashMMinimises)
 {
     struct Case {

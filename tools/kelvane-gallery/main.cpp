@@ -2,12 +2,16 @@
 // headless, into PNG files in OUTDIR. SKINDIR defaults to the skin/ folder of
 // the program directory (the folder this program lives in).
 
+#include "tools/kelvane-gallery/CControlSheet.h"
+#include "tools/kelvane-gallery/CGalleryWindow.h"
 #include "tools/kelvane-gallery/CSkinComposer.h"
 
 #include "tools/kelvane-skingen/SkinCatalogue.h"
 
+#include "skin/CSkinLibrary.h"
+
 #include <QDir>
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdio>
 
@@ -30,7 +34,7 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2 || args.size() > 3) {
         std::fprintf(stderr, "usage: kelvane-gallery OUTDIR [SKINDIR]\n");
@@ -70,6 +74,34 @@ int main(int argc, char* argv[])
                QStringLiteral("window-compact-pressed.png"));
     ok &= Save(composer.Window(false, State::Disabled, false), out,
                QStringLiteral("window-compact-disabled.png"));
+    // The same with the skin's own controls, as the program lays them out.
+    const CSkinLibrary library(skin);
+    using ButtonState = CGalleryWindow::ButtonState;
+    struct Shot {
+        bool expanded;
+        bool graphs;
+        ButtonState state;
+        bool alarm;
+        const char* file;
+    };
+    const Shot shots[] = {
+        {false, false, ButtonState::Normal, false, "face-compact.png"},
+        {true, false, ButtonState::Normal, false, "face-expanded.png"},
+        {true, true, ButtonState::Normal, false, "face-expanded-graphs.png"},
+        {false, false, ButtonState::Normal, true, "face-compact-alarm.png"},
+        {false, false, ButtonState::Hover, false, "face-compact-hover.png"},
+        {false, false, ButtonState::Pressed, false, "face-compact-pressed.png"},
+        {true, false, ButtonState::Disabled, false, "face-expanded-disabled.png"},
+    };
+    for (const Shot& shot : shots) {
+        CGalleryWindow window(library, shot.expanded, shot.graphs);
+        window.SetButtonState(shot.state);
+        if (shot.alarm)
+            window.ShowAlarm();
+        ok &= Save(window.Render(), out, QString::fromLatin1(shot.file));
+    }
+    CControlSheet sheet(library);
+    ok &= Save(sheet.Render(), out, QStringLiteral("controls.png"));
     ok &= Save(composer.ButtonSheet(), out, QStringLiteral("buttons.png"));
     ok &= Save(composer.DialogSheet(), out, QStringLiteral("dialog-pictures.png"));
     return ok ? 0 : 1;

@@ -9,17 +9,20 @@
 
 using namespace skinart;
 
-namespace skinart {
+namespace {
 
-const SkinBitmap* FindSkinBitmap(int id)
+constexpr bool IdsAreUnique()
 {
-    for (const SkinBitmap& b : kSkinBitmaps)
-        if (b.id == id)
-            return &b;
-    return nullptr;
+    for (std::size_t i = 0; i < kSkinBitmaps.size(); ++i)
+        for (std::size_t j = i + 1; j < kSkinBitmaps.size(); ++j)
+            if (kSkinBitmaps[i].id == kSkinBitmaps[j].id)
+                return false;
+    return true;
 }
+// Two rows with one id would write one file twice.
+static_assert(IdsAreUnique(), "an id appears twice in the skin catalogue");
 
-}  // namespace skinart
+}  // namespace
 
 CSkinGenerator::CSkinGenerator()
     : m_compactFace(PaintFace(false)), m_expandedFace(PaintFace(true))

@@ -237,6 +237,4 @@ inline constexpr int kPanelWidth = 324;
 inline constexpr int kPanelHeight = 105;
 inline constexpr std::array<int, 3> kPanelY{195, 314, 434};
 
-const SkinBitmap* FindSkinBitmap(int id);
-
 }  // namespace skinart

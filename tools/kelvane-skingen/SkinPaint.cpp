@@ -323,8 +323,8 @@ void DrawGlyph(QPainter& painter, Glyph glyph, const QRectF& box, const QColor& 
     case Glyph::Expand:
     case Glyph::Collapse: {
         const qreal s = glyph == Glyph::Expand ? 1.0 : -1.0;
-        const qreal hw = box.height() * 0.30;
-        const qreal hh = box.height() * 0.16;
+        const qreal hw = box.height() * 0.42;
+        const qreal hh = box.height() * 0.17;
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
         for (int k = 0; k < 2; ++k) {

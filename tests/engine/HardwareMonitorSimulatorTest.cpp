@@ -1,0 +1,208 @@
+// The engine end to end on the chip simulator library: detection, the
+// descriptors of every model, readings against the simulated inputs, and the
+// registers it leaves behind.
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "SimulatorProgram.h"
+#include "engine/CAccessLibrary.h"
+#include "engine/CHardwareMonitor.h"
+#include "engine/CMonitorChip.h"
+#include "engine/SensorConversion.h"
+
+namespace {
+
+struct Model {
+    const char* name;
+    uint8_t id;
+};
+
+const Model kModels[] = {
+    {"W83781D_B", 0x10}, {"W83781D_C", 0x11}, {"W83627F", 0x21},   {"W83782D", 0x30},
+    {"W83783S", 0x40},   {"W83784R", 0x50},   {"W83784R_B", 0x51}, {"W83697F", 0x60},
+    {"W83785R", 0x61},   {"W83791D_B", 0x70}, {"W83791D_C", 0x71}, {"W83637HF", 0x80},
+};
+
+// What every input of the reference board reads as, at the simulator's
+// default inputs.
+const std::map<int, double> kBoardReadings = {
+    {0, 1.50},  {1, 1.20},  {2, 3.30},  {3, 5.0},  {4, 12.0},  {5, -12.0}, {6, -5.0},
+    {7, 5.0},   {8, 3.0},   {10, 38.0}, {11, 45.5}, {12, 35.0},
+};
+const std::map<int, double> kFullSpeedRpm = {{13, 4500}, {14, 3000}, {15, 2700}};
+
+// A second accessor on the same simulated chip, to look at its registers
+// from outside the engine.
+class ChipInspector {
+public:
+    explicit ChipInspector(SimulatorProgram& program)
+        : m_library(program.loader), m_chip(m_lock, program.messageBox) {
+        m_chip.AttachLibrary(&m_library);
+    }
+    // Register values of bank 0 (the bank register as found first).
+    std::map<int, int> Snapshot(const std::vector<int>& registers) {
+        std::map<int, int> values;
+        const uint8_t bank = m_chip.ReadRegister(0x4E);
+        values[0x4E] = bank;
+        m_chip.SelectBank(0);
+        for (int reg : registers) values[reg] = m_chip.ReadRegister(static_cast<uint8_t>(reg));
+        m_chip.WriteRegister(0x4E, bank);
+        return values;
+    }
+    CMonitorChip& Chip() { return m_chip; }
+
+private:
+    CCountingChipLock m_lock;
+    CAccessLibrary m_library;
+    CMonitorChip m_chip;
+};
+
+double VoltStep(const CVoltItem& item) {
+    if (item.IsNegative()) {
+        const double d = static_cast<double>(item.R1()) / (item.R1() + item.R2());
+        return SensorConversion::kVoltStep / (1.0 - d);
+    }
+    return SensorConversion::kVoltStep * (item.R1() + item.R2()) / item.R2();
+}
+
+TEST(HardwareMonitorSimulatorTest, EveryModelSelectsItsDescriptorAndReadsEveryInput) {
+    for (const Model& model : kModels) {
+        SCOPED_TRACE(model.name);
+        SimulatorProgram program(model.name);
+        bool started = false;
+        auto engine = program.StartEngine(&started);
+        EXPECT_EQ(engine->ChipId(), model.id);
+        EXPECT_EQ(engine->DescriptorPath(), program.Directory() + "/" + model.name + ".ini");
+        ASSERT_TRUE(started);
+        engine->UpdateAll();
+
+        int compared = 0;
+        for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
+            CSensorItem* item = engine->Item(i);
+            if (!item->ValueField().IsPresent() || !item->IsEnabled()) continue;
+            SCOPED_TRACE(item->Name());
+            ASSERT_TRUE(item->IsValueSet());
+            if (i < CHardwareMonitor::kFirstTemp) {
+                auto* volt = engine->Volt(i);
+                double expected = kBoardReadings.at(i);
+                if (volt->IsNegative() && (model.id == 0x10 || model.id == 0x11)) {
+                    // The first-generation parts read a negative rail through
+                    // a plain divider of the pin voltage.
+                    const double pin = i == 5 ? 0.567 : 0.8635;
+                    expected = pin * (volt->R1() + volt->R2()) / volt->R2();
+                }
+                EXPECT_NEAR(item->Value(), expected, VoltStep(*volt) + 1e-9);
+            } else if (i < CHardwareMonitor::kFirstFan) {
+                EXPECT_NEAR(item->Value(), kBoardReadings.at(i), 1.0);
+            } else {
+                auto* fan = engine->Fan(i - CHardwareMonitor::kFirstFan);
+                const double duty = fan->DutyCycleField().IsPresent() ? fan->DutyCycleField().Read() : 255.0;
+                const double rpm = kFullSpeedRpm.at(i) * (0.25 + 0.75 * duty / 255.0);
+                // One count either way, at the fan's divisor.
+                // The 0x50/0x51 parts count at half the clock.
+                const double clock = (model.id == 0x50 || model.id == 0x51) ? 675000.0 : 1350000.0;
+                const double count = std::floor(clock / (rpm * fan->Divisor()));
+                const double step = clock / (fan->Divisor() * count) - clock / (fan->Divisor() * (count + 1));
+                EXPECT_NEAR(fan->Rpm(), rpm, step + 1.0) << "duty " << duty << " divisor " << int(fan->Divisor());
+            }
+            ++compared;
+        }
+        EXPECT_GE(compared, 6);
+        EXPECT_EQ(program.powerOff.Requests(), 0);
+    }
+}
+
+TEST(HardwareMonitorSimulatorTest, SimctlSwitchesTheModelTheEngineFinds) {
+    SimulatorProgram program("W83782D");
+    ASSERT_EQ(program.SimCtl("chip W83627F"), 0);
+    auto engine = program.StartEngine();
+    EXPECT_EQ(engine->ChipId(), 0x21);
+    EXPECT_EQ(engine->DescriptorPath(), program.Directory() + "/W83627F.ini");
+}
+
+TEST(HardwareMonitorSimulatorTest, AlternateIdentificationIsReadFromTheBankRegister) {
+    // This part answers the vendor value at 0x4C/0x4D and 0x60 in 0x4E: it is
+    // the 0x61 descriptor, not the main-family 0x60 one.
+    SimulatorProgram program("W83785R");
+    bool started = false;
+    auto engine = program.StartEngine(&started);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(engine->Chip().IsAlternateId());
+    EXPECT_EQ(engine->ChipId(), 0x61);
+    EXPECT_EQ(engine->DescriptorPath(), program.Directory() + "/W83785R.ini");
+}
+
+TEST(HardwareMonitorSimulatorTest, StartFailsWithoutAChipOrWithoutTheLibrary) {
+    {
+        SimulatorProgram program("W83782D", "", "");
+        CTempDir::Write(program.Directory() + "/simchip.ini", "[Chip]\nModel=W83782D\n[Faults]\nNoChip=1\n");
+        bool started = true;
+        auto engine = program.StartEngine(&started);
+        EXPECT_FALSE(started);
+        EXPECT_EQ(engine->ChipId(), CMonitorChip::kUnknownChipId);
+    }
+    {
+        SimulatorProgram program;
+        program.loader.SetMissing(true);
+        bool started = true;
+        auto engine = program.StartEngine(&started);
+        EXPECT_FALSE(started);
+        EXPECT_FALSE(engine->IsDriverLoaded());
+    }
+}
+
+TEST(HardwareMonitorSimulatorTest, DestructionPutsBackEveryRegisterTheEngineChanged) {
+    SimulatorProgram program;
+    ChipInspector inspector(program);
+    // The registers the engine writes on this board: control, beep enables,
+    // the fan divisors and the three PWM duties.
+    const std::vector<int> watched = {0x40, 0x4B, 0x4C, 0x56, 0x57, 0x5A, 0x5B, 0x5E};
+    inspector.Chip().WriteRegister(0x4E, 0x80 | 0x02);  // a peer left bank 2 selected
+    const std::map<int, int> before = inspector.Snapshot(watched);
+    {
+        auto engine = program.StartEngine();
+        engine->UpdateAll();
+        engine->SetGlobalBeep(false);
+        // Smart Fan drove the CPU fan below full speed.
+        EXPECT_EQ(engine->Fan(0)->SmartFanZone(), CSmartFanItem::kZoneMid);
+        const std::map<int, int> during = inspector.Snapshot(watched);
+        EXPECT_EQ(during.at(0x5B), 50);
+        EXPECT_EQ(during.at(0x4C) & 0x18, 0x08);
+        EXPECT_EQ(during.at(0x4B) & 0x03, 0);
+    }
+    const std::map<int, int> after = inspector.Snapshot(watched);
+    for (int reg : {0x40, 0x4C, 0x56, 0x57, 0x5A, 0x5B, 0x5E, 0x4E}) {
+        EXPECT_EQ(after.at(reg), before.at(reg)) << std::hex << reg;
+    }
+    // The chip is marked as released; the rest of 0x4B holds FAN3's divisor,
+    // which follows the settings.
+    EXPECT_EQ(after.at(0x4B) & 0x03, 1);
+}
+
+TEST(HardwareMonitorSimulatorTest, AnOutOfRangeInputPowersOffThroughTheSeamAfterItsTime) {
+    // VBAT (VOLT9) at 2.0 V is below its 2.70 V limit.
+    SimulatorProgram program("W83782D", "", "IN8=2.0\n");
+    auto engine = program.StartEngine();
+    CSensorItem* battery = engine->Item(8);
+    battery->SetShutDownEnable(true);
+    battery->SetShutDownTime(30);
+    engine->UpdateAll();
+    EXPECT_TRUE(battery->IsOutOfRange());
+    program.clock.AdvanceSeconds(29.9);
+    engine->UpdateAll();
+    EXPECT_EQ(program.powerOff.Requests(), 0);
+    program.clock.AdvanceSeconds(0.1);
+    engine->UpdateAll();
+    EXPECT_TRUE(battery->IsShutdownPending());
+    EXPECT_EQ(program.powerOff.Requests(), 1);
+    // The request is repeated on every tick while the program runs.
+    engine->UpdateAll();
+    EXPECT_EQ(program.powerOff.Requests(), 2);
+}
+
+}  // namespace
