@@ -405,21 +405,7 @@ void CKelvaneDlg::ShowFanSlot()
     }
 }
 
-void CKelvaneDlg::CheckWarnings()
-{
-    std::array<CWarningMonitor::Reading, CHardwareMonitor::kItemCount> readings;
-    for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
-        const CSensorItem* item = m_Engine.Item(i);
-        CWarningMonitor::Reading& reading = readings[i];
-        reading.name = item->Name();
-        reading.enabled = item->IsEnabled();
-        // Only enabled items are asked: a disabled one is never in alarm.
-        reading.outOfRange = reading.enabled && item->IsOutOfRange();
-        reading.value = item->Value();
-        if (i >= CHardwareMonitor::kFirstFan) reading.rpm = static_cast<const CFanItem*>(item)->Rpm();
-    }
-    m_warnings.CheckWarnings(readings, m_prefs, m_bMailReady);
-}
+void CKelvaneDlg::CheckWarnings() { m_warnings.CheckWarnings(m_Engine, m_prefs, m_bMailReady); }
 
 bool CKelvaneDlg::OnPowerBroadcast(int code) { return CPowerEventHandler::Handle(m_Engine, code); }
 

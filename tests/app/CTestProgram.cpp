@@ -9,15 +9,15 @@
 
 namespace fs = std::filesystem;
 
-void* CDirectoryLibraryLoader::Open(const std::string& name)
+void* CCountingLibraryLoader::Open(const std::string& name)
 {
     ++m_opens;
     return ::dlopen((m_strDirectory + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* CDirectoryLibraryLoader::Symbol(void* handle, const char* name) { return ::dlsym(handle, name); }
+void* CCountingLibraryLoader::Symbol(void* handle, const char* name) { return ::dlsym(handle, name); }
 
-void CDirectoryLibraryLoader::Close(void* handle) { ::dlclose(handle); }
+void CCountingLibraryLoader::Close(void* handle) { ::dlclose(handle); }
 
 std::tm CFixedLocalTime::Now() const
 {

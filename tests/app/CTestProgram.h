@@ -27,9 +27,9 @@
 
 // Opens libraries by name from one directory only, so that a test's engine
 // loads the test's own copy of the simulator.
-class CDirectoryLibraryLoader : public ILibraryLoader {
+class CCountingLibraryLoader : public ILibraryLoader {
 public:
-    explicit CDirectoryLibraryLoader(std::string directory) : m_strDirectory(std::move(directory)) {}
+    explicit CCountingLibraryLoader(std::string directory) : m_strDirectory(std::move(directory)) {}
     void* Open(const std::string& name) override;
     void* Symbol(void* handle, const char* name) override;
     void Close(void* handle) override;
@@ -87,7 +87,7 @@ public:
     // The build's program directory (where the test binary lies).
     static std::string BuildProgramDirectory();
 
-    CDirectoryLibraryLoader& Loader() { return m_loader; }
+    CCountingLibraryLoader& Loader() { return m_loader; }
     CRecordingMessageBox& MessageBoxes() { return m_messageBox; }
     CRecordingMailer& Mailer() { return m_mailer; }
     CRecordingShellOpener& Shell() { return m_shell; }
@@ -97,7 +97,7 @@ public:
 
 private:
     CTempDir m_dir;
-    CDirectoryLibraryLoader m_loader;
+    CCountingLibraryLoader m_loader;
     CFileChipLock m_lock;
     CRecordingMessageBox m_messageBox;
     CPrivateProfile m_profile;
