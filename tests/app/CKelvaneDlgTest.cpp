@@ -329,6 +329,45 @@ TEST_F(MainWindow, TheCloseButtonEndsTheDialog)
     EXPECT_FALSE(window->IsMonitoring());
 }
 
+TEST_F(MainWindow, SuspendSilencesTheChipAndResumeBringsItBack)
+{
+    CTestProgram program;
+    auto window = Start(program);
+    CMonitorChip& chip = window->Engine().Chip();
+    const auto globalBeep = [&] {
+        chip.SelectBank(0);
+        return (chip.ReadRegister(0x57) & 0x80) != 0;
+    };
+    ASSERT_TRUE(globalBeep());
+    EXPECT_TRUE(window->OnPowerBroadcast(4));
+    EXPECT_FALSE(globalBeep());
+    EXPECT_TRUE(window->OnPowerBroadcast(7));
+    EXPECT_TRUE(globalBeep());
+    EXPECT_FALSE(window->OnPowerBroadcast(10));
+}
+
+TEST_F(MainWindow, SettingCaptionsComeFromTheLanguageFileOfTheCurrentDirectory)
+{
+    CTestProgram program;
+    CTempDir working;
+    CTempDir::Write(working.File("kelvaneDEU.ini"),
+                    "[Kelvane]\nMonitor Setting=\xC3\x9C" "berwachung\nDisplay Setting=Anzeige\n"
+                    "[Display Setting]\nDravik Manager=Falsch\n");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(working.Path());
+    CKelvaneDlgSeams seams = program.WindowSeams();
+    seams.languageCode = "DEU";
+    CKelvaneDlg window(seams);
+    const bool started = window.InitDialog();
+    std::filesystem::current_path(before);
+
+    EXPECT_TRUE(started);
+    EXPECT_EQ(window.LanguageFile(), working.File("kelvaneDEU.ini"));
+    EXPECT_EQ(window.Button(1002)->text(), QString::fromUtf8("\xC3\x9C" "berwachung"));
+    EXPECT_EQ(window.Button(1001)->text(), "Anzeige");
+    EXPECT_EQ(window.Button(1000)->text(), "Dravik Manager") << "no key in the window's section: unchanged";
+}
+
 class ProgramStart : public MainWindow {};
 
 TEST_F(ProgramStart, AMissingFileEndsTheStartBeforeTheChipIsTouched)
