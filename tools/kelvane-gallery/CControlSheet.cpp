@@ -222,7 +222,7 @@ int CControlSheet::AddDisplayRows(int top)
         display->SetSegmentColours(s.unlit, s.lit);
         display->SetTransparentMode(s.transparent);
         if (s.addStyle != 0)
-            display->ChangeDisplayStyle(s.addStyle == 0x01 ? 0 : 0, s.addStyle);
+            display->ChangeDisplayStyle(0, s.addStyle);
         display->SetDisplayText(QString::fromLatin1(s.text));
         SheetLabel(QString::fromLatin1(s.what), QRect(x + 90, rowTop, 96, 52), this)
             ->setWordWrap(true);
