@@ -18,8 +18,6 @@
 #include "app/CIniFile.h"
 #include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
-#include "engine/CFanItem.h"
-#include "engine/CSensorItem.h"
 #include "platform/IMessageBox.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
@@ -363,7 +361,7 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
 
 void CKelvaneDlg::ShowVoltSlot()
 {
-    CSensorItem* item = m_Engine.Item(m_prefs.m_nVoltItem[m_nVoltPos]);
+    const CVoltItem* item = m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]);
     CSegmentDisplay& display = *m_displays.at(kIdVoltDisplay);
     ShowName(*m_labels.at(kIdVoltName), item->Name());
     if (item->IsEnabled()) {
@@ -376,7 +374,7 @@ void CKelvaneDlg::ShowVoltSlot()
 
 void CKelvaneDlg::ShowTempSlot()
 {
-    CSensorItem* item = m_Engine.Item(CHardwareMonitor::kFirstTemp + m_prefs.m_nTempItem[m_nTempPos]);
+    const CTempItem* item = m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos]);
     CSegmentDisplay& display = *m_displays.at(kIdTempDisplay);
     CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
     ShowName(*m_labels.at(kIdTempName), item->Name());
@@ -394,7 +392,7 @@ void CKelvaneDlg::ShowTempSlot()
 
 void CKelvaneDlg::ShowFanSlot()
 {
-    auto* item = static_cast<CFanItem*>(m_Engine.Item(CHardwareMonitor::kFirstFan + m_prefs.m_nFanItem[m_nFanPos]));
+    const CSmartFanItem* item = m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]);
     CSegmentDisplay& display = *m_displays.at(kIdFanDisplay);
     ShowName(*m_labels.at(kIdFanName), item->Name());
     if (item->IsEnabled()) {

@@ -41,7 +41,6 @@
 
 class CAutomationService;
 class CSegmentDisplay;
-class CSensorItem;
 class CSkinButton;
 class CTransparentStatic;
 class IMailer;

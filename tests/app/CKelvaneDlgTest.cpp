@@ -159,7 +159,7 @@ TEST_F(MainWindow, TheEngineFailingToStartShowsInitialValueFailAndEndsTheDialog)
     QObject::connect(window.get(), &CKelvaneDlg::finished, [&](int result) { finished.push_back(result); });
 
     EXPECT_FALSE(window->InitDialog());
-    ASSERT_FALSE(program.MessageBoxes().ShownBoxes().empty());
+    ASSERT_EQ(program.MessageBoxes().ShownBoxes().size(), 1u);
     const auto& box = program.MessageBoxes().ShownBoxes().back();
     EXPECT_EQ(box.text, "Initial value fail!");
     EXPECT_EQ(box.caption, "ERROR");
