@@ -1,8 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Kelvane on the simulated chip.
+# Installs what is missing, builds, and starts Kelvane's window on the
+# simulated chip (the program directory is build/bin). Arguments go to the
+# program: "./scripts/run.sh -m" starts it minimised.
+#
+# Kelvane is a desktop program: without a display (no DISPLAY, no
+# WAYLAND_DISPLAY, no QT_QPA_PLATFORM chosen by hand) there is nobody to see
+# its window or answer its message boxes, so it is not started headless.
+# The terminal front end kelvane-cli runs instead, when it is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 ./scripts/build.sh
-exec build/bin/kelvane-cli --watch 2.5
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
+  echo "run.sh: no display found, so Kelvane's window cannot be shown." >&2
+  if [[ -x build/bin/kelvane-cli ]]; then
+    echo "run.sh: starting the terminal front end instead (Ctrl+C ends it)." >&2
+    exec build/bin/kelvane-cli --watch 2.5
+  fi
+  echo "run.sh: start it from a desktop session, or with a virtual display: xvfb-run build/bin/kelvane" >&2
+  exit 1
+fi
+exec build/bin/kelvane "$@"

@@ -6,4 +6,5 @@
 class CQtShellOpener : public IShellOpener {
 public:
     bool OpenFile(const std::string& path) override;
+    bool OpenUrl(const std::string& url) override;
 };

@@ -1,0 +1,33 @@
+#include "app/CAboutDlg.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include "skin/CSkinLibrary.h"
+
+CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About Kelvane"));
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(QPixmap::fromImage(skins.Image(kPicture)));
+
+    auto* text = new QLabel(QString::fromLatin1(kVersionText), this);
+    text->setObjectName(QStringLiteral("version"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(picture);
+    row->addSpacing(12);
+    row->addWidget(text, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}

@@ -1,0 +1,30 @@
+#include "app/CKelvaneApp.h"
+
+#include "app/CComputerName.h"
+#include "app/CSystemInfo.h"
+
+CKelvaneApp::CKelvaneApp(CKelvaneAppSeams seams) : m_seams(std::move(seams)) {}
+
+std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
+{
+    m_strBoardName = m_seams.systemInfo.GetBoardName();
+
+    // The check runs before the engine exists: the engine changes chip
+    // registers as it is built and puts them back only in its destructor,
+    // which an immediate exit never runs.
+    const CStartupFiles files(m_seams.programDirectory, m_strBoardName);
+    if (!files.CheckFiles(m_seams.profile, m_seams.messageBox, m_seams.exitProcess)) return nullptr;
+
+    if (!m_seams.hostName.empty()) CComputerName::Record(m_seams.registry, m_seams.hostName);
+
+    const CKelvaneDlgSeams windowSeams{
+        CEngineSeams{m_seams.loader, m_seams.lock, m_seams.messageBox, m_seams.profile, m_seams.registry,
+                     m_seams.clock, m_seams.powerOff, m_seams.programDirectory},
+        m_seams.shell,
+        m_seams.mailer,
+        m_seams.localTime,
+        m_seams.languageCode,
+        m_strBoardName,
+    };
+    return std::make_unique<CKelvaneDlg>(windowSeams);
+}

@@ -1,0 +1,63 @@
+// The program's start as far as it is the program's own logic: the board
+// name, the check of the files that must lie in the program directory, the
+// host name recorded for the alert mails, and the main window built on the
+// engine's seams. The caller (the program's main) registers the automation
+// service before and runs the window after.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/CKelvaneDlg.h"
+#include "app/CStartupFiles.h"
+
+class CRegistryKey;
+class CSystemInfo;
+class IChipLock;
+class IClock;
+class ILibraryLoader;
+class ILocalTime;
+class IMailer;
+class IMessageBox;
+class IPowerOff;
+class IPrivateProfile;
+class IShellOpener;
+
+// Every process seam of the start. All must outlive the main window.
+struct CKelvaneAppSeams {
+    std::string programDirectory;  // without a trailing "/"
+    const CSystemInfo& systemInfo;
+    IPrivateProfile& profile;
+    IMessageBox& messageBox;
+    CRegistryKey& registry;  // HKEY_LOCAL_MACHINE of the program's hive
+    ILibraryLoader& loader;
+    IChipLock& lock;
+    const IClock& clock;
+    IPowerOff& powerOff;
+    IShellOpener& shell;
+    IMailer& mailer;
+    const ILocalTime& localTime;
+    std::string languageCode;
+    std::string hostName;  // recorded as the computer name of the alert mails
+    // Ends the process at once (no destructor runs); returns only in tests.
+    CStartupFiles::ExitFunction exitProcess;
+};
+
+class CKelvaneApp {
+public:
+    explicit CKelvaneApp(CKelvaneAppSeams seams);
+
+    // The board name, then the file check of Root.ini, error.txt and the
+    // board's defaults file: when one cannot be opened, "Open File error!"
+    // and the process ends with status 0 before anything is written or the
+    // chip is touched. Then the host name is recorded and the main window
+    // built (which takes the chip). Null only when the exit function
+    // returned.
+    std::unique_ptr<CKelvaneDlg> CreateMainWindow();
+
+    const std::string& BoardName() const { return m_strBoardName; }
+
+private:
+    CKelvaneAppSeams m_seams;
+    std::string m_strBoardName;
+};

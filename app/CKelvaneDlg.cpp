@@ -1,0 +1,561 @@
+#include "app/CKelvaneDlg.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QTimerEvent>
+#include <QWindow>
+
+#include <cstdio>
+
+#include "app/CAboutDlg.h"
+#include "app/CAutomationService.h"
+#include "app/CIniFile.h"
+#include "app/CPowerEventHandler.h"
+#include "app/CStartupFiles.h"
+#include "platform/IMessageBox.h"
+#include "skin/CSegmentDisplay.h"
+#include "skin/CSkinButton.h"
+#include "skin/CTransparentStatic.h"
+#include "skin/SkinRegion.h"
+#include "windows/CCaptionTranslator.h"
+#include "windows/CHelpPage.h"
+#include "windows/IShellOpener.h"
+
+const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
+    {kIdClose, 338, 15, 184, 183, 182, 181, 181, "Close Kelvane"},
+    {kIdMinimal, 304, 15, 180, 179, 178, 177, 177, "Minimal"},
+    {kIdHelp, 321, 15, 243, 241, 242, 177, 177, "Help"},
+    {kIdMonitorSetting, 49, 152, 171, 169, 168, 133, 133, "Moniter Item Setting"},
+    {kIdDisplaySetting, 153, 152, 171, 169, 168, 133, 133, "Display Item Setting"},
+    {kIdDravikManager, 257, 152, 171, 169, 168, 171, 133, "Dravik Manager Setting"},
+    {kIdExpand, 178, 180, 160, 158, 159, 157, 157, "Show Sub Screen"},
+    {kIdCollapse, 178, 545, 176, 175, 174, 173, 173, "Close Sub Screen"},
+    {kIdWebSite, 168, 3, 189, 188, 187, 186, 186, "Dravik Website Link"},
+    {kIdFanBack, 178, 301, 201, 200, 199, 200, 198, "Back"},
+    {kIdFanDetail, 201, 301, 205, 204, 203, 204, 202, "Detail"},
+    {kIdVoltBack, 178, 181, 201, 200, 199, 200, 198, "Back"},
+    {kIdVoltDetail, 201, 181, 205, 204, 203, 204, 202, "Detail"},
+    {kIdTempBack, 178, 421, 201, 200, 199, 200, 198, "Back"},
+    {kIdTempDetail, 201, 421, 205, 204, 203, 204, 202, "Detail"},
+}};
+
+const std::array<CKelvaneDlg::STextPlace, 3> CKelvaneDlg::kDisplayLayout{{
+    {kIdFanDisplay, 170, 70, 65, 35},
+    {kIdTempDisplay, 305, 76, 50, 23},
+    {kIdVoltDisplay, 42, 76, 58, 23},
+}};
+
+// The name labels span the inside of their wells: 50 pixels cannot hold
+// item names such as "CPU Temperature", which the user may also rename. They
+// keep the height and the top of the face's layout.
+const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
+    {kIdFanUnit, 180, 107, 44, 12},
+    {kIdVoltUnit, 62, 101, 24, 12},
+    {kIdTempUnit, 320, 101, 24, 12},
+    {kIdVoltName, 36, 60, 72, 16},
+    {kIdFanName, 163, 53, 78, 16},
+    {kIdTempName, 296, 60, 72, 16},
+}};
+
+namespace {
+
+constexpr const char* kLanguageSection = "Kelvane";
+
+// Text sizes of the face, in pixels, so that the face looks the same at any
+// desktop font size: the skin's pictures do not scale either.
+constexpr int kCaptionPixels = 11;
+constexpr int kNamePixels = 11;
+constexpr int kSmallestNamePixels = 8;
+constexpr int kUnitPixels = 10;
+
+void TagControl(QWidget& control, int id)
+{
+    control.setObjectName(QString::number(id));
+    control.setProperty("controlId", id);
+}
+
+// The board defaults file and the paths of Root.ini and error.txt follow the
+// same rule as the start-up check, so they come from there.
+CStartupFiles PathsOf(const CKelvaneDlgSeams& seams)
+{
+    return CStartupFiles(seams.engine.programDirectory, seams.boardName);
+}
+
+}  // namespace
+
+CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_seams(seams),
+      m_strIniPath(PathsOf(seams).IniPath()),
+      m_strLogPath(PathsOf(seams).LogPath()),
+      m_strBoardName(seams.boardName),
+      m_skins(CSkinLibrary::SkinDirectory(QString::fromStdString(seams.engine.programDirectory))),
+      m_Engine(seams.engine),
+      m_warnings(seams.engine.profile, m_strLogPath, seams.mailer, seams.engine.registry, seams.localTime),
+      m_emailLogon(seams.mailer, seams.engine.messageBox)
+{
+    setWindowTitle(QStringLiteral("Kelvane"));
+    setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
+    setObjectName(QStringLiteral("Kelvane"));
+
+    // The compact form until InitDialog applies the outline.
+    m_face = m_skins.Image(kCompactFace);
+    const QImage outline = m_skins.Image(kCompactOutline);
+    resize(outline.isNull() ? QSize(404, 200) : outline.size());
+
+    CreateControls();
+    ConnectButtons();
+}
+
+CKelvaneDlg::~CKelvaneDlg()
+{
+    m_monitorTimer.stop();
+    SavePreferences(m_strIniPath);
+    // The engine member is destroyed after this body: it restores the chip's
+    // control registers and fan duties and unloads the driver.
+}
+
+void CKelvaneDlg::CreateControls()
+{
+    // Construction order of the window: name labels, buttons, unit labels,
+    // value displays. Each starts as the dialog template has it.
+    QFont caption = font();
+    caption.setPixelSize(kCaptionPixels);
+    setFont(caption);
+
+    for (const int id : {kIdVoltName, kIdFanName, kIdTempName}) {
+        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, this);
+        TagControl(*label, id);
+        m_labels[id] = label;
+    }
+    for (const SButtonPlace& place : kButtonLayout) {
+        auto* button = new CSkinButton(&m_skins, this);
+        TagControl(*button, place.id);
+        button->setFocusPolicy(Qt::NoFocus);
+        m_buttons[place.id] = button;
+    }
+    const std::pair<int, const char*> units[] = {{kIdVoltUnit, "V"}, {kIdFanUnit, "RPM"}, {kIdTempUnit, "C"}};
+    for (const auto& [id, text] : units) {
+        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
+        TagControl(*label, id);
+        QFont unitFont = caption;
+        unitFont.setPixelSize(kUnitPixels);
+        label->setFont(unitFont);
+        label->SetText(QString::fromLatin1(text));
+        m_labels[id] = label;
+    }
+    for (const int id : {kIdVoltDisplay, kIdFanDisplay, kIdTempDisplay}) {
+        auto* display = new CSegmentDisplay(this);
+        TagControl(*display, id);
+        m_displays[id] = display;
+    }
+
+    m_buttons[kIdDravikManager]->setText(QStringLiteral("Dravik Manager"));
+    m_buttons[kIdDisplaySetting]->setText(QStringLiteral("Display Setting"));
+    m_buttons[kIdMonitorSetting]->setText(QStringLiteral("Monitor Setting"));
+    m_buttons[kIdDravikManager]->setEnabled(false);  // until Dravik Manager is found
+    m_buttons[kIdTempBack]->setEnabled(false);
+    m_buttons[kIdFanBack]->setEnabled(false);
+    m_buttons[kIdVoltBack]->setEnabled(false);
+    m_buttons[kIdVoltBack]->hide();
+    m_buttons[kIdVoltDetail]->hide();
+
+    // The face is a caption everywhere, so a right click on it opens what
+    // the window menu offered, and so does the window-menu key.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
+}
+
+void CKelvaneDlg::ConnectButtons()
+{
+    const auto on = [this](int id, auto handler) { connect(m_buttons.at(id), &CSkinButton::clicked, this, handler); };
+    on(kIdClose, [this] { OnCancel(); });
+    on(kIdHelp, [this] { OpenHelpPage(); });
+    on(kIdWebSite, [this] { OpenWebSite(); });
+    on(kIdExpand, [this] { ShowDetail(); });
+    on(kIdCollapse, [this] { ShowCompact(); });
+    on(kIdVoltDetail, [this] { ShowAreaView(Area::Volt, true); });
+    on(kIdVoltBack, [this] { ShowAreaView(Area::Volt, false); });
+    on(kIdFanDetail, [this] { ShowAreaView(Area::Fan, true); });
+    on(kIdFanBack, [this] { ShowAreaView(Area::Fan, false); });
+    on(kIdTempDetail, [this] { ShowAreaView(Area::Temp, true); });
+    on(kIdTempBack, [this] { ShowAreaView(Area::Temp, false); });
+    // The dialogs and the tray behind these buttons belong to their own
+    // windows; they connect to these signals.
+    on(kIdMonitorSetting, [this] { emit monitorSettingRequested(); });
+    on(kIdDisplaySetting, [this] { emit displaySettingRequested(); });
+    on(kIdDravikManager, [this] { emit suiteItemsRequested(); });
+    on(kIdMinimal, [this] { emit minimiseToTrayRequested(); });
+}
+
+bool CKelvaneDlg::InitDialog(bool startMinimised)
+{
+    // The single-instance hand-off and the tray icon come first, in this
+    // place, once those windows exist.
+
+    ApplyForm(kCompactOutline, kCompactFace);
+    LocaliseButtons();
+    LayoutFace();
+    LoadPreferences(m_strIniPath);
+    StartEngine();
+
+    // The six sub-screen panels are created here (numeric ones shown, graph
+    // ones hidden) and the link with Dravik Manager is sought (button 1000,
+    // timer 2 at 3000 ms, the processor clock).
+
+    // Started with "-m" or "-M": minimise to the tray as button 1014 does.
+    // Until the tray exists the window stays in view, so that it can be
+    // reached; the request is kept for the tray to act on.
+    m_bStartMinimised = startMinimised;
+    return !m_bEnded;
+}
+
+void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
+{
+    const QImage outlineBitmap = m_skins.Image(outlineId);
+    const SkinRegion outline = RegionFromBitmap(outlineBitmap, kWhite, false);
+    // Without an outline the window keeps its previous one.
+    if (outline.valid) {
+        m_outline = outline.region;
+        resize(outlineBitmap.size());
+        setMask(m_outline);
+    }
+    m_face = m_skins.Image(faceId);
+    update();
+}
+
+void CKelvaneDlg::LocaliseButtons()
+{
+    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
+    m_strLangFile = translator.TranslateCaptions(*this, kLanguageSection,
+                                                 {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
+}
+
+void CKelvaneDlg::LayoutFace()
+{
+    for (const SButtonPlace& place : kButtonLayout) {
+        CSkinButton* button = m_buttons.at(place.id);
+        button->move(place.x, place.y);
+        button->ApplySkin(place.normal, place.pressed, place.hover, place.disabled, 0, place.mask, 0, 0, 0);
+        button->SetTipText(QString::fromLatin1(place.tooltip));
+    }
+    for (const STextPlace& place : kDisplayLayout) {
+        CSegmentDisplay* display = m_displays.at(place.id);
+        display->setGeometry(place.x, place.y, place.width, place.height);
+        display->SetSegmentColours(kBlack, kGreen);
+        display->SetTransparentMode(true);
+        display->ChangeDisplayStyle(0, SDS_KEEP_ASPECT | SDS_LIT_ONLY | SDS_SOFT_EDGE);
+    }
+    for (const STextPlace& place : kLabelLayout) {
+        CTransparentStatic* label = m_labels.at(place.id);
+        label->setGeometry(place.x, place.y, place.width, place.height);
+        label->SetTextColour(kGreen);
+    }
+}
+
+void CKelvaneDlg::LoadPreferences(const std::string& path)
+{
+    const CIniFile file(path, m_seams.engine.profile);
+    m_prefs.LoadPreferences(file);
+    InitEmail();
+}
+
+void CKelvaneDlg::SavePreferences(const std::string& path) const
+{
+    CIniFile file(path, m_seams.engine.profile);
+    m_prefs.SavePreferences(file);
+}
+
+bool CKelvaneDlg::InitEmail() { return m_emailLogon.InitEmail(m_prefs, m_bMailReady); }
+
+void CKelvaneDlg::StartEngine()
+{
+    m_Engine.SetUseDefaultFiles(true);
+    m_Engine.SetUsePreferenceFile(false);
+    m_Engine.SetPaths(m_strBoardName);
+    if (m_Engine.StartMonitoring()) {
+        m_monitorTimer.start(kMonitorPeriodMs, this);
+    } else {
+        m_seams.engine.messageBox.Show("Initial value fail!", "ERROR", MessageBoxStyle::kOk);
+        EndDialog(kResultCancel);
+    }
+    m_Engine.UpdateAll();
+    RefreshDisplay();
+}
+
+void CKelvaneDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_monitorTimer.timerId())
+        OnTimer(kMonitorTimer);
+    else
+        QWidget::timerEvent(event);
+}
+
+void CKelvaneDlg::OnTimer(int id)
+{
+    if (id == kMonitorTimer) {
+        RefreshDisplay();
+        // The graph panels take their samples here, visible or not.
+        emit monitoringTicked();
+    }
+}
+
+QString CKelvaneDlg::FormatReal(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%3.1f", value);
+    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+void CKelvaneDlg::ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange)
+{
+    if (outOfRange && display.GetLitColour() == kGreen)
+        display.SetSegmentColours(kWhite, kRed);
+    else if (!outOfRange && display.GetLitColour() == kRed)
+        display.SetSegmentColours(kWhite, kGreen);
+}
+
+int CKelvaneDlg::Advance(int position, int count)
+{
+    // A list of count 0 never advances: its slot keeps position 0.
+    const int next = position + 1;
+    return next >= count ? 0 : next;
+}
+
+void CKelvaneDlg::RefreshDisplay()
+{
+    m_Engine.UpdateAll();
+    ShowVoltSlot();
+    ShowTempSlot();
+    ShowFanSlot();
+    m_nVoltPos = Advance(m_nVoltPos, m_prefs.m_nVoltCount);
+    m_nTempPos = Advance(m_nTempPos, m_prefs.m_nTempCount);
+    m_nFanPos = Advance(m_nFanPos, m_prefs.m_nFanCount);
+    CheckWarnings();
+}
+
+QFont CKelvaneDlg::FitFont(QFont font, const QString& text, int width, int smallestPixels)
+{
+    while (font.pixelSize() > smallestPixels && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
+void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
+{
+    const QString text = QString::fromStdString(name);
+    if (label.Text() == text) return;
+    // A long name takes a smaller type; one that still does not fit ends
+    // in an ellipsis.
+    QFont nameFont = font();
+    nameFont.setPixelSize(kNamePixels);
+    label.setFont(FitFont(nameFont, text, label.width(), kSmallestNamePixels));
+    label.SetText(text);
+}
+
+void CKelvaneDlg::ShowVoltSlot()
+{
+    const CVoltItem* item = m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]);
+    CSegmentDisplay& display = *m_displays.at(kIdVoltDisplay);
+    ShowName(*m_labels.at(kIdVoltName), item->Name());
+    if (item->IsEnabled()) {
+        ApplyAlarmColour(display, item->IsOutOfRange());
+        display.SetDisplayText(FormatReal(item->Value()));
+    } else {
+        display.SetDisplayText(QStringLiteral("OFF"));
+    }
+}
+
+void CKelvaneDlg::ShowTempSlot()
+{
+    const CTempItem* item = m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos]);
+    CSegmentDisplay& display = *m_displays.at(kIdTempDisplay);
+    CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
+    ShowName(*m_labels.at(kIdTempName), item->Name());
+    if (item->IsEnabled()) {
+        ApplyAlarmColour(display, item->IsOutOfRange());
+        const double celsius = item->Value();
+        const bool centigrade = m_prefs.m_bCentigrade;
+        const QString unitText = centigrade ? QStringLiteral("C") : QStringLiteral("F");
+        if (unit.Text() != unitText) unit.SetText(unitText);
+        display.SetDisplayText(FormatReal(centigrade ? celsius : celsius * 1.8 + 32));
+    } else {
+        display.SetDisplayText(QStringLiteral("OFF"));
+    }
+}
+
+void CKelvaneDlg::ShowFanSlot()
+{
+    const CSmartFanItem* item = m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]);
+    CSegmentDisplay& display = *m_displays.at(kIdFanDisplay);
+    ShowName(*m_labels.at(kIdFanName), item->Name());
+    if (item->IsEnabled()) {
+        ApplyAlarmColour(display, item->IsOutOfRange());
+        display.SetDisplayText(QString::number(item->Rpm()));
+    } else {
+        display.SetDisplayText(QStringLiteral("OFF"));
+    }
+}
+
+void CKelvaneDlg::CheckWarnings() { m_warnings.CheckWarnings(m_Engine, m_prefs, m_bMailReady); }
+
+bool CKelvaneDlg::OnPowerBroadcast(int code) { return CPowerEventHandler::Handle(m_Engine, code); }
+
+void CKelvaneDlg::ShowDetail()
+{
+    m_buttons.at(kIdExpand)->hide();
+    m_buttons.at(kIdVoltDetail)->show();
+    m_buttons.at(kIdVoltBack)->show();
+    ApplyForm(kExpandedOutline, kExpandedFace);
+    m_bExpanded = true;
+    repaint();
+}
+
+void CKelvaneDlg::ShowCompact()
+{
+    m_buttons.at(kIdVoltDetail)->hide();
+    m_buttons.at(kIdVoltBack)->hide();
+    m_buttons.at(kIdExpand)->show();
+    ApplyForm(kCompactOutline, kCompactFace);
+    m_bExpanded = false;
+    repaint();
+}
+
+void CKelvaneDlg::ShowAreaView(Area area, bool graph)
+{
+    const auto [backId, detailId] = [area]() -> std::pair<int, int> {
+        switch (area) {
+            case Area::Volt: return {kIdVoltBack, kIdVoltDetail};
+            case Area::Fan: return {kIdFanBack, kIdFanDetail};
+            case Area::Temp: break;
+        }
+        return {kIdTempBack, kIdTempDetail};
+    }();
+    m_buttons.at(detailId)->setEnabled(!graph);
+    m_buttons.at(backId)->setEnabled(graph);
+    // The area's numeric and graph panels follow this signal.
+    emit areaViewChanged(area, graph);
+}
+
+void CKelvaneDlg::OpenHelpPage()
+{
+    const CHelpPage page(m_seams.engine.programDirectory, m_seams.languageCode, m_seams.shell);
+    page.OpenHelpPage();
+}
+
+void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenUrl(kWebSiteAddress); }
+
+void CKelvaneDlg::ShowAbout()
+{
+    CAboutDlg about(m_skins, this);
+    about.exec();
+}
+
+QMenu* CKelvaneDlg::WindowMenu()
+{
+    if (m_windowMenu == nullptr) {
+        m_windowMenu = new QMenu(this);
+        m_windowMenu->addAction(QStringLiteral("&About Kelvane..."), this, [this] { ShowAbout(); });
+    }
+    return m_windowMenu;
+}
+
+void CKelvaneDlg::contextMenuEvent(QContextMenuEvent* event) { WindowMenu()->popup(event->globalPos()); }
+
+void CKelvaneDlg::SetAutomationService(CAutomationService* service)
+{
+    m_pAutomation = service;
+    if (service == nullptr) return;
+    // A close refused while a client held the proxy ends the dialog once the
+    // last client lets go.
+    connect(service, &CAutomationService::proxyAttachmentChanged, this, [this](bool attached) {
+        if (!attached && m_bHiddenByRefusedClose && !m_bEnded) EndDialog(kResultCancel);
+    });
+}
+
+bool CKelvaneDlg::CanExit()
+{
+    if (m_pAutomation == nullptr) return true;
+    return m_pAutomation->CanExit([this] {
+        m_bHiddenByRefusedClose = true;
+        hide();
+    });
+}
+
+void CKelvaneDlg::OnCancel()
+{
+    if (CanExit()) EndDialog(kResultCancel);
+}
+
+void CKelvaneDlg::EndDialog(int result)
+{
+    m_bEnded = true;
+    m_nResult = result;
+    m_monitorTimer.stop();
+    hide();
+    emit finished(result);
+}
+
+void CKelvaneDlg::closeEvent(QCloseEvent* event)
+{
+    // The tray icon is removed here once the tray exists.
+    event->ignore();
+    if (CanExit()) EndDialog(kResultCancel);
+}
+
+void CKelvaneDlg::paintEvent(QPaintEvent*)
+{
+    if (m_face.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_face);
+}
+
+void CKelvaneDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // The whole face is the window's caption: it drags the window.
+    if (QWindow* window = windowHandle(); window != nullptr && window->startSystemMove()) return;
+    m_bDragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CKelvaneDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_bDragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+    else
+        QWidget::mouseMoveEvent(event);
+}
+
+void CKelvaneDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) m_bDragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+CSkinButton* CKelvaneDlg::Button(int id) const
+{
+    const auto found = m_buttons.find(id);
+    return found == m_buttons.end() ? nullptr : found->second;
+}
+
+CSegmentDisplay* CKelvaneDlg::Display(int id) const
+{
+    const auto found = m_displays.find(id);
+    return found == m_displays.end() ? nullptr : found->second;
+}
+
+CTransparentStatic* CKelvaneDlg::Label(int id) const
+{
+    const auto found = m_labels.find(id);
+    return found == m_labels.end() ? nullptr : found->second;
+}

@@ -1,0 +1,103 @@
+// Kelvane: the hardware monitor's window program.
+//
+// Start, in order: the automation service (only when started by the
+// automation system), the board name, the check of Root.ini, error.txt and
+// the board's defaults file, the host name recorded for the alert mails, the
+// main window with the engine on the real seams, the window's initialisation
+// (preferences, mail logon, engine start), and the window shown. The program
+// ends when the main window's dialog ends.
+#include <QApplication>
+#include <QDBusConnection>
+
+#include "app/CAutomationService.h"
+#include "app/CCommandLine.h"
+#include "app/CComputerName.h"
+#include "app/CKelvaneApp.h"
+#include "app/CMapiMailTransport.h"
+#include "app/CMapiMailer.h"
+#include "app/CPowerEvents.h"
+#include "app/CProgramRunner.h"
+#include "app/CStartupFiles.h"
+#include "app/CSystemInfo.h"
+#include "app/CTerminationSignals.h"
+#include "platform/CDlLibraryLoader.h"
+#include "platform/CFileChipLock.h"
+#include "platform/CLogindPowerOff.h"
+#include "platform/CPrivateProfile.h"
+#include "platform/CQtMessageBox.h"
+#include "platform/CRegistryKey.h"
+#include "platform/CSteadyClock.h"
+#include "platform/CSystemLocalTime.h"
+#include "windows/CLanguage.h"
+#include "windows/CProgramDirectory.h"
+#include "windows/CQtShellOpener.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    // The window may be hidden (refused close, tray) while message boxes
+    // come and go; the program ends only when the main window's dialog ends.
+    application.setQuitOnLastWindowClosed(false);
+
+    const CCommandLine commandLine(argc, argv);
+    CAutomationService automation(QDBusConnection::sessionBus());
+    if (CAutomationService::ShouldRegister(commandLine)) automation.Register();
+
+    const std::string programDirectory = CProgramDirectory::GetProgramDirectory();
+    const CSystemInfo systemInfo("/");
+    CPrivateProfile profile;
+    CQtMessageBox messageBox;
+    CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
+    // Bare name: the executable's RUNPATH $ORIGIN finds the library beside it.
+    CDlLibraryLoader loader;
+    CFileChipLock lock(CFileChipLock::DefaultPath());
+    CSteadyClock clock;
+    CLogindPowerOff powerOff;
+    CQtShellOpener shell;
+    CProgramRunner runner;
+    CMapiMailer mailer(runner);
+    CMapiMailTransport mail(mailer);
+    CSystemLocalTime localTime;
+
+    CKelvaneApp kelvane(CKelvaneAppSeams{
+        programDirectory,
+        systemInfo,
+        profile,
+        messageBox,
+        registry,
+        loader,
+        lock,
+        clock,
+        powerOff,
+        shell,
+        mail,
+        localTime,
+        CLanguage::FromSystemLocale().GetLanguageCode(),
+        CComputerName::HostName(),
+        CStartupFiles::ExitImmediately,
+    });
+
+    std::unique_ptr<CKelvaneDlg> window = kelvane.CreateMainWindow();
+    if (!window) return 0;
+    window->SetAutomationService(&automation);
+    QObject::connect(window.get(), &CKelvaneDlg::finished, &application, [] { QApplication::quit(); });
+
+    // Log-out, shutdown, a closed terminal or Ctrl+C end the dialog the
+    // ordinary way, so the preferences are saved and the chip put back.
+    CTerminationSignals termination;
+    QObject::connect(&termination, &CTerminationSignals::terminationRequested, window.get(), [&window] {
+        if (!window->IsEnded()) window->EndDialog(CKelvaneDlg::kResultCancel);
+    });
+
+    // Suspend and resume from the login manager, handled by the main window.
+    CPowerEvents powerEvents(QDBusConnection::systemBus(),
+                             [&window](int code) { window->OnPowerBroadcast(code); });
+
+    // A failed engine start has shown "Initial value fail!" and ended the
+    // dialog; the window is destroyed below, which saves the preferences.
+    if (!window->InitDialog(commandLine.IsMinimised())) return 0;
+    window->show();
+    const int status = application.exec();
+    window.reset();
+    return status;
+}
