@@ -421,6 +421,8 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
     row.loadDefault->setStyleSheet(QString::fromLatin1(kDefaultButtonStyle));
     row.loadDefault->setGeometry(kDefaultX, lineY + (lineHeight - 14) / 2, kDefaultW, 14);
     row.loadDefault->setFocusPolicy(Qt::TabFocus);
+    // Enter must never reset a row by accident.
+    row.loadDefault->setAutoDefault(false);
     connect(row.loadDefault, &QPushButton::clicked, this, [this, &row] { OnRowDefault(row); });
 }
 
@@ -511,8 +513,10 @@ void CMonitorSettingDlg::FillFanRow(SRow& row)
         row.high->setText(QString());
         row.low->setText(QString());
         SetName(row.name, fan.Name());
-        row.name->show();
         row.value->setText(QStringLiteral("OFF"));
+        for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.low, row.slider, row.scale,
+                                                               row.shutDown, row.loadDefault})
+            widget->show();
         for (QWidget* widget : std::initializer_list<QWidget*>{row.enable, row.beep, row.slider, row.scale,
                                                                row.shutDown, row.loadDefault})
             widget->setEnabled(false);
