@@ -307,7 +307,6 @@ void CMonitorSettingDlg::BuildControls()
     m_pCentigrade->setAutoFillBackground(true);
     connect(m_pCentigrade, &QRadioButton::clicked, this, [this] { OnUnitClicked(true); });
     connect(m_pFahrenheit, &QRadioButton::clicked, this, [this] { OnUnitClicked(false); });
-    y += temps->height() + kGroupGap;
 
     // The logo at the left of the foot; Default Setting above Apply and
     // Cancel, apart from the two that close the dialog.
@@ -532,6 +531,8 @@ void CMonitorSettingDlg::FillTempRow(SRow& row)
 {
     CSensorItem& item = *row.item;
     if (!item.IsEnabled()) {
+        // Greyed, named, without values.
+        SetName(row.name, item.Name());
         for (QWidget* widget : std::initializer_list<QWidget*>{row.high, row.name, row.value, row.enable, row.beep,
                                                                row.slider, row.scale, row.shutDown, row.loadDefault})
             widget->setEnabled(false);

@@ -272,8 +272,12 @@ TEST_F(MonitorSettingDlgTest, DisabledRowsAreGreyedOrHiddenAndApplySkipsThem)
         EXPECT_FALSE(dialog->Control(id)->isHidden()) << id;
         EXPECT_FALSE(dialog->Control(id)->isEnabled()) << id;
     }
+    EXPECT_EQ(Text(*dialog, 1129), "AUX Temperature");
     // VOLT8: hidden.
     for (int id : {1086, 1113, 1094, 1102, 1058, 1145, 1066}) EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
+
+    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR"))
+        dialog->grab().save(QString::fromLocal8Bit(dir) + "/monitor-setting-off.png");
 
     const double fan2Limit = m_engine->Fan(1)->LoLimit();
     const uint8_t temp3Over = m_engine->Temp(2)->HiLimitField().Read();
