@@ -1,0 +1,696 @@
+#include "windows/CMonitorSettingDlg.h"
+
+#include "app/CUserPreferences.h"
+#include "engine/CHardwareMonitor.h"
+#include "skin/CRulerSlider.h"
+#include "skin/CSkinButton.h"
+#include "skin/CSkinLibrary.h"
+#include "windows/CCaptionTranslator.h"
+#include "windows/MonitorSettingScale.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVariant>
+
+#include <vector>
+
+using namespace MonitorSettingScale;
+
+namespace {
+
+// Designed control ids of row r (1-based) of each kind.
+int VoltNameId(int r) { return 1078 + r; }
+int VoltValueId(int r) { return 1105 + r; }
+int VoltLowId(int r) { return 1094 + r; }
+int VoltSliderId(int r) { return 1050 + r; }
+int VoltHighId(int r) { return 1086 + r; }
+int VoltEnableId(int r) { return 1016 + 2 * r; }
+int VoltBeepId(int r) { return 1017 + 2 * r; }
+int VoltShutDownId(int r)
+{
+    static constexpr int kIds[] = {1048, 1049, 1050, 1141, 1142, 1143, 1144, 1145};
+    return kIds[r - 1];
+}
+int VoltDefaultId(int r) { return 1058 + r; }
+
+int FanNameId(int r) { return 1102 + r; }
+int FanValueId(int r) { return 1114 + r; }
+int FanLowId(int r) { return 1118 + r; }
+int FanSliderId(int r) { return 1066 + r; }
+int FanHighId(int r) { return 1122 + r; }
+int FanEnableId(int r) { return 1033 + r; }
+int FanBeepId(int r) { return 1037 + r; }
+int FanShutDownId(int r) { return 1145 + r; }
+int FanDefaultId(int r) { return 1070 + r; }
+
+int TempNameId(int r) { return 1126 + r; }
+int TempValueId(int r) { return 1129 + r; }
+int TempLowId(int r) { return 1132 + r; }
+int TempSliderId(int r) { return 1074 + r; }
+int TempHighId(int r) { return 1135 + r; }
+int TempEnableId(int r) { return 1041 + r; }
+int TempBeepId(int r) { return 1044 + r; }
+int TempShutDownId(int r) { return 1149 + r; }
+int TempDefaultId(int r) { return 1153 + r; }
+
+constexpr int kScaleFan = 229;
+constexpr int kScaleTemp = 230;
+constexpr int kLogo = 224;
+constexpr int kButtonNormal = 226;
+constexpr int kButtonPressed = 228;
+constexpr int kButtonMask = 227;
+
+// The layout, in pixels of the 453 × 427 client area. Every row of the three
+// groups shares one grid of columns; the headers stand over it.
+constexpr int kGroupLeft = 4;
+constexpr int kGroupWidth = 445;
+constexpr int kGroupTitle = 17;      // from a group's top to its first row
+constexpr int kGroupBottom = 4;      // below its last row
+constexpr int kHeaderTop = 2;
+constexpr int kHeaderHeight = 28;    // two lines of 14
+constexpr int kVoltTop = 30;
+constexpr int kVoltRowHeight = 16;
+constexpr int kScaleRowHeight = 25;  // slider over its scale picture
+constexpr int kGroupGap = 3;
+
+// Columns, in group coordinates (the group starts at x = kGroupLeft).
+constexpr int kNameX = 6, kNameW = 92;
+constexpr int kValueX = 100, kValueW = 40;
+constexpr int kLowX = 142, kLowW = 40;
+constexpr int kSliderX = 186, kSliderW = 160;
+constexpr int kHighX = 350, kHighW = 40;
+constexpr int kShutDownX = 392, kShutDownW = 20;
+constexpr int kDefaultX = 416, kDefaultW = 22;
+
+// The scale pictures are 160 × 20; the plain slider's groove lies on the
+// picture's colour bar (3 to 5 pixels from its top), its handle over it.
+constexpr int kScaleTop = 3;
+constexpr int kSliderHeight = 13;
+
+void SetControlId(QWidget* widget, int id)
+{
+    widget->setObjectName(QString::number(id));
+    widget->setProperty("controlId", id);
+}
+
+QLabel* AddLabel(QWidget* parent, int id, Qt::Alignment alignment, const QRect& rect)
+{
+    auto* label = new QLabel(parent);
+    SetControlId(label, id);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setGeometry(rect);
+    return label;
+}
+
+QCheckBox* AddHiddenCheck(QWidget* parent, int id)
+{
+    auto* box = new QCheckBox(parent);
+    SetControlId(box, id);
+    box->hide();
+    return box;
+}
+
+bool IsChecked(const QCheckBox* box) { return box && box->isChecked(); }
+
+// An item name too long for its column ends in an ellipsis; the whole name
+// is its tooltip.
+void SetName(QLabel* label, const std::string& name)
+{
+    const QString text = QString::fromStdString(name);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->width()));
+    label->setToolTip(text);
+}
+
+// Colours of the skin's face: a dark brushed plate with light engraving.
+QPalette DialogPalette()
+{
+    QPalette palette;
+    const QColor window(0x2B, 0x30, 0x36);
+    const QColor text(0xDC, 0xE2, 0xE8);
+    const QColor muted(0x70, 0x78, 0x82);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, QColor(0x1C, 0x21, 0x26));
+    palette.setColor(QPalette::AlternateBase, QColor(0x22, 0x27, 0x2C));
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, QColor(0x3A, 0x41, 0x49));
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Light, QColor(0x5A, 0x63, 0x6D));
+    palette.setColor(QPalette::Midlight, QColor(0x46, 0x4E, 0x57));
+    palette.setColor(QPalette::Mid, QColor(0x24, 0x29, 0x2E));
+    palette.setColor(QPalette::Dark, QColor(0x12, 0x15, 0x18));
+    palette.setColor(QPalette::Shadow, QColor(0x0A, 0x0C, 0x0E));
+    palette.setColor(QPalette::Highlight, QColor(0x2E, 0x9C, 0xC4));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(0x16, 0x1A, 0x1E));
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, muted);
+    palette.setColor(QPalette::Disabled, QPalette::Text, muted);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, muted);
+    return palette;
+}
+
+// The plain sliders draw only a handle: their groove is the scale picture's
+// colour bar beneath them.
+constexpr const char* kSliderStyle =
+    "QSlider::groove:horizontal { background: transparent; height: 5px; margin: 0 1px; }"
+    "QSlider::handle:horizontal { width: 7px; margin: -4px 0; border-radius: 2px;"
+    " border: 1px solid #0A0C0E;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #F4F7FA, stop:1 #A9B4BF); }"
+    "QSlider::handle:horizontal:disabled { background: #4A525B; border-color: #2A2F35; }";
+
+// A group box drawn as a thin rounded frame whose top line runs through the
+// middle of the title line, with the title in the accent colour. Controls
+// standing on the title line fill their own background, which breaks the
+// line around them.
+class CSettingGroup : public QGroupBox {
+public:
+    CSettingGroup(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        const QFontMetrics metrics(font());
+        const int lineY = metrics.height() / 2;
+        painter.setPen(QPen(QColor(0x4E, 0x58, 0x62), 1.0));
+        painter.drawRoundedRect(QRectF(0.5, lineY + 0.5, width() - 1.0, height() - lineY - 1.0), 4, 4);
+        const QRect titleRect(8, 0, metrics.horizontalAdvance(title()) + 8, metrics.height());
+        painter.fillRect(titleRect, palette().color(QPalette::Window));
+        painter.setPen(QColor(0x8F, 0xCF, 0xEA));
+        painter.drawText(titleRect, Qt::AlignCenter, title());
+    }
+};
+
+constexpr const char* kDefaultButtonStyle =
+    "QPushButton { padding: 0; border: 1px solid #12151A; border-radius: 3px; color: #DCE2E8;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4C555F, stop:1 #343A41); }"
+    "QPushButton:pressed { background: #23282D; }"
+    "QPushButton:disabled { color: #5C646D; background: #30353B; }";
+
+}  // namespace
+
+const std::array<int, 12> CMonitorSettingDlg::kTranslatedIds = {
+    kIdHighHeader, kIdValueHeader, kIdShutDownHeader, kIdLowHeader, kIdLoadDefaultHeader, kIdCancel,
+    kIdApply,      kIdSmartFan,    kIdItemHeader,     kIdDefaultSetting, kIdFahrenheit, kIdCentigrade,
+};
+
+CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget* parent)
+    : QDialog(parent), m_host(host)
+{
+    setObjectName(QString::number(kDialogId));
+    setProperty("controlId", kDialogId);
+    setWindowTitle(QStringLiteral("Monitor Setting"));
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+
+    // The dialog's unit is measured on an 11-pixel font; the condensed face
+    // keeps the longer item names and the translated headers inside their
+    // columns.
+    QFont dialogFont(QStringLiteral("DejaVu Sans Condensed"));
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    setPalette(DialogPalette());
+    setAutoFillBackground(true);
+
+    BuildControls();
+
+    std::vector<int> ids(kTranslatedIds.begin(), kTranslatedIds.end());
+    m_host.translator.TranslateCaptions(*this, "Monitor Setting", ids);
+    PlaceTitleLineControls();
+
+    FillDialog(false);
+
+    for (CSkinButton* button : {m_pDefaultSetting, m_pApply, m_pCancel})
+        button->ApplySkin(kButtonNormal, kButtonPressed, 0, 0, 0, kButtonMask, 0, 0, 0);
+}
+
+QWidget* CMonitorSettingDlg::Control(int id) const
+{
+    if (objectName() == QString::number(id)) return const_cast<CMonitorSettingDlg*>(this);
+    return findChild<QWidget*>(QString::number(id));
+}
+
+void CMonitorSettingDlg::BuildControls()
+{
+    // Headers over the grid, on the lower of two lines. The limit headers
+    // mark the slider's ends, where its low and high markers lie. The two
+    // narrow columns at the right take their headers on both lines: "Shut
+    // Down" above, "Load Default" below, each free to reach over its
+    // neighbour, so that long translations stay whole.
+    const int line = kHeaderHeight / 2;
+    const auto header = [&](int id, const QString& text, Qt::Alignment alignment, int x, int width, int top) {
+        QLabel* label = AddLabel(this, id, alignment, QRect(kGroupLeft + x, kHeaderTop + top, width, line));
+        label->setText(text);
+        return label;
+    };
+    header(kIdItemHeader, QStringLiteral("Item"), Qt::AlignLeft, kNameX, kNameW, line);
+    header(kIdValueHeader, QStringLiteral("Value"), Qt::AlignRight, kValueX - 30, kValueW + 30, line);
+    header(kIdLowHeader, QStringLiteral("Low-Limit"), Qt::AlignLeft, kSliderX, kSliderW / 2 - 2, line);
+    header(kIdHighHeader, QStringLiteral("Hi-Limit"), Qt::AlignRight, kSliderX + kSliderW / 2 + 2, kSliderW / 2 - 2, line);
+    header(kIdShutDownHeader, QStringLiteral("Shut Down"), Qt::AlignHCenter, kShutDownX + kShutDownW / 2 - 40, 80, 0);
+    header(kIdLoadDefaultHeader, QStringLiteral("Load Default"), Qt::AlignRight, kDefaultX + kDefaultW + 3 - 90, 90, line);
+    for (const auto& [id, text] : {std::pair{int(kIdBeepHeader), "Beep"}, std::pair{int(kIdEnableHeader), "Enable"}})
+        header(id, QString::fromLatin1(text), Qt::AlignHCenter, 0, 40, 0)->hide();
+
+    int y = kVoltTop;
+    QWidget* volts = BuildGroup(QStringLiteral("Voltage Setting"), y, kVoltRows, kVoltRowHeight);
+    for (int r = 1; r <= kVoltRows; ++r) {
+        SRow& row = m_rows[r - 1];
+        row.kind = Kind::Volt;
+        row.number = r;
+        row.item = m_host.engine.Volt(r - 1);
+        BuildRow(row, volts, kGroupTitle + (r - 1) * kVoltRowHeight, kVoltRowHeight);
+    }
+    y += volts->height() + kGroupGap;
+
+    QWidget* fans = BuildGroup(QStringLiteral("Fan Setting"), y, kFanRows, kScaleRowHeight);
+    for (int r = 1; r <= kFanRows; ++r) {
+        SRow& row = m_rows[kVoltRows + r - 1];
+        row.kind = Kind::Fan;
+        row.number = r;
+        row.item = m_host.engine.Fan(r - 1);
+        BuildRow(row, fans, kGroupTitle + (r - 1) * kScaleRowHeight, kScaleRowHeight);
+    }
+    m_pSmartFan = new QCheckBox(QStringLiteral("Smart Fan Enable"), fans);
+    SetControlId(m_pSmartFan, kIdSmartFan);
+    m_pSmartFan->setGeometry(kGroupWidth - 166, 0, 160, 16);
+    m_pSmartFan->setLayoutDirection(Qt::RightToLeft);
+    m_pSmartFan->setAutoFillBackground(true);
+    connect(m_pSmartFan, &QCheckBox::clicked, this, &CMonitorSettingDlg::OnSmartFanClicked);
+    y += fans->height() + kGroupGap;
+
+    QWidget* temps = BuildGroup(QStringLiteral("Temperature Setting"), y, kTempRows, kScaleRowHeight);
+    for (int r = 1; r <= kTempRows; ++r) {
+        SRow& row = m_rows[kVoltRows + kFanRows + r - 1];
+        row.kind = Kind::Temp;
+        row.number = r;
+        row.item = m_host.engine.Temp(r - 1);
+        BuildRow(row, temps, kGroupTitle + (r - 1) * kScaleRowHeight, kScaleRowHeight);
+    }
+    m_pFahrenheit = new QRadioButton(QStringLiteral("Fahrenheit"), temps);
+    SetControlId(m_pFahrenheit, kIdFahrenheit);
+    m_pFahrenheit->setGeometry(kGroupWidth - 96, 0, 90, 16);
+    m_pFahrenheit->setLayoutDirection(Qt::RightToLeft);
+    m_pFahrenheit->setAutoFillBackground(true);
+    m_pCentigrade = new QRadioButton(QStringLiteral("Centigrade"), temps);
+    SetControlId(m_pCentigrade, kIdCentigrade);
+    m_pCentigrade->setGeometry(kGroupWidth - 196, 0, 96, 16);
+    m_pCentigrade->setLayoutDirection(Qt::RightToLeft);
+    m_pCentigrade->setAutoFillBackground(true);
+    connect(m_pCentigrade, &QRadioButton::clicked, this, [this] { OnUnitClicked(true); });
+    connect(m_pFahrenheit, &QRadioButton::clicked, this, [this] { OnUnitClicked(false); });
+
+    // The logo at the left of the foot; Default Setting above Apply and
+    // Cancel, apart from the two that close the dialog.
+    auto* logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("logo"));
+    logo->setPixmap(QPixmap::fromImage(m_host.skins.Image(kLogo)));
+    logo->setGeometry(kGroupLeft + 2, kHeight - 4 - 48, 160, 48);
+
+    const auto skinButton = [&](int id, const QString& text) {
+        auto* button = new CSkinButton(&m_host.skins, this);
+        SetControlId(button, id);
+        button->setText(text);
+        button->SetTextColour(0x201A16);
+        return button;
+    };
+    m_pDefaultSetting = skinButton(kIdDefaultSetting, QStringLiteral("Default Setting"));
+    m_pApply = skinButton(kIdApply, QStringLiteral("Apply"));
+    m_pCancel = skinButton(kIdCancel, QStringLiteral("Cancel"));
+    const int right = kGroupLeft + kGroupWidth;
+    m_pCancel->setGeometry(right - 104, kHeight - 4 - 22, 104, 22);
+    m_pApply->setGeometry(right - 2 * 104 - 6, kHeight - 4 - 22, 104, 22);
+    m_pDefaultSetting->setGeometry(right - 104, kHeight - 4 - 48, 104, 22);
+    connect(m_pApply, &CSkinButton::clicked, this, &CMonitorSettingDlg::OnApply);
+    connect(m_pCancel, &CSkinButton::clicked, this, &CMonitorSettingDlg::reject);
+    connect(m_pDefaultSetting, &CSkinButton::clicked, this, &CMonitorSettingDlg::OnDefaultSetting);
+}
+
+void CMonitorSettingDlg::PlaceTitleLineControls()
+{
+    // Right-aligned on their group's title line, as wide as their captions
+    // (translated by now), so the frame line shows up to them.
+    int right = kGroupWidth - 10;
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_pFahrenheit, m_pCentigrade}) {
+        const int width = widget->sizeHint().width() + 2;
+        widget->setGeometry(right - width, 0, width, 15);
+        right -= width + 8;
+    }
+    const int width = m_pSmartFan->sizeHint().width() + 2;
+    m_pSmartFan->setGeometry(kGroupWidth - 10 - width, 0, width, 15);
+}
+
+QWidget* CMonitorSettingDlg::BuildGroup(const QString& title, int y, int rows, int rowHeight)
+{
+    auto* group = new CSettingGroup(title, this);
+    group->setGeometry(kGroupLeft, y, kGroupWidth, kGroupTitle + rows * rowHeight + kGroupBottom);
+    return group;
+}
+
+void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeight)
+{
+    const int r = row.number;
+    int nameId = 0, valueId = 0, lowId = 0, sliderId = 0, highId = 0, enableId = 0, beepId = 0, shutDownId = 0,
+        defaultId = 0;
+    switch (row.kind) {
+    case Kind::Volt:
+        nameId = VoltNameId(r), valueId = VoltValueId(r), lowId = VoltLowId(r), sliderId = VoltSliderId(r);
+        highId = VoltHighId(r), enableId = VoltEnableId(r), beepId = VoltBeepId(r);
+        shutDownId = VoltShutDownId(r), defaultId = VoltDefaultId(r);
+        break;
+    case Kind::Fan:
+        nameId = FanNameId(r), valueId = FanValueId(r), lowId = FanLowId(r), sliderId = FanSliderId(r);
+        highId = FanHighId(r), enableId = FanEnableId(r), beepId = FanBeepId(r);
+        shutDownId = FanShutDownId(r), defaultId = FanDefaultId(r);
+        break;
+    case Kind::Temp:
+        nameId = TempNameId(r), valueId = TempValueId(r), lowId = TempLowId(r), sliderId = TempSliderId(r);
+        highId = TempHighId(r), enableId = TempEnableId(r), beepId = TempBeepId(r);
+        shutDownId = TempShutDownId(r), defaultId = TempDefaultId(r);
+        break;
+    }
+
+    // Texts and check boxes stand on the slider's line.
+    const int lineHeight = row.kind == Kind::Volt ? rowHeight : kSliderHeight + kScaleTop + 4;
+    const int lineY = row.kind == Kind::Volt ? y : y - 1;
+    row.name = AddLabel(group, nameId, Qt::AlignLeft, QRect(kNameX, lineY, kNameW, lineHeight));
+    row.value = AddLabel(group, valueId, Qt::AlignRight, QRect(kValueX, lineY, kValueW, lineHeight));
+    row.low = AddLabel(group, lowId, Qt::AlignRight, QRect(kLowX, lineY, kLowW, lineHeight));
+    row.high = AddLabel(group, highId, Qt::AlignLeft, QRect(kHighX, lineY, kHighW, lineHeight));
+    if (row.kind == Kind::Fan) row.high->hide();
+    if (row.kind == Kind::Temp) row.low->hide();
+
+    if (row.kind == Kind::Volt) {
+        row.ruler = new CRulerSlider(false, group);
+        SetControlId(row.ruler, sliderId);
+        row.ruler->setGeometry(kSliderX, y + 2, kSliderW, rowHeight - 4);
+        connect(row.ruler, &CRulerSlider::ThumbTrack, this, [this, &row] { OnRulerTrack(row); });
+    } else {
+        row.scale = new QLabel(group);
+        row.scale->setObjectName(QStringLiteral("scale%1").arg(sliderId));
+        row.scale->setPixmap(QPixmap::fromImage(m_host.skins.Image(row.kind == Kind::Fan ? kScaleFan : kScaleTemp)));
+        row.scale->setGeometry(kSliderX, y, kSliderW, 20);
+        row.slider = new QSlider(Qt::Horizontal, group);
+        SetControlId(row.slider, sliderId);
+        row.slider->setStyleSheet(QString::fromLatin1(kSliderStyle));
+        row.slider->setGeometry(kSliderX + 3, y + kScaleTop + 2 - kSliderHeight / 2, kSliderW - 6, kSliderHeight);
+        row.slider->setPageStep(10);
+        // A user's move only: setting the position from the item must not
+        // rewrite the text the item gave.
+        connect(row.slider, &QSlider::actionTriggered, this, [this, &row] { OnSliderMoved(row); });
+    }
+
+    row.enable = AddHiddenCheck(group, enableId);
+    row.beep = AddHiddenCheck(group, beepId);
+    row.shutDown = new QCheckBox(group);
+    SetControlId(row.shutDown, shutDownId);
+    row.shutDown->setGeometry(kShutDownX + (kShutDownW - 14) / 2, lineY + (lineHeight - 14) / 2, 16, 14);
+
+    row.loadDefault = new QPushButton(QString(QChar(0x21BA)), group);
+    SetControlId(row.loadDefault, defaultId);
+    row.loadDefault->setToolTip(QStringLiteral("Load Default"));
+    row.loadDefault->setStyleSheet(QString::fromLatin1(kDefaultButtonStyle));
+    row.loadDefault->setGeometry(kDefaultX, lineY + (lineHeight - 14) / 2, kDefaultW, 14);
+    row.loadDefault->setFocusPolicy(Qt::TabFocus);
+    // Enter must never reset a row by accident.
+    row.loadDefault->setAutoDefault(false);
+    connect(row.loadDefault, &QPushButton::clicked, this, [this, &row] { OnRowDefault(row); });
+}
+
+void CMonitorSettingDlg::FillDialog(bool defaults)
+{
+    if (defaults) {
+        m_host.engine.LoadAllDefaults();
+        m_host.engine.UpdateAll();
+        if (m_host.resetFanLayout) m_host.resetFanLayout();
+        m_host.preferences.m_bSmartFan = true;
+    }
+
+    const bool centigrade = m_host.preferences.m_bCentigrade;
+    m_pCentigrade->setChecked(centigrade);
+    m_pFahrenheit->setChecked(!centigrade);
+    m_pSmartFan->setChecked(m_host.preferences.m_bSmartFan);
+    ApplySmartFanToFans();
+
+    for (SRow& row : m_rows) {
+        if (row.item == nullptr) continue;
+        switch (row.kind) {
+        case Kind::Volt: FillVoltRow(row); break;
+        case Kind::Fan: FillFanRow(row); break;
+        case Kind::Temp: FillTempRow(row); break;
+        }
+    }
+}
+
+void CMonitorSettingDlg::ShowRow(SRow& row)
+{
+    // A row that an earlier fill hid or greyed comes back when its item is
+    // live again (after Default Setting).
+    for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.ruler, row.slider, row.scale,
+                                                           row.shutDown, row.loadDefault}) {
+        if (widget == nullptr) continue;
+        widget->setEnabled(true);
+        widget->show();
+    }
+    if (row.kind != Kind::Temp) row.low->show();
+    if (row.kind != Kind::Fan) row.high->show();
+    row.low->setEnabled(true);
+    row.high->setEnabled(true);
+    row.enable->setEnabled(true);
+    row.beep->setEnabled(true);
+}
+
+void CMonitorSettingDlg::FillVoltRow(SRow& row)
+{
+    CSensorItem& item = *row.item;
+    if (!item.IsEnabled()) {
+        for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.high, row.low, row.ruler,
+                                                               row.enable, row.beep, row.shutDown, row.loadDefault})
+            widget->hide();
+        return;
+    }
+    ShowRow(row);
+    row.high->setText(FormatReal("%2.2f", item.HiLimit()));
+    row.low->setText(FormatReal("%2.2f", item.LoLimit()));
+    SetName(row.name, item.Name());
+    row.value->setText(FormatReal("%2.2f", item.Value()));
+    row.enable->setChecked(item.IsEnabled());
+    row.beep->setChecked(item.IsBeepEnabled());
+    row.shutDown->setChecked(item.IsShutDownEnabled());
+    row.ruler->SetRulerRange(ToUnits(item.LoBound(), 100), ToUnits(item.HiBound(), 100));
+    row.ruler->SetHighLimit(ToUnits(item.HiLimit(), 100));
+    row.ruler->SetLowLimit(ToUnits(item.LoLimit(), 100));
+    row.ruler->update();
+}
+
+void CMonitorSettingDlg::FillFanRow(SRow& row)
+{
+    auto& fan = static_cast<CFanItem&>(*row.item);
+    if (fan.IsEnabled()) {
+        ShowRow(row);
+        row.high->setText(FormatInt(fan.CountToRpm(FanValue(ToUnits(fan.HiLimit(), 1)))));
+        row.low->setText(FormatInt(fan.CountToRpm(FanValue(ToUnits(fan.LoLimit(), 1)))));
+        SetName(row.name, fan.Name());
+        row.value->setText(FormatInt(fan.Rpm()));
+        row.enable->setChecked(fan.IsEnabled());
+        row.beep->setChecked(fan.IsBeepEnabled());
+        row.shutDown->setChecked(fan.IsShutDownEnabled());
+        row.slider->setRange(ToUnits(fan.LoBound(), 1), ToUnits(fan.HiBound(), 1));
+        row.slider->setValue(ToUnits(fan.LoLimit(), 1));
+        return;
+    }
+    if (fan.EnabledByDefault()) {
+        // Wired on this board but not turning: the row stays, greyed.
+        row.high->setText(QString());
+        row.low->setText(QString());
+        SetName(row.name, fan.Name());
+        row.value->setText(QStringLiteral("OFF"));
+        for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.low, row.slider, row.scale,
+                                                               row.shutDown, row.loadDefault})
+            widget->show();
+        for (QWidget* widget : std::initializer_list<QWidget*>{row.enable, row.beep, row.slider, row.scale,
+                                                               row.shutDown, row.loadDefault})
+            widget->setEnabled(false);
+        return;
+    }
+    for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.high, row.low, row.slider,
+                                                           row.scale, row.enable, row.beep, row.shutDown,
+                                                           row.loadDefault})
+        widget->hide();
+}
+
+void CMonitorSettingDlg::FillTempRow(SRow& row)
+{
+    CSensorItem& item = *row.item;
+    if (!item.IsEnabled()) {
+        // Greyed, named, without values.
+        SetName(row.name, item.Name());
+        for (QWidget* widget : std::initializer_list<QWidget*>{row.high, row.name, row.value, row.enable, row.beep,
+                                                               row.slider, row.scale, row.shutDown, row.loadDefault})
+            widget->setEnabled(false);
+        return;
+    }
+    ShowRow(row);
+    row.high->setText(TempText(item.HiLimit()));
+    SetName(row.name, item.Name());
+    row.value->setText(TempText(item.Value()));
+    row.enable->setChecked(item.IsEnabled());
+    row.beep->setChecked(item.IsBeepEnabled());
+    row.shutDown->setChecked(item.IsShutDownEnabled());
+    row.slider->setRange(ToUnits(item.LoBound(), 1) * 10, ToUnits(item.HiBound(), 1) * 10);
+    row.slider->setValue(ToUnits(item.HiLimit(), 1) * 10);
+}
+
+QString CMonitorSettingDlg::TempText(double celsius) const
+{
+    return FormatReal("%3.1f", ShownTemperature(celsius, m_host.preferences.m_bCentigrade));
+}
+
+void CMonitorSettingDlg::SetTempTexts(SRow& row, int highUnits)
+{
+    row.high->setText(TempText(highUnits * 0.1));
+}
+
+void CMonitorSettingDlg::ApplySettings()
+{
+    const bool centigrade = m_pCentigrade->isChecked();
+    if (m_host.preferences.m_bCentigrade != centigrade) m_host.preferences.m_bCentigrade = centigrade;
+    m_host.preferences.m_bSmartFan = m_pSmartFan->isChecked();
+
+    // Voltages, then fans, then temperatures: the order of m_rows.
+    for (SRow& row : m_rows) {
+        if (row.item != nullptr && row.item->IsEnabled()) WriteRow(row);
+    }
+
+    m_host.engine.SaveAllPreferences();
+    if (m_host.setTempUnitLetters) m_host.setTempUnitLetters(centigrade);
+}
+
+void CMonitorSettingDlg::WriteRow(SRow& row)
+{
+    CSensorItem& item = *row.item;
+    switch (row.kind) {
+    case Kind::Volt:
+        item.SetLimits(row.ruler->GetHighLimit() * 0.01, row.ruler->GetLowLimit() * 0.01);
+        break;
+    case Kind::Fan: {
+        const double limit = row.slider->value();
+        item.SetLimits(limit, limit);
+        break;
+    }
+    case Kind::Temp: {
+        const double limit = row.slider->value() * 0.1;
+        item.SetLimits(limit, limit);
+        break;
+    }
+    }
+    item.SetEnable(IsChecked(row.enable));
+    item.SetBeepEnable(IsChecked(row.beep));
+    item.SetShutDownEnable(IsChecked(row.shutDown));
+    item.WriteLimits();
+    item.ApplyBeepBit();
+}
+
+void CMonitorSettingDlg::OnApply()
+{
+    ApplySettings();
+    QDialog::accept();
+}
+
+void CMonitorSettingDlg::OnDefaultSetting()
+{
+    FillDialog(true);
+    ApplySettings();
+    if (m_host.refreshFans) m_host.refreshFans();
+}
+
+void CMonitorSettingDlg::OnRowDefault(SRow& row)
+{
+    CSensorItem& item = *row.item;
+    item.LoadSettings(true, m_host.engine.GetDefaultIniPath());
+    item.WriteLimits();
+    switch (row.kind) {
+    case Kind::Volt:
+        row.ruler->SetHighLimit(ToUnits(item.HiLimit(), 100));
+        row.ruler->SetLowLimit(ToUnits(item.LoLimit(), 100));
+        row.ruler->update();
+        row.high->setText(FormatReal("%2.2f", item.HiLimit()));
+        row.low->setText(FormatReal("%2.2f", item.LoLimit()));
+        break;
+    case Kind::Fan: {
+        const int position = ToUnits(item.LoLimit(), 1);
+        row.slider->setValue(position);
+        row.low->setText(FormatInt(static_cast<CFanItem&>(item).CountToRpm(FanValue(position))));
+        break;
+    }
+    case Kind::Temp: {
+        const int position = ToUnits(item.HiLimit(), 1) * 10;
+        row.slider->setValue(position);
+        row.high->setText(TempText(item.HiLimit()));
+        break;
+    }
+    }
+    row.beep->setChecked(item.IsBeepEnabled());
+    row.enable->setChecked(item.IsEnabled());
+    row.shutDown->setChecked(item.IsShutDownEnabled());
+}
+
+void CMonitorSettingDlg::ApplySmartFanToFans()
+{
+    const bool on = m_pSmartFan->isChecked();
+    for (int i = 0; i < kFanRows; ++i) {
+        CSmartFanItem* fan = m_host.engine.Fan(i);
+        if (fan == nullptr || !fan->IsEnabled()) continue;
+        fan->SetEnableSmartFan(on);
+        if (on)
+            fan->SetDuty(fan->SmartFanRateLo());
+        else
+            fan->SetFullSpeed();
+    }
+}
+
+void CMonitorSettingDlg::OnSmartFanClicked() { ApplySmartFanToFans(); }
+
+void CMonitorSettingDlg::OnUnitClicked(bool centigrade)
+{
+    m_host.preferences.m_bCentigrade = centigrade;
+    if (m_host.setTempUnitLetters) m_host.setTempUnitLetters(centigrade);
+    for (SRow& row : m_rows) {
+        if (row.kind != Kind::Temp || row.item == nullptr || !row.item->IsEnabled()) continue;
+        row.value->setText(TempText(row.item->Value()));
+        SetTempTexts(row, row.slider->value());
+    }
+}
+
+void CMonitorSettingDlg::OnRulerTrack(SRow& row)
+{
+    // The ruler takes its limits from its markers when it paints; painting
+    // now makes the texts show this move's limits rather than the last one's.
+    row.ruler->repaint();
+    row.high->setText(FormatReal("%2.2f", row.ruler->GetHighLimit() * 0.01));
+    row.low->setText(FormatReal("%2.2f", row.ruler->GetLowLimit() * 0.01));
+}
+
+void CMonitorSettingDlg::OnSliderMoved(SRow& row)
+{
+    const int position = row.slider->sliderPosition();
+    if (row.kind == Kind::Fan)
+        row.low->setText(FormatInt(static_cast<CFanItem*>(row.item)->CountToRpm(FanValue(position))));
+    else
+        SetTempTexts(row, position);
+}
+
+void CMonitorSettingDlg::reject()
+{
+    m_pSmartFan->setChecked(m_host.preferences.m_bSmartFan);
+    ApplySmartFanToFans();
+    QDialog::reject();
+}
