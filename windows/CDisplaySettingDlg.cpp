@@ -36,6 +36,12 @@ void SetControlId(QWidget* widget, int id)
     widget->setProperty("controlId", id);
 }
 
+// The seven list buttons share a skin and a column.
+constexpr std::array kListButtons = {CDisplaySettingDlg::kApplySub,  CDisplaySettingDlg::kSelectAll,
+                                     CDisplaySettingDlg::kRemoveSub, CDisplaySettingDlg::kRemoveMain,
+                                     CDisplaySettingDlg::kApplyMain, CDisplaySettingDlg::kAddSub,
+                                     CDisplaySettingDlg::kAddMain};
+
 constexpr int kTabImageWidth = 15;
 constexpr int kTabStripBitmap = 223;
 constexpr int kLogoBitmap = 224;
@@ -97,9 +103,9 @@ CDisplaySettingDlg::~CDisplaySettingDlg() = default;
 
 const std::vector<int>& CDisplaySettingDlg::TranslatedControls()
 {
-    static const std::vector<int> ids = {kEMailEnable, kErrorLog,  kAutoRun,  kApplySub,  kSelectAll, kCancel,
-                                         kOk,          kRemoveSub, kApplyMain, kAddSub,   kAddMain,   kTitleMain,
-                                         kTitleSub,    kTitleItems, kRemoveMain, kViewErrorLog};
+    static const std::vector<int> ids = {
+        kEMailEnable, kErrorLog, kAutoRun, kApplySub,  kSelectAll, kCancel,     kOk,          kRemoveSub,
+        kApplyMain,   kAddSub,   kAddMain, kTitleMain, kTitleSub,  kTitleItems, kRemoveMain, kViewErrorLog};
     return ids;
 }
 
@@ -204,8 +210,7 @@ void CDisplaySettingDlg::SkinButtons()
             button->ApplySkin(normal, pressed, 0, normal, 0, mask, kDrawNormal, 0, 0);
     };
     skin(kViewErrorLog, 219, 218, 217);
-    for (const int id : {kApplySub, kSelectAll, kRemoveSub, kRemoveMain, kApplyMain, kAddSub, kAddMain})
-        skin(id, 222, 221, 220);
+    for (const int id : kListButtons) skin(id, 222, 221, 220);
     skin(kOk, 216, 215, 214);
     skin(kCancel, 240, 239, 238);
 }
@@ -222,14 +227,14 @@ void CDisplaySettingDlg::FitButtonCaptions()
             captionFont.setPixelSize(captionFont.pixelSize() - 1);
         return captionFont.pixelSize();
     };
-    const std::vector<int> listButtons = {kAddMain, kSelectAll, kRemoveMain, kApplyMain, kAddSub, kRemoveSub, kApplySub};
     int listSize = font().pixelSize();
-    for (const int id : listButtons) {
-        if (const auto* button = qobject_cast<CSkinButton*>(Control(id))) listSize = std::min(listSize, fittingSize(*button));
+    for (const int id : kListButtons) {
+        if (const auto* button = qobject_cast<CSkinButton*>(Control(id)))
+            listSize = std::min(listSize, fittingSize(*button));
     }
     for (CSkinButton* button : findChildren<CSkinButton*>()) {
         const int id = button->property("controlId").toInt();
-        const bool inList = std::find(listButtons.begin(), listButtons.end(), id) != listButtons.end();
+        const bool inList = std::find(kListButtons.begin(), kListButtons.end(), id) != kListButtons.end();
         QFont captionFont = button->font();
         captionFont.setPixelSize(inList ? listSize : fittingSize(*button));
         button->setFont(captionFont);

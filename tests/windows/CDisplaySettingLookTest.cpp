@@ -30,7 +30,8 @@ std::vector<std::string> ClippedTexts(Dlg& dialog)
 
         const QFontMetrics metrics = control->fontMetrics();
         if (auto* button = qobject_cast<CSkinButton*>(control)) {
-            if (metrics.horizontalAdvance(button->text()) > Dlg::CaptionRoom(*button)) clipped.push_back(id + " " + button->text().toStdString());
+            if (metrics.horizontalAdvance(button->text()) > Dlg::CaptionRoom(*button))
+                clipped.push_back(id + " " + button->text().toStdString());
         } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
             if (box->sizeHint().width() > box->width()) clipped.push_back(id + " " + box->text().toStdString());
         } else if (auto* label = qobject_cast<QLabel*>(control)) {
