@@ -2,6 +2,7 @@
 
 #include "app/CComputerName.h"
 #include "app/CSystemInfo.h"
+#include "windows/CInstanceChecker.h"
 
 CKelvaneApp::CKelvaneApp(CKelvaneAppSeams seams) : m_seams(std::move(seams)) {}
 
@@ -15,6 +16,17 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
     const CStartupFiles files(m_seams.programDirectory, m_strBoardName);
     if (!files.CheckFiles(m_seams.profile, m_seams.messageBox, m_seams.exitProcess)) return nullptr;
 
+    // The same holds for a second copy: its engine would change the
+    // registers of the chip the first copy is working with and never put
+    // them back, so the hand-off comes before the window is built.
+    auto instance = std::make_unique<CInstanceChecker>(QString::fromStdString(m_seams.instanceName));
+    if (instance->IsPreviousInstanceRunning()) {
+        instance->ActivatePreviousInstance();
+        m_seams.exitProcess(0);
+        return nullptr;
+    }
+    instance->TrackFirstInstance();
+
     if (!m_seams.hostName.empty()) CComputerName::Record(m_seams.registry, m_seams.hostName);
 
     const CKelvaneDlgSeams windowSeams{
@@ -25,6 +37,11 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
         m_seams.localTime,
         m_seams.languageCode,
         m_strBoardName,
+        m_seams.sessionBus,
+        m_seams.systemBus,
+        m_seams.suiteLink,
+        [&info = m_seams.systemInfo] { return info.GetCpuClock(); },
+        m_seams.autostartDirectory,
     };
-    return std::make_unique<CKelvaneDlg>(windowSeams);
+    return std::make_unique<CKelvaneDlg>(windowSeams, std::move(instance));
 }

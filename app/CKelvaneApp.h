@@ -1,15 +1,18 @@
 // The program's start as far as it is the program's own logic: the board
 // name, the check of the files that must lie in the program directory, the
-// host name recorded for the alert mails, and the main window built on the
-// engine's seams. The caller (the program's main) registers the automation
-// service before and runs the window after.
+// single-instance hand-off, the host name recorded for the alert mails, and
+// the main window built on the engine's seams. The caller (the program's
+// main) registers the automation service before and runs the window after.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include <QDBusConnection>
+
 #include "app/CKelvaneDlg.h"
 #include "app/CStartupFiles.h"
+#include "windows/CSuiteTransport.h"
 
 class CRegistryKey;
 class CSystemInfo;
@@ -41,6 +44,13 @@ struct CKelvaneAppSeams {
     std::string hostName;  // recorded as the computer name of the alert mails
     // Ends the process at once (no destructor runs); returns only in tests.
     CStartupFiles::ExitFunction exitProcess;
+    // The single-instance listener's name (CInstanceChecker::NameFor
+    // ("kelvane") in the program); tests give names of their own.
+    std::string instanceName;
+    QDBusConnection sessionBus;  // the tray host's
+    QDBusConnection systemBus;   // suspend and resume notices
+    CSuiteTransport::Options suiteLink;
+    std::string autostartDirectory;
 };
 
 class CKelvaneApp {
@@ -50,9 +60,12 @@ public:
     // The board name, then the file check of Root.ini, error.txt and the
     // board's defaults file: when one cannot be opened, "Open File error!"
     // and the process ends with status 0 before anything is written or the
-    // chip is touched. Then the host name is recorded and the main window
-    // built (which takes the chip). Null only when the exit function
-    // returned.
+    // chip is touched. Then the single-instance check: when an earlier copy
+    // listens, it is asked to bring its window forward and this process ends
+    // with status 0, again before anything is written or the chip touched;
+    // otherwise this copy takes the listener. Then the host name is recorded
+    // and the main window built (which takes the chip and keeps the
+    // listener). Null only when the exit function returned.
     std::unique_ptr<CKelvaneDlg> CreateMainWindow();
 
     const std::string& BoardName() const { return m_strBoardName; }

@@ -24,7 +24,15 @@
 #include "skin/CTransparentStatic.h"
 #include "skin/SkinRegion.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CDisplaySettingDlg.h"
+#include "windows/CFanSubScreen.h"
 #include "windows/CHelpPage.h"
+#include "windows/CInstanceChecker.h"
+#include "windows/CMonitorSettingDlg.h"
+#include "windows/CSuiteItemsDlg.h"
+#include "windows/CSuiteLinkWatcher.h"
+#include "windows/CTempSubScreen.h"
+#include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
 
 const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
@@ -89,7 +97,8 @@ CStartupFiles PathsOf(const CKelvaneDlgSeams& seams)
 
 }  // namespace
 
-CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, QWidget* parent)
+CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanceChecker> instanceChecker,
+                         QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_seams(seams),
       m_strIniPath(PathsOf(seams).IniPath()),
@@ -98,7 +107,14 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, QWidget* parent)
       m_skins(CSkinLibrary::SkinDirectory(QString::fromStdString(seams.engine.programDirectory))),
       m_Engine(seams.engine),
       m_warnings(seams.engine.profile, m_strLogPath, seams.mailer, seams.engine.registry, seams.localTime),
-      m_emailLogon(seams.mailer, seams.engine.messageBox)
+      m_emailLogon(seams.mailer, seams.engine.messageBox),
+      m_pInstanceChecker(std::move(instanceChecker)),
+      m_trayHost(seams.sessionBus),
+      m_TrayIcon(m_trayHost, seams.systemBus),
+      m_panelHost(m_Engine, m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade),
+      m_suiteItems(m_Engine),
+      m_suiteTransport(seams.engine.registry, seams.suiteLink),
+      m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName)
 {
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
@@ -116,7 +132,12 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, QWidget* parent)
 CKelvaneDlg::~CKelvaneDlg()
 {
     m_monitorTimer.stop();
+    m_suiteTimer.stop();
     SavePreferences(m_strIniPath);
+    m_TrayIcon.DeleteTrayIcon();
+    // The panels and the other controls are children of this window: they
+    // go now, while the engine and the skin they read still exist.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
     // The engine member is destroyed after this body: it restores the chip's
     // control registers and fan duties and unloads the driver.
 }
@@ -186,18 +207,24 @@ void CKelvaneDlg::ConnectButtons()
     on(kIdFanBack, [this] { ShowAreaView(Area::Fan, false); });
     on(kIdTempDetail, [this] { ShowAreaView(Area::Temp, true); });
     on(kIdTempBack, [this] { ShowAreaView(Area::Temp, false); });
-    // The dialogs and the tray behind these buttons belong to their own
-    // windows; they connect to these signals.
-    on(kIdMonitorSetting, [this] { emit monitorSettingRequested(); });
-    on(kIdDisplaySetting, [this] { emit displaySettingRequested(); });
-    on(kIdDravikManager, [this] { emit suiteItemsRequested(); });
-    on(kIdMinimal, [this] { emit minimiseToTrayRequested(); });
+    on(kIdMonitorSetting, [this] { OpenMonitorSetting(); });
+    on(kIdDisplaySetting, [this] { OpenDisplaySetting(); });
+    on(kIdDravikManager, [this] { OpenSuiteItems(); });
+    on(kIdMinimal, [this] { MinimiseToTray(); });
+    connect(&m_TrayIcon, &CSystemTray::Command, this, &CKelvaneDlg::OnTrayCommand);
+    // Suspend and resume arrive through the tray object only, so each is
+    // handled once.
+    connect(&m_TrayIcon, &CPowerAwareTray::PowerBroadcast, this, [this](int code) { OnPowerBroadcast(code); });
 }
 
 bool CKelvaneDlg::InitDialog(bool startMinimised)
 {
-    // The single-instance hand-off and the tray icon come first, in this
-    // place, once those windows exist.
+    // A later copy has found this one's listener and asks for the window.
+    // (The check itself ran before the engine took the chip, in
+    // CKelvaneApp, so that a second copy never touches the chip.)
+    if (m_pInstanceChecker)
+        connect(m_pInstanceChecker.get(), &CInstanceChecker::ActivationRequested, this, &CKelvaneDlg::BringBack);
+    AddTrayIcon();
 
     ApplyForm(kCompactOutline, kCompactFace);
     LocaliseButtons();
@@ -205,15 +232,34 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     LoadPreferences(m_strIniPath);
     StartEngine();
 
-    // The six sub-screen panels are created here (numeric ones shown, graph
-    // ones hidden) and the link with Dravik Manager is sought (button 1000,
-    // timer 2 at 3000 ms, the processor clock).
+    m_panels.CreatePanels(this, m_panelHost);
+    // A dialog that has ended (the engine did not start) does not announce
+    // itself to Dravik Manager.
+    if (!m_bEnded) StartSuiteLink();
 
-    // Started with "-m" or "-M": minimise to the tray as button 1014 does.
-    // Until the tray exists the window stays in view, so that it can be
-    // reached; the request is kept for the tray to act on.
     m_bStartMinimised = startMinimised;
+    if (startMinimised && !m_bEnded) MinimiseToTray();
     return !m_bEnded;
+}
+
+void CKelvaneDlg::AddTrayIcon()
+{
+    m_TrayIcon.AddTrayIcon(this, CSystemTray::IconFromResource(m_seams.engine.programDirectory, kIcon),
+                           CSystemTray::kTooltip, CSystemTray::kIconId);
+}
+
+void CKelvaneDlg::StartSuiteLink()
+{
+    // The endpoint is bound before the suite learns this program's id, so
+    // that its first choice of readings cannot arrive at nobody.
+    if (m_suiteTransport.Listen()) {
+        m_pSuiteWatcher = std::make_unique<CSuiteLinkWatcher>(m_suiteTransport, m_suiteReporter);
+    }
+    if (!m_suiteTransport.FindSuiteWindow()) return;
+    // The processor clock is read only when there is someone to send it to.
+    if (!m_suiteReporter.Start(m_seams.cpuClock ? m_seams.cpuClock() : std::string())) return;
+    m_buttons.at(kIdDravikManager)->setEnabled(true);
+    m_suiteTimer.start(kSuitePeriodMs, this);
 }
 
 void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
@@ -293,6 +339,8 @@ void CKelvaneDlg::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_monitorTimer.timerId())
         OnTimer(kMonitorTimer);
+    else if (event->timerId() == m_suiteTimer.timerId())
+        OnTimer(kSuiteTimer);
     else
         QWidget::timerEvent(event);
 }
@@ -302,7 +350,10 @@ void CKelvaneDlg::OnTimer(int id)
     if (id == kMonitorTimer) {
         RefreshDisplay();
         // The graph panels take their samples here, visible or not.
+        m_panels.TickGraphs();
         emit monitoringTicked();
+    } else if (id == kSuiteTimer) {
+        m_suiteReporter.SendNextReading(m_prefs.m_bCentigrade);
     }
 }
 
@@ -439,7 +490,10 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
     }();
     m_buttons.at(detailId)->setEnabled(!graph);
     m_buttons.at(backId)->setEnabled(graph);
-    // The area's numeric and graph panels follow this signal.
+    const CSubScreenPanels::Area panelArea = area == Area::Volt  ? CSubScreenPanels::Area::Voltage
+                                             : area == Area::Fan ? CSubScreenPanels::Area::Fan
+                                                                 : CSubScreenPanels::Area::Temperature;
+    if (m_panels.IsCreated()) m_panels.ShowArea(panelArea, graph);
     emit areaViewChanged(area, graph);
 }
 
@@ -455,6 +509,115 @@ void CKelvaneDlg::ShowAbout()
 {
     CAboutDlg about(m_skins, this);
     about.exec();
+}
+
+void CKelvaneDlg::OpenMonitorSetting()
+{
+    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
+    const CMonitorSettingHost host{
+        m_Engine,
+        m_prefs,
+        m_skins,
+        translator,
+        [this] {
+            if (CFanSubScreen* fans = m_panels.FanPanel()) fans->ResetLayout();
+        },
+        [this] {
+            if (CFanSubScreen* fans = m_panels.FanPanel()) fans->Refresh();
+        },
+        // The panel reads the unit flag itself, which the dialog has set.
+        [this](bool) {
+            if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
+        },
+    };
+    CMonitorSettingDlg dialog(host, this);
+    dialog.exec();
+}
+
+void CKelvaneDlg::OpenDisplaySetting()
+{
+    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
+    CDisplaySettingDlg dialog(
+        CDisplaySettingDlg::Context{
+            m_Engine,
+            m_prefs,
+            m_strIniPath,
+            [this](const std::string& path) { SavePreferences(path); },
+            [this] { return InitEmail(); },
+            [this] {
+                if (CVoltSubScreen* volts = m_panels.VoltPanel()) volts->Refresh();
+            },
+            m_skins,
+            translator,
+            m_seams.shell,
+            m_seams.engine.programDirectory,
+            m_seams.autostartDirectory,
+        },
+        this);
+    dialog.exec();
+}
+
+void CKelvaneDlg::OpenSuiteItems()
+{
+    CSuiteItemsDlg dialog(m_suiteReporter.SendList(), this);
+    dialog.exec();
+}
+
+void CKelvaneDlg::OnTrayCommand(int commandId)
+{
+    switch (commandId) {
+        case CSystemTray::kMaximize:
+            RestoreFromTray();
+            break;
+        case CSystemTray::kMinimize:
+            MinimiseToTray();
+            break;
+        case CSystemTray::kAbout:
+            ShowAbout();
+            break;
+        case CSystemTray::kExit:
+            // The icon goes at once; the close follows as a posted close
+            // would, after the menu has finished.
+            m_TrayIcon.DeleteTrayIcon();
+            QMetaObject::invokeMethod(this, &CKelvaneDlg::OnClose, Qt::QueuedConnection);
+            break;
+        default:
+            break;
+    }
+}
+
+void CKelvaneDlg::MinimiseToTray()
+{
+    if (m_TrayIcon.IsRemoved()) {
+        // No notification area holds the icon: a hidden window could not be
+        // brought back, so it stays on the taskbar.
+        showMinimized();
+    } else {
+        m_TrayIcon.AnimateToTray(*this);
+        m_bInTray = true;
+    }
+    m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
+}
+
+void CKelvaneDlg::RestoreFromTray()
+{
+    if (!isVisible())
+        m_TrayIcon.AnimateFromTray(*this);
+    else if (isMinimized())
+        CInstanceChecker::BringToFront(*this);
+    m_bInTray = false;
+    m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMinimize, false);
+}
+
+void CKelvaneDlg::BringBack()
+{
+    if (m_bEnded) return;
+    if (!isVisible() || isMinimized()) {
+        RestoreFromTray();
+    } else {
+        raise();
+        activateWindow();
+    }
 }
 
 QMenu* CKelvaneDlg::WindowMenu()
@@ -498,15 +661,22 @@ void CKelvaneDlg::EndDialog(int result)
     m_bEnded = true;
     m_nResult = result;
     m_monitorTimer.stop();
+    m_suiteTimer.stop();
     hide();
     emit finished(result);
 }
 
 void CKelvaneDlg::closeEvent(QCloseEvent* event)
 {
-    // The tray icon is removed here once the tray exists.
+    // The dialog ends through EndDialog, never through Qt's own close.
     event->ignore();
-    if (CanExit()) EndDialog(kResultCancel);
+    OnClose();
+}
+
+void CKelvaneDlg::OnClose()
+{
+    m_TrayIcon.DeleteTrayIcon();
+    if (!m_bEnded && CanExit()) EndDialog(kResultCancel);
 }
 
 void CKelvaneDlg::paintEvent(QPaintEvent*)

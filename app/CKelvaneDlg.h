@@ -4,23 +4,20 @@
 // site and the tray, and in its expanded form three sub-screen areas. It owns
 // the monitoring engine and drives it from timer 1 (2500 ms): each tick reads
 // every item, shows the next entry of each rotation list (red when out of
-// range, green otherwise, "OFF" when disabled) and runs the warning check.
+// range, green otherwise, "OFF" when disabled), runs the warning check and
+// feeds the three graph panels.
+//
+// It also owns, for its whole life, the tray icon (which relays suspend and
+// resume), the six sub-screen panels, the link with Dravik Manager (timer 2,
+// 3000 ms, when the suite was found at start) and the single-instance
+// listener handed over by the start.
 //
 // Controls carry their ids as objectName and as the dynamic property
 // "controlId".
-//
-// Where the parts that other windows bring plug in:
-//   - the Monitor Setting (1002), Display Setting (1001) and Dravik Manager
-//     (1000) buttons and the tray button (1014) emit the *Requested signals;
-//   - the six area buttons switch their own enable states and emit
-//     areaViewChanged, which the sub-screen panels follow;
-//   - monitoringTicked is emitted after every refresh of timer 1, where the
-//     graph panels take their samples;
-//   - the single-instance check, the tray icon and the suite link (timer 2)
-//     have their places in InitDialog.
 #pragma once
 
 #include <QBasicTimer>
+#include <QDBusConnection>
 #include <QFont>
 #include <QImage>
 #include <QPoint>
@@ -28,7 +25,9 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "app/CEmailLogon.h"
@@ -38,8 +37,17 @@
 #include "engine/CHardwareMonitor.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
+#include "windows/CEngineSuiteItems.h"
+#include "windows/CInstanceChecker.h"
+#include "windows/CPowerAwareTray.h"
+#include "windows/CQtTrayHost.h"
+#include "windows/CSubScreenHostRefs.h"
+#include "windows/CSubScreenPanels.h"
+#include "windows/CSuiteReporter.h"
+#include "windows/CSuiteTransport.h"
 
 class CAutomationService;
+class CSuiteLinkWatcher;
 class CSegmentDisplay;
 class CSkinButton;
 class CTransparentStatic;
@@ -60,6 +68,19 @@ struct CKelvaneDlgSeams {
     const ILocalTime& localTime;
     std::string languageCode;  // as CLanguage gives it ("DEU", "" outside the table)
     std::string boardName;     // normalised board name, may be empty
+    // The desktop's buses: the session bus for the tray host, the system bus
+    // for the login manager's suspend and resume notices. Tests give
+    // unconnected ones.
+    QDBusConnection sessionBus;
+    QDBusConnection systemBus;
+    // Where the link with Dravik Manager looks (the /proc root and the
+    // window classes); tests use classes of their own.
+    CSuiteTransport::Options suiteLink;
+    // The processor clock in MHz as text (CSystemInfo::GetCpuClock); asked
+    // only when Dravik Manager is found. May be empty.
+    std::function<std::string()> cpuClock;
+    // Where the Display Setting dialog writes the autostart entry.
+    std::string autostartDirectory;
 };
 
 class CKelvaneDlg : public QWidget {
@@ -125,6 +146,10 @@ public:
 
     static constexpr int kMonitorTimer = 1;
     static constexpr int kMonitorPeriodMs = 2500;
+    static constexpr int kSuiteTimer = 2;
+    static constexpr int kSuitePeriodMs = 3000;
+    // The name the program reports itself under to Dravik Manager.
+    static constexpr const char* kApplicationName = "kelvane";
 
     static constexpr Colorref kGreen = 0x00FF00;
     static constexpr Colorref kRed = 0x0000FF;
@@ -139,19 +164,27 @@ public:
 
     // Builds the controls in their template states, the engine (which takes
     // the chip) and the paths of Root.ini and error.txt. The start-up file
-    // check has already passed.
-    explicit CKelvaneDlg(const CKelvaneDlgSeams& seams, QWidget* parent = nullptr);
-    // Saves the preferences into Root.ini; the engine then puts the chip's
-    // registers back as it found them.
+    // check has already passed. instanceChecker: the single-instance listener
+    // of the first copy (CKelvaneApp makes the check before the engine takes
+    // the chip); the window keeps it for its life. Null: no single-instance
+    // tracking (tests, tools).
+    explicit CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanceChecker> instanceChecker = nullptr,
+                         QWidget* parent = nullptr);
+    // Saves the preferences into Root.ini and takes the tray icon out; the
+    // engine then puts the chip's registers back as it found them.
     ~CKelvaneDlg() override;
 
-    // The window's initialisation: outline, captions from the language file,
-    // face layout, preferences and mail logon, engine start and first
-    // refresh. False when the dialog has ended (the engine did not start:
-    // "Initial value fail!" was shown).
+    // The window's initialisation, in order: a later copy's activation
+    // request connected to BringBack, the tray icon, outline, captions from
+    // the language file, face layout, preferences and mail logon, engine
+    // start and first refresh, the six panels, the link with Dravik Manager,
+    // and with startMinimised ("-m"/"-M") the move to the tray. False when
+    // the dialog has ended (the engine did not start: "Initial value fail!"
+    // was shown).
     bool InitDialog(bool startMinimised = false);
 
-    // Timer handler by designed id (1: monitoring tick).
+    // Timer handler by designed id (1: monitoring tick and graphs, 2: the
+    // next reading to Dravik Manager).
     void OnTimer(int id);
     // One monitoring refresh: update the engine, show the next entry of each
     // rotation list, run the warning check.
@@ -169,6 +202,30 @@ public:
     void OpenWebSite();
     // The About box, modal.
     void ShowAbout();
+
+    // Button 1002: the Monitor Setting dialog, modal, with the fan and
+    // temperature panels it updates.
+    void OpenMonitorSetting();
+    // Button 1001: the Display Setting dialog, modal.
+    void OpenDisplaySetting();
+    // Button 1000: the items sent to Dravik Manager, modal.
+    void OpenSuiteItems();
+
+    // A tray menu command (or its double click): 32771 back from the tray,
+    // 32772 into it, 32774 the About box, 32773 the tray icon out at once and
+    // then the ordinary close, one event-loop turn later.
+    void OnTrayCommand(int commandId);
+    // Button 1014 and 32772: into the tray, "&Maximize" the default. With no
+    // icon in a notification area (no tray host) the window would have no
+    // way back, so it is minimised the ordinary way instead.
+    void MinimiseToTray();
+    // 32771: back from the tray (or from minimised), "&Minimize" the default.
+    void RestoreFromTray();
+    // A later copy asked for this window: back from the tray or from
+    // minimised, raised and activated.
+    void BringBack();
+    // True while the window is hidden in the tray.
+    bool IsInTray() const { return m_bInTray; }
 
     // True when no automation client holds the proxy; otherwise hides the
     // window and refuses.
@@ -199,6 +256,14 @@ public:
     const CWarningMonitor& Warnings() const { return m_warnings; }
     bool IsMonitoring() const { return m_monitorTimer.isActive(); }
     bool StartsMinimised() const { return m_bStartMinimised; }
+    // Timer 2 runs: Dravik Manager was found at start.
+    bool IsReportingToSuite() const { return m_suiteTimer.isActive(); }
+
+    CPowerAwareTray& Tray() { return m_TrayIcon; }
+    CSubScreenPanels& Panels() { return m_panels; }
+    const CSuiteReporter& SuiteReporter() const { return m_suiteReporter; }
+    const CSuiteTransport& SuiteTransport() const { return m_suiteTransport; }
+    CInstanceChecker* InstanceChecker() const { return m_pInstanceChecker.get(); }
 
     int VoltPosition() const { return m_nVoltPos; }
     int FanPosition() const { return m_nFanPos; }
@@ -223,11 +288,8 @@ public:
     static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
 
 Q_SIGNALS:
-    void monitorSettingRequested();   // 1002
-    void displaySettingRequested();   // 1001
-    void suiteItemsRequested();       // 1000
-    void minimiseToTrayRequested();   // 1014
     void areaViewChanged(CKelvaneDlg::Area area, bool graph);
+    // After every tick of timer 1, once the graphs have their samples.
     void monitoringTicked();
     void finished(int result);
 
@@ -247,6 +309,11 @@ private:
     void StartEngine();
     void ApplyForm(int outlineId, int faceId);
     void ConnectButtons();
+    void AddTrayIcon();
+    void StartSuiteLink();
+    // The window close: the tray icon out, then the dialog ends when
+    // CanExit allows.
+    void OnClose();
     QMenu* WindowMenu();
 
     void ShowName(CTransparentStatic& label, const std::string& name);
@@ -268,6 +335,18 @@ private:
     CWarningMonitor m_warnings;
     CEmailLogon m_emailLogon;
 
+    std::unique_ptr<CInstanceChecker> m_pInstanceChecker;
+    // The tray object refers to its host: the host is built first and
+    // destroyed last.
+    CQtTrayHost m_trayHost;
+    CPowerAwareTray m_TrayIcon;
+    CSubScreenHostRefs m_panelHost;
+    CSubScreenPanels m_panels;
+    CEngineSuiteItems m_suiteItems;
+    CSuiteTransport m_suiteTransport;
+    CSuiteReporter m_suiteReporter;
+    std::unique_ptr<CSuiteLinkWatcher> m_pSuiteWatcher;
+
     std::map<int, CSkinButton*> m_buttons;
     std::map<int, CTransparentStatic*> m_labels;
     std::map<int, CSegmentDisplay*> m_displays;
@@ -282,6 +361,8 @@ private:
     int m_nFanPos = 0;
 
     QBasicTimer m_monitorTimer;
+    QBasicTimer m_suiteTimer;
+    bool m_bInTray = false;
     CAutomationService* m_pAutomation = nullptr;
     bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;

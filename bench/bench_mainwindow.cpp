@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QPixmap>
 
 #include <filesystem>
@@ -86,7 +87,12 @@ struct Window {
           registry(program.directory + "/registry.db", kHkeyLocalMachine),
           window(CKelvaneDlgSeams{CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff,
                                                program.directory},
-                                  desktop, mail, localTime, "ENU", ""})
+                                  desktop, mail, localTime, "ENU", "",
+                                  // No desktop buses; the link looks for a suite class nobody uses.
+                                  QDBusConnection(QStringLiteral("kelvane-bench-no-bus")),
+                                  QDBusConnection(QStringLiteral("kelvane-bench-no-bus")),
+                                  CSuiteTransport::Options{"/", "Dravik Manager bench", "Kelvane bench"},
+                                  {}, program.directory + "/autostart"})
     {
         window.InitDialog();
     }

@@ -2,9 +2,11 @@
 //
 // Start, in order: the automation service (only when started by the
 // automation system), the board name, the check of Root.ini, error.txt and
-// the board's defaults file, the host name recorded for the alert mails, the
-// main window with the engine on the real seams, the window's initialisation
-// (preferences, mail logon, engine start), and the window shown. The program
+// the board's defaults file, the single-instance hand-off (a second copy
+// brings the first one's window forward and ends), the host name recorded for
+// the alert mails, the main window with the engine on the real seams, the
+// window's initialisation (tray icon, preferences, mail logon, engine start,
+// panels, the link with Dravik Manager), and the window shown. The program
 // ends when the main window's dialog ends.
 #include <QApplication>
 #include <QDBusConnection>
@@ -15,11 +17,11 @@
 #include "app/CKelvaneApp.h"
 #include "app/CMapiMailTransport.h"
 #include "app/CMapiMailer.h"
-#include "app/CPowerEvents.h"
 #include "app/CProgramRunner.h"
 #include "app/CStartupFiles.h"
 #include "app/CSystemInfo.h"
 #include "app/CTerminationSignals.h"
+#include "platform/CAutostartEntry.h"
 #include "platform/CDlLibraryLoader.h"
 #include "platform/CFileChipLock.h"
 #include "platform/CLogindPowerOff.h"
@@ -28,6 +30,7 @@
 #include "platform/CRegistryKey.h"
 #include "platform/CSteadyClock.h"
 #include "platform/CSystemLocalTime.h"
+#include "windows/CInstanceChecker.h"
 #include "windows/CLanguage.h"
 #include "windows/CProgramDirectory.h"
 #include "windows/CQtShellOpener.h"
@@ -75,6 +78,11 @@ int main(int argc, char* argv[])
         CLanguage::FromSystemLocale().GetLanguageCode(),
         CComputerName::HostName(),
         CStartupFiles::ExitImmediately,
+        CInstanceChecker::NameFor(CInstanceChecker::kApplicationName).toStdString(),
+        QDBusConnection::sessionBus(),
+        QDBusConnection::systemBus(),
+        CSuiteTransport::Options{},
+        CAutostartEntry::DefaultDirectory(),
     });
 
     std::unique_ptr<CKelvaneDlg> window = kelvane.CreateMainWindow();
@@ -89,14 +97,15 @@ int main(int argc, char* argv[])
         if (!window->IsEnded()) window->EndDialog(CKelvaneDlg::kResultCancel);
     });
 
-    // Suspend and resume from the login manager, handled by the main window.
-    CPowerEvents powerEvents(QDBusConnection::systemBus(),
-                             [&window](int code) { window->OnPowerBroadcast(code); });
+    // Suspend and resume from the login manager reach the main window
+    // through its tray object.
 
     // A failed engine start has shown "Initial value fail!" and ended the
     // dialog; the window is destroyed below, which saves the preferences.
     if (!window->InitDialog(commandLine.IsMinimised())) return 0;
-    window->show();
+    // Started with "-m"/"-M", the window went to the tray (or, without a
+    // notification area, to the taskbar minimised) and is not shown here.
+    if (!window->IsInTray()) window->show();
     const int status = application.exec();
     window.reset();
     return status;

@@ -1,6 +1,9 @@
 #include "tests/app/CTestProgram.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <QDBusConnection>
 
 #include <filesystem>
 
@@ -37,6 +40,19 @@ const char* const CTestProgram::kDefaultRootIni =
     "[TempDisplay]\ncount=3\nItem1=1\nItem2=0\nItem3=2\n"
     "[User]\nCentigrade=1\nSmartFan=1\nautorun=0\nEMailEnable=0\nEMailAddr=\nErrorLog=1\n";
 
+namespace {
+
+// Names no other test, test process or running program uses.
+std::string Unique(const std::string& what)
+{
+    static int serial = 0;
+    return what + " test " + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+}
+
+QDBusConnection NoBus() { return QDBusConnection(QStringLiteral("kelvane-test-no-bus")); }
+
+}  // namespace
+
 std::string CTestProgram::BuildProgramDirectory() { return CProgramDirectory::GetProgramDirectory(); }
 
 CTestProgram::CTestProgram(const std::string& rootIni, const std::string& simchipIni)
@@ -44,7 +60,10 @@ CTestProgram::CTestProgram(const std::string& rootIni, const std::string& simchi
       m_lock(m_dir.File("Dravik_SM_Event")),
       m_registry(m_dir.File("registry.db"), kHkeyLocalMachine),
       // A root without a board name: the board's defaults are def.ini.
-      m_systemInfo(m_dir.File("no-such-root"))
+      m_systemInfo(m_dir.File("no-such-root")),
+      m_suiteClass(Unique("Dravik Manager")),
+      m_ownClass(Unique("Kelvane")),
+      m_instanceName(Unique("CInstanceChecker_MMF_kelvane"))
 {
     const fs::path build = BuildProgramDirectory();
     const fs::path target = m_dir.Path();
@@ -70,10 +89,15 @@ CKelvaneDlgSeams CTestProgram::WindowSeams()
         m_localTime,
         "ENU",
         "",
+        NoBus(),
+        NoBus(),
+        CSuiteTransport::Options{"/", m_suiteClass, m_ownClass},
+        [] { return std::string("2400"); },
+        m_dir.File("autostart"),
     };
 }
 
-CKelvaneApp CTestProgram::MakeApp()
+CKelvaneApp CTestProgram::MakeApp(const std::string& instanceName)
 {
     return CKelvaneApp(CKelvaneAppSeams{
         m_dir.Path(),
@@ -91,6 +115,11 @@ CKelvaneApp CTestProgram::MakeApp()
         "ENU",
         "testhost",
         [this](int status) { m_exits.push_back(status); },
+        instanceName.empty() ? m_instanceName : instanceName,
+        NoBus(),
+        NoBus(),
+        CSuiteTransport::Options{"/", m_suiteClass, m_ownClass},
+        m_dir.File("autostart"),
     });
 }
 

@@ -76,10 +76,19 @@ public:
     const std::string& Directory() const { return m_dir.Path(); }
     std::string File(const std::string& name) const { return m_dir.File(name); }
 
+    // The window's seams: no desktop buses, the link with Dravik Manager under
+    // window classes of this program's own (SuiteClass(), OwnClass()), the
+    // processor clock "2400", the autostart directory inside Directory().
     CKelvaneDlgSeams WindowSeams();
     std::unique_ptr<CKelvaneDlg> MakeWindow() { return std::make_unique<CKelvaneDlg>(WindowSeams()); }
-    // The start as the program runs it, with the exit recorded in Exits().
-    CKelvaneApp MakeApp();
+    // The start as the program runs it, with the exit recorded in Exits();
+    // instanceName: the single-instance listener's name, unique to this
+    // program unless given.
+    CKelvaneApp MakeApp(const std::string& instanceName = "");
+
+    const std::string& SuiteClass() const { return m_suiteClass; }
+    const std::string& OwnClass() const { return m_ownClass; }
+    const std::string& InstanceName() const { return m_instanceName; }
 
     // kelvane-simctl --dir <this directory> arguments...; its exit status.
     int Simctl(const std::vector<std::string>& arguments);
@@ -109,4 +118,7 @@ private:
     CFixedLocalTime m_localTime;
     CSystemInfo m_systemInfo;
     std::vector<int> m_exits;
+    std::string m_suiteClass;
+    std::string m_ownClass;
+    std::string m_instanceName;
 };

@@ -4,9 +4,11 @@
 // private program directory is laid out in a temporary folder from the
 // build's program directory (the simulator library, the chip descriptors, the
 // board defaults, the skin and Root.ini), the window runs TICKS monitoring
-// ticks (default 3) on that simulated chip, and the compact and the expanded
-// form are written to OUTDIR/main-compact.png and OUTDIR/main-expanded.png,
-// transparent outside the window's outline.
+// ticks (default 60) on that simulated chip while kelvane-simctl lets the
+// readings wander as a running machine's do, and the compact form, the
+// expanded form with its numeric panels and the expanded form with its graph
+// panels are written to OUTDIR/main-compact.png, OUTDIR/main-expanded.png and
+// OUTDIR/main-expanded-graphs.png, transparent outside the window's outline.
 //
 // Nothing leaves the temporary folder: no mail is sent, the power-off and the
 // desktop are stand-ins that do nothing, message boxes go to stderr.
@@ -14,16 +16,21 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/CKelvaneDlg.h"
+#include "app/CProgramRunner.h"
 #include "app/IMailer.h"
 #include "platform/CFileChipLock.h"
 #include "platform/CPrivateProfile.h"
@@ -31,9 +38,13 @@
 #include "platform/CSteadyClock.h"
 #include "platform/CSystemLocalTime.h"
 #include "platform/ILibraryLoader.h"
+#include "skin/CSkinButton.h"
 #include "platform/IMessageBox.h"
 #include "platform/IPowerOff.h"
+#include "windows/CFanSubScreen.h"
 #include "windows/CProgramDirectory.h"
+#include "windows/CTempSubScreen.h"
+#include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
 
 namespace fs = std::filesystem;
@@ -89,6 +100,32 @@ QImage Shot(CKelvaneDlg& window)
     return shaped;
 }
 
+// Readings that wander like a running machine's: kelvane-simctl sets the
+// simulated chip's inputs for one tick. A short fan stall shows on the fan
+// graph.
+bool Wander(const std::string& directory, int tick)
+{
+    const double t = tick * 0.21;
+    char assignments[256];
+    std::snprintf(assignments, sizeof assignments,
+                  "IN0=%.3f IN1=%.3f IN2=%.3f IN3=%.3f IN4=%.3f TEMP1=%.1f TEMP2=%.1f TEMP3=%.1f FAN1=%d FAN2=%d "
+                  "FAN3=%d",
+                  1.50 + 0.03 * std::sin(t), 1.20 + 0.02 * std::sin(t * 1.7), 3.30 + 0.05 * std::sin(t * 0.6),
+                  2.976 + 0.04 * std::sin(t * 0.9), 3.158 + 0.06 * std::sin(t * 1.3), 38 + 3 * std::sin(t * 0.5),
+                  45.5 + 9 * std::sin(t * 0.35), 35 + 2 * std::sin(t * 0.8),
+                  static_cast<int>(4500 + 600 * std::sin(t * 0.7)), static_cast<int>(3000 + 250 * std::sin(t)),
+                  tick > 40 && tick < 48 ? 0 : static_cast<int>(2700 + 300 * std::sin(t * 1.1)));
+    std::vector<std::string> argv = {CProgramDirectory::GetProgramDirectory() + "/kelvane-simctl", "--dir", directory,
+                                     "set"};
+    for (std::string_view rest = assignments; !rest.empty();) {
+        const std::size_t blank = rest.find(' ');
+        argv.emplace_back(rest.substr(0, blank));
+        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    }
+    CProgramRunner runner;
+    return runner.Run(argv, "") == 0;
+}
+
 struct CTempFolder {
     CTempFolder()
     {
@@ -112,7 +149,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     const fs::path output = argv[1];
-    const int ticks = argc == 3 ? std::atoi(argv[2]) : 3;
+    const int ticks = argc == 3 ? std::atoi(argv[2]) : 60;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
 
@@ -144,19 +181,38 @@ int main(int argc, char* argv[])
 
     int status = 0;
     {
+        // No desktop buses (no tray icon, no power notices) and a suite
+        // class nobody uses: the picture never depends on the desktop.
+        const QDBusConnection noBus(QStringLiteral("kelvane-screenshot-no-bus"));
         CKelvaneDlg window(CKelvaneDlgSeams{
             CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, folder.path},
-            desktop, mail, localTime, "ENU", ""});
+            desktop, mail, localTime, "ENU", "", noBus, noBus,
+            CSuiteTransport::Options{"/", "Dravik Manager screenshot", "Kelvane screenshot"}, {},
+            folder.path + "/autostart"});
         if (!window.InitDialog()) return 1;
-        for (int tick = 0; tick < ticks; ++tick) window.OnTimer(CKelvaneDlg::kMonitorTimer);
+        for (int tick = 0; tick < ticks; ++tick) {
+            if (!Wander(folder.path, tick)) std::cerr << "kelvane-simctl failed; the readings stay\n";
+            window.OnTimer(CKelvaneDlg::kMonitorTimer);
+        }
+        // The numeric panels show the last readings as their own timers would.
+        window.Panels().VoltPanel()->Refresh();
+        window.Panels().FanPanel()->Refresh();
+        window.Panels().TempPanel()->Refresh();
         window.show();
         QApplication::processEvents();
 
         fs::create_directories(output, error);
-        if (!Shot(window).save(QString::fromStdString((output / "main-compact.png").string()))) status = 1;
+        const auto save = [&](const char* name) {
+            QApplication::processEvents();
+            if (!Shot(window).save(QString::fromStdString((output / name).string()))) status = 1;
+        };
+        save("main-compact.png");
         window.ShowDetail();
-        QApplication::processEvents();
-        if (!Shot(window).save(QString::fromStdString((output / "main-expanded.png").string()))) status = 1;
+        save("main-expanded.png");
+        window.Button(CKelvaneDlg::kIdVoltDetail)->click();
+        window.Button(CKelvaneDlg::kIdFanDetail)->click();
+        window.Button(CKelvaneDlg::kIdTempDetail)->click();
+        save("main-expanded-graphs.png");
     }
     return status;
 }
