@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core dbus-daemon
 )
 packages+=("$@")
 
