@@ -52,6 +52,20 @@ private:
 
 bool Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
+constexpr const char* kSelectValue =
+    "SELECT type, data FROM registry_values WHERE root = ?1 AND path = ?2 AND name = ?3";
+
+// Steps st, a kSelectValue query, to value `name` of subKey under root; true
+// when that value exists with the given type, its data then in column 1.
+bool FindValue(Statement& st, std::string_view root, std::string_view subKey, std::string_view name, int type) {
+    if (!st.Ok()) return false;
+    std::vector<std::string> parts = SplitKey(subKey);
+    st.Bind(1, root);
+    st.Bind(2, JoinKey(parts, parts.size()));
+    st.Bind(3, name);
+    return st.Step() == SQLITE_ROW && sqlite3_column_int(st.Get(), 0) == type;
+}
+
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS registry_keys("
     " root TEXT NOT NULL COLLATE NOCASE, path TEXT NOT NULL COLLATE NOCASE,"
@@ -98,13 +112,8 @@ bool CRegistryKey::KeyExists(std::string_view subKey) const {
 
 bool CRegistryKey::ReadNumber(std::string_view subKey, std::string_view name, uint32_t& value) const {
     if (!m_db || m_root.empty()) return false;
-    std::vector<std::string> parts = SplitKey(subKey);
-    Statement st(m_db, "SELECT type, data FROM registry_values WHERE root = ?1 AND path = ?2 AND name = ?3");
-    if (!st.Ok()) return false;
-    st.Bind(1, m_root);
-    st.Bind(2, JoinKey(parts, parts.size()));
-    st.Bind(3, name);
-    if (st.Step() != SQLITE_ROW || sqlite3_column_int(st.Get(), 0) != kRegDword) return false;
+    Statement st(m_db, kSelectValue);
+    if (!FindValue(st, m_root, subKey, name, kRegDword)) return false;
     value = static_cast<uint32_t>(sqlite3_column_int64(st.Get(), 1));
     return true;
 }
@@ -112,13 +121,8 @@ bool CRegistryKey::ReadNumber(std::string_view subKey, std::string_view name, ui
 bool CRegistryKey::ReadText(std::string_view subKey, std::string_view name, std::string& text) const {
     text.clear();
     if (!m_db || m_root.empty()) return false;
-    std::vector<std::string> parts = SplitKey(subKey);
-    Statement st(m_db, "SELECT type, data FROM registry_values WHERE root = ?1 AND path = ?2 AND name = ?3");
-    if (!st.Ok()) return false;
-    st.Bind(1, m_root);
-    st.Bind(2, JoinKey(parts, parts.size()));
-    st.Bind(3, name);
-    if (st.Step() != SQLITE_ROW || sqlite3_column_int(st.Get(), 0) != kRegSz) return false;
+    Statement st(m_db, kSelectValue);
+    if (!FindValue(st, m_root, subKey, name, kRegSz)) return false;
     const void* data = sqlite3_column_blob(st.Get(), 1);
     int size = sqlite3_column_bytes(st.Get(), 1);
     // A value larger than the reader's buffer cannot be read, as with a

@@ -57,3 +57,7 @@ int SimulatorProgram::SimCtl(const std::string& arguments) const {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+void SimulatorProgram::CopySkin() const {
+    fs::copy(fs::path(BuildProgramDirectory()) / "skin", m_dir.File("skin"), fs::copy_options::recursive);
+}

@@ -51,6 +51,9 @@ public:
     std::unique_ptr<CHardwareMonitor> StartEngine(bool* started = nullptr);
     // Runs kelvane-simctl of the build on this directory; its exit status.
     int SimCtl(const std::string& arguments) const;
+    // Copies the skin the build draws into this directory, for the windows
+    // that paint with it.
+    void CopySkin() const;
 
     CTempDir m_dir;
     CDirectoryLibraryLoader loader;

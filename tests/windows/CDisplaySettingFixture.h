@@ -119,7 +119,7 @@ private:
     static CSkinLibrary CopySkin(SimulatorProgram& program)
     {
         const std::filesystem::path build = BuildProgramDirectory();
-        std::filesystem::copy(build / "skin", program.m_dir.File("skin"), std::filesystem::copy_options::recursive);
+        program.CopySkin();
         std::filesystem::copy_file(build / "kelvaneDEU.ini", program.m_dir.File("kelvaneDEU.ini"));
         return CSkinLibrary(CSkinLibrary::SkinDirectory(QString::fromStdString(program.Directory())));
     }
