@@ -14,10 +14,13 @@ namespace {
 // A signal handler can reach nothing but process-wide state: the write end
 // of the socket pair of the one installed object, -1 while there is none.
 std::atomic<int> g_writeSocket{-1};
+std::atomic<bool> g_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 extern "C" void WriteSignalNumber(int signalNumber)
 {
     const int saved = errno;
+    g_requested.store(true);
     const int socket = g_writeSocket.load();
     if (socket >= 0) {
         const unsigned char byte = static_cast<unsigned char>(signalNumber);
@@ -57,9 +60,12 @@ CTerminationSignals::~CTerminationSignals()
     delete m_notifier;
     for (std::size_t i = 0; i < m_signals.size(); ++i) ::sigaction(m_signals[i], &m_previous[i], nullptr);
     g_writeSocket.store(-1);
+    g_requested.store(false);
     ::close(m_sockets[0]);
     ::close(m_sockets[1]);
 }
+
+bool CTerminationSignals::IsRequested() { return g_requested.load(); }
 
 void CTerminationSignals::OnReadable()
 {

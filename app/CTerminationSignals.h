@@ -28,6 +28,9 @@ public:
     ~CTerminationSignals() override;
 
     bool IsInstalled() const { return m_installed; }
+    // True from the first signal caught until the installed object goes;
+    // safe to ask from a wait that keeps the event loop from running.
+    static bool IsRequested();
 
 Q_SIGNALS:
     void terminationRequested(int signalNumber);

@@ -234,6 +234,7 @@ void CHardwareMonitor::RestoreSettings() {
 }
 
 void CHardwareMonitor::SetGlobalBeep(bool on) {
+    CMonitorChip::LockHold hold(m_chip);
     m_chip.SelectBank(0);
     const uint8_t v = m_chip.ReadRegister(kRegisterBeep2);
     m_chip.WriteRegister(kRegisterBeep2, static_cast<uint8_t>(on ? (v | kGlobalBeepBit) : (v & ~kGlobalBeepBit)));

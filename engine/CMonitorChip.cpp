@@ -9,23 +9,6 @@
 
 namespace {
 
-// Holds the chip lock for one transfer and releases it on every way out.
-class TransferGuard {
-public:
-    explicit TransferGuard(IChipLock& lock) : m_lock(lock), m_held(lock.Acquire()) {}
-    ~TransferGuard() { Release(); }
-    TransferGuard(const TransferGuard&) = delete;
-    TransferGuard& operator=(const TransferGuard&) = delete;
-    void Release() {
-        if (m_held) m_lock.Release();
-        m_held = false;
-    }
-
-private:
-    IChipLock& m_lock;
-    bool m_held;
-};
-
 struct DescriptorEntry {
     uint8_t chipId;
     const char* file;
@@ -49,14 +32,32 @@ void CMonitorChip::AttachLibrary(CAccessLibrary* library) {
 
 bool CMonitorChip::CanTransfer() const { return m_attached && m_library->IsUsable(); }
 
-void CMonitorChip::ReportBusError(int16_t error) {
+void CMonitorChip::EnterLock() {
+    if (m_lockDepth++ == 0) m_lockResult = CanTransfer() ? m_lock.Acquire() : ChipLockResult::kUnguarded;
+}
+
+void CMonitorChip::LeaveLock() {
+    if (--m_lockDepth > 0) return;
+    if (m_lockResult == ChipLockResult::kHeld) m_lock.Release();
+    m_lockResult = ChipLockResult::kUnguarded;
+    // The lock is given back before a modal box can wait for the user, so a
+    // failing bus here never stalls the peers' transfers.
+    std::vector<int16_t> errors;
+    errors.swap(m_pendingErrors);
     if (!m_showBusErrors) return;
-    char text[80];
-    std::snprintf(text, sizeof text, "There are errors between SMBus and HWIC==>ErrNo %d", static_cast<int>(error));
-    m_messageBox.Show(text, "", MessageBoxStyle::kOk | MessageBoxStyle::kIconError);
+    for (int16_t error : errors) {
+        char text[80];
+        std::snprintf(text, sizeof text, "There are errors between SMBus and HWIC==>ErrNo %d", static_cast<int>(error));
+        m_messageBox.Show(text, "", MessageBoxStyle::kOk | MessageBoxStyle::kIconError);
+    }
+}
+
+void CMonitorChip::ReportBusError(int16_t error) {
+    if (m_showBusErrors) m_pendingErrors.push_back(error);
 }
 
 int16_t CMonitorChip::SendAddress(uint8_t reg) {
+    if (m_lockResult == ChipLockResult::kBusy) return kLockBusyError;
     int16_t error = 0;
     for (int attempt = 0; attempt < kAddressAttempts; ++attempt) {
         m_library->OutPort(m_portBase, reg, error);
@@ -67,7 +68,7 @@ int16_t CMonitorChip::SendAddress(uint8_t reg) {
 
 uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
     if (!CanTransfer()) return 0;
-    TransferGuard guard(m_lock);
+    LockHold hold(*this);
     int16_t error = SendAddress(reg);
     uint8_t value = 0;
     if (error == 0) {
@@ -76,9 +77,6 @@ uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
             if (error == 0) break;
         }
     }
-    // The lock is given back before a modal box can wait for the user, so a
-    // failing bus here never stalls the peers' transfers.
-    guard.Release();
     if (error != 0) {
         ReportBusError(error);
         return 0;
@@ -88,7 +86,7 @@ uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
 
 void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
     if (!CanTransfer()) return;
-    TransferGuard guard(m_lock);
+    LockHold hold(*this);
     int16_t error = SendAddress(reg);
     if (error == 0) {
         for (int attempt = 0; attempt < kDataWriteAttempts; ++attempt) {
@@ -96,13 +94,25 @@ void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
             if (error == 0) break;
         }
     }
-    guard.Release();
     if (error != 0) ReportBusError(error);
 }
 
 void CMonitorChip::SelectBank(uint8_t bank) {
+    LockHold hold(*this);
     uint8_t current = ReadRegister(kBankRegister);
     WriteRegister(kBankRegister, static_cast<uint8_t>(bank | (current & 0x80)));
+}
+
+uint8_t CMonitorChip::ReadBankedRegister(uint8_t bank, uint8_t reg) {
+    LockHold hold(*this);
+    SelectBank(bank);
+    return ReadRegister(reg);
+}
+
+void CMonitorChip::WriteBankedRegister(uint8_t bank, uint8_t reg, uint8_t value) {
+    LockHold hold(*this);
+    SelectBank(bank);
+    WriteRegister(reg, value);
 }
 
 uint8_t CMonitorChip::ReadStatusRegister(uint8_t bank, uint8_t reg) {
@@ -111,8 +121,7 @@ uint8_t CMonitorChip::ReadStatusRegister(uint8_t bank, uint8_t reg) {
             if (latched.bank == bank && latched.reg == reg) return latched.value;
         }
     }
-    SelectBank(bank);
-    const uint8_t value = ReadRegister(reg);
+    const uint8_t value = ReadBankedRegister(bank, reg);
     if (m_statusPassOpen) m_statusBytes.push_back({bank, reg, value});
     return value;
 }
@@ -131,6 +140,9 @@ bool CMonitorChip::DetectChip() {
     if (!m_attached) return false;
     m_portBase = 0x295;
     if (!m_library->InitBus(m_busNumber, m_busAddresses[0], m_busAddresses[1], m_busAddresses[2])) return false;
+    // A peer's bank selection between ours and the vendor bytes would
+    // make the check read another bank.
+    LockHold hold(*this);
     m_bankAsFound = ReadRegister(kBankRegister);
     m_bankAsFoundKnown = true;
 

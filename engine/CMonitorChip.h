@@ -1,17 +1,35 @@
 // Register access to the hardware-monitor chip through the access library:
 // an address port and a data port (port base + 1), banks selected through
-// register 0x4E, every single transfer under the cross-process chip lock.
+// register 0x4E, every transfer under the cross-process chip lock. A bank
+// selection and the transfers in that bank form one critical section: a peer
+// that selects another bank in between would make us read its bank.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "platform/IChipLock.h"
+
 class CAccessLibrary;
-class IChipLock;
 class IMessageBox;
 
 class CMonitorChip {
 public:
+    // Holds the chip lock from construction to destruction, so that the
+    // transfers in between (a bank selection, a read-modify-write) are one
+    // critical section. Holds nest; the outermost one takes and frees the
+    // lock. Bus-error boxes of the transfers inside wait until it is freed.
+    class LockHold {
+    public:
+        explicit LockHold(CMonitorChip& chip) : m_chip(chip) { m_chip.EnterLock(); }
+        ~LockHold() { m_chip.LeaveLock(); }
+        LockHold(const LockHold&) = delete;
+        LockHold& operator=(const LockHold&) = delete;
+
+    private:
+        CMonitorChip& m_chip;
+    };
+
     // The lock and the message box are the process's seams; both outlive the
     // chip accessor.
     CMonitorChip(IChipLock& lock, IMessageBox& messageBox);
@@ -25,6 +43,9 @@ public:
     void WriteRegister(uint8_t reg, uint8_t value);
     // Puts bank into register 0x4E, keeping its bit 7.
     void SelectBank(uint8_t bank);
+    // SelectBank and the transfer under one hold of the lock.
+    uint8_t ReadBankedRegister(uint8_t bank, uint8_t reg);
+    void WriteBankedRegister(uint8_t bank, uint8_t reg, uint8_t value);
 
     // Status registers: while a status pass is open, each status register is
     // read from the chip once and every later read in the pass gets the same
@@ -63,10 +84,16 @@ public:
     static constexpr int kAddressAttempts = 30;
     static constexpr int kDataReadAttempts = 10;
     static constexpr int kDataWriteAttempts = 30;
+    // The error a transfer reports when a peer kept the chip lock beyond the
+    // wait's bound; the port is not touched.
+    static constexpr int16_t kLockBusyError = -1;
 
 private:
     bool CanTransfer() const;
-    // Shows the bus error box when ShowBusErrors is set.
+    void EnterLock();
+    void LeaveLock();
+    // Shows the bus error box when ShowBusErrors is set, once the lock is
+    // free again.
     void ReportBusError(int16_t error);
     // Writes reg to the address port; the last error code (0 on success).
     int16_t SendAddress(uint8_t reg);
@@ -83,6 +110,9 @@ private:
     bool m_showBusErrors = false;
     uint8_t m_bankAsFound = 0;
     bool m_bankAsFoundKnown = false;
+    int m_lockDepth = 0;
+    ChipLockResult m_lockResult = ChipLockResult::kUnguarded;
+    std::vector<int16_t> m_pendingErrors;
 
     struct LatchedStatus {
         uint8_t bank;

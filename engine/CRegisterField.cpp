@@ -60,6 +60,7 @@ void CRegisterField::Attach(CMonitorChip* chip) {
 
 double CRegisterField::Read() const {
     if (m_totalBits == 0 || !m_chip) return 0.0;
+    CMonitorChip::LockHold hold(*m_chip);
     const Part parts[2] = {{m_bank1, m_addr1, m_numOfBits1, m_startBit1},
                            {m_bank2, m_addr2, m_numOfBits2, m_startBit2}};
     unsigned values[2] = {0, 0};
@@ -75,6 +76,9 @@ double CRegisterField::Read() const {
 
 void CRegisterField::Write(double value) const {
     if (m_totalBits == 0 || !m_chip) return;
+    // The bytes of a partial field are read, merged and written back in one
+    // critical section, so a peer's write in between is not undone.
+    CMonitorChip::LockHold hold(*m_chip);
     const Part parts[2] = {{m_bank1, m_addr1, m_numOfBits1, m_startBit1},
                            {m_bank2, m_addr2, m_numOfBits2, m_startBit2}};
     const double shares[2] = {value, value / std::ldexp(1.0, m_numOfBits1)};

@@ -136,6 +136,7 @@ bool CSensorItem::IsBeepLayoutSupported() const {
 
 void CSensorItem::ClearBeepBit() {
     if (!m_chip || !IsBeepLayoutSupported()) return;
+    CMonitorChip::LockHold hold(*m_chip);
     const uint8_t mask = static_cast<uint8_t>(1u << (m_beepField.StartBit1() & 7));
     m_chip->SelectBank(m_beepField.Bank1());
     const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());
@@ -144,6 +145,7 @@ void CSensorItem::ClearBeepBit() {
 
 void CSensorItem::ApplyBeepBit() {
     if (!m_chip || !IsBeepLayoutSupported()) return;
+    CMonitorChip::LockHold hold(*m_chip);
     const uint8_t mask = static_cast<uint8_t>(1u << (m_beepField.StartBit1() & 7));
     m_chip->SelectBank(m_beepField.Bank1());
     const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());

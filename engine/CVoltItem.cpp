@@ -70,8 +70,7 @@ void CVoltItem::WriteLimits() {
         std::optional<double> raw = RawFromVolts(limits[i]);
         if (!raw) continue;
         // The whole register takes the limit, whatever the field's layout.
-        m_chip->SelectBank(fields[i]->Bank1());
-        m_chip->WriteRegister(fields[i]->Addr1(), SensorConversion::LimitByteFromRaw(*raw));
+        m_chip->WriteBankedRegister(fields[i]->Bank1(), fields[i]->Addr1(), SensorConversion::LimitByteFromRaw(*raw));
     }
 }
 

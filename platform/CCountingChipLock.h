@@ -1,21 +1,23 @@
 // Test double of the chip lock: counts acquisitions and releases and knows
-// whether the lock is held.
+// whether the lock is held. SetBusy makes every acquisition time out.
 #pragma once
 
 #include "platform/IChipLock.h"
 
 class CCountingChipLock : public IChipLock {
 public:
-    bool Acquire() override {
+    ChipLockResult Acquire() override {
         ++m_acquires;
+        if (m_busy) return ChipLockResult::kBusy;
         ++m_depth;
         if (m_depth > m_maxDepth) m_maxDepth = m_depth;
-        return true;
+        return ChipLockResult::kHeld;
     }
     void Release() override {
         ++m_releases;
         --m_depth;
     }
+    void SetBusy(bool busy) { m_busy = busy; }
     int Acquires() const { return m_acquires; }
     int Releases() const { return m_releases; }
     bool IsHeld() const { return m_depth > 0; }
@@ -27,4 +29,5 @@ private:
     int m_releases = 0;
     int m_depth = 0;
     int m_maxDepth = 0;
+    bool m_busy = false;
 };

@@ -1,7 +1,10 @@
 // The chip lock as an exclusive flock on a lock file. The kernel drops the
-// lock when its holder dies, so a crashed peer never blocks the chip.
+// lock when its holder dies, so a crashed peer never blocks the chip; a
+// stopped or hung peer costs a bounded wait, never a frozen program.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "platform/IChipLock.h"
@@ -13,16 +16,35 @@ public:
     // directory when /run/lock is not writable.
     static std::string DefaultPath();
 
-    explicit CFileChipLock(std::string path);
+    static constexpr std::chrono::milliseconds kWaitBound{1000};
+    // The wait once a peer has kept the lock beyond the bound, until the lock
+    // is taken again, and while termination is pending: long enough for a
+    // peer's ordinary transfer, short enough that a tick of transfers against
+    // a hung peer still ends in a fraction of its period.
+    static constexpr std::chrono::milliseconds kShortWaitBound{10};
+
+    explicit CFileChipLock(std::string path, std::chrono::milliseconds waitBound = kWaitBound);
     ~CFileChipLock() override;
     CFileChipLock(const CFileChipLock&) = delete;
     CFileChipLock& operator=(const CFileChipLock&) = delete;
 
-    bool Acquire() override;
+    // Asked while waiting; true once the program is to end (a termination
+    // signal), which cuts the wait in progress and later waits short.
+    void SetTerminationCheck(std::function<bool()> isTerminating) { m_isTerminating = std::move(isTerminating); }
+
+    ChipLockResult Acquire() override;
     void Release() override;
     const std::string& Path() const { return m_path; }
 
 private:
+    // The lock file, never through a symbolic link and never anything but a
+    // regular file; -1 when there is none to use.
+    int OpenLockFile() const;
+    bool IsTerminating() const { return m_isTerminating && m_isTerminating(); }
+
     std::string m_path;
+    std::chrono::milliseconds m_waitBound;
+    std::function<bool()> m_isTerminating;
     int m_fd = -1;
+    bool m_stalled = false;
 };

@@ -1,12 +1,21 @@
 // The lock shared by every process that drives the monitor chip, taken around
-// each single register transfer.
+// each register transfer, or around a bank selection and the transfers in
+// that bank as one critical section.
 #pragma once
+
+enum class ChipLockResult {
+    kHeld,
+    // The lock could not be taken at all (no usable lock file): the transfer
+    // goes ahead unguarded, as it would with no peer around.
+    kUnguarded,
+    // A peer kept the lock beyond the wait's bound: the transfer fails.
+    kBusy,
+};
 
 class IChipLock {
 public:
     virtual ~IChipLock() = default;
-    // Waits without a time-out until the lock is held. False when the lock
-    // could not be taken at all (the transfer then goes ahead unguarded).
-    virtual bool Acquire() = 0;
+    // Waits a bounded time for the lock. Release is called only after kHeld.
+    virtual ChipLockResult Acquire() = 0;
     virtual void Release() = 0;
 };

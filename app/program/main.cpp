@@ -54,6 +54,9 @@ int main(int argc, char* argv[])
     // Bare name: the executable's RUNPATH $ORIGIN finds the library beside it.
     CDlLibraryLoader loader;
     CFileChipLock lock(CFileChipLock::DefaultPath());
+    // A peer stopped while holding the chip lock must not keep a termination
+    // signal from ending the program.
+    lock.SetTerminationCheck(&CTerminationSignals::IsRequested);
     CSteadyClock clock;
     CLogindPowerOff powerOff;
     CQtShellOpener shell;

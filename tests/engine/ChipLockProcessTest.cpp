@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeChip.h"
+#include "SimulatorProgram.h"
 #include "engine/CAccessLibrary.h"
 #include "engine/CMonitorChip.h"
 #include "platform/CFakeLibraryLoader.h"
@@ -29,7 +30,7 @@ public:
         if (m_pid == 0) {
             ::close(ready[0]);
             CFileChipLock lock(lockPath);
-            char ok = lock.Acquire() ? '1' : '0';
+            char ok = lock.Acquire() == ChipLockResult::kHeld ? '1' : '0';
             (void)!::write(ready[1], &ok, 1);
             if (forever) {
                 for (;;) ::pause();
@@ -103,6 +104,66 @@ TEST_F(ChipLockProcessTest, KilledPeerDoesNotBlockTheChip) {
     EXPECT_EQ(chip.ReadRegister(0x27), 0x5A);
     chip.WriteRegister(0x28, 0x11);
     EXPECT_EQ(fake.Get(0x28), 0x11);
+}
+
+// Reads register 0x53 of one bank over and over through the simulator under
+// the shared lock file; the exit status is 0 when every read gave expected.
+int ReadOneBank(const std::string& directory, const std::string& lockPath, uint8_t bank, uint8_t expected,
+                int goFd) {
+    char go = 0;
+    if (::read(goFd, &go, 1) < 0) return 2;
+    CDirectoryLibraryLoader loader(directory);
+    CAccessLibrary library(loader);
+    CFileChipLock lock(lockPath);
+    CRecordingMessageBox box;
+    CMonitorChip chip(lock, box);
+    chip.AttachLibrary(&library);
+    if (!chip.DetectChip()) return 2;
+    int wrong = 0;
+    for (int i = 0; i < 5000; ++i) {
+        if (chip.ReadBankedRegister(bank, 0x53) != expected) ++wrong;
+    }
+    return wrong == 0 ? 0 : 1;
+}
+
+TEST(ChipLockTwoProcessTest, ConcurrentReadersOfDifferentBanksEachSeeTheirOwnBank) {
+    SimulatorProgram program("W83782D");
+    const std::string lockPath = program.m_dir.File("Dravik_SM_Event");
+    {
+        CAccessLibrary library(program.loader);
+        CFileChipLock lock(lockPath);
+        CMonitorChip chip(lock, program.messageBox);
+        chip.AttachLibrary(&library);
+        ASSERT_TRUE(chip.DetectChip());
+        chip.WriteBankedRegister(1, 0x53, 0x11);
+        chip.WriteBankedRegister(2, 0x53, 0x22);
+        ASSERT_EQ(chip.ReadBankedRegister(1, 0x53), 0x11);
+        ASSERT_EQ(chip.ReadBankedRegister(2, 0x53), 0x22);
+    }
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    const struct {
+        uint8_t bank;
+        uint8_t expected;
+    } readers[] = {{1, 0x11}, {2, 0x22}};
+    pid_t pids[2] = {-1, -1};
+    for (int i = 0; i < 2; ++i) {
+        pids[i] = ::fork();
+        ASSERT_GE(pids[i], 0);
+        if (pids[i] == 0) {
+            ::close(go[1]);
+            ::_exit(ReadOneBank(program.Directory(), lockPath, readers[i].bank, readers[i].expected, go[0]));
+        }
+    }
+    // Both readers start together when the pipe closes.
+    ::close(go[0]);
+    ::close(go[1]);
+    for (int i = 0; i < 2; ++i) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(pids[i], &status, 0), pids[i]);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "reader of bank " << int(readers[i].bank) << " (1: a wrong value)";
+    }
 }
 
 }  // namespace

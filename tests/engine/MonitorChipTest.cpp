@@ -133,9 +133,57 @@ TEST_F(MonitorChipTest, SelectBankKeepsBit7OfTheBankRegister) {
         int acquires = lock.Acquires();
         chip.SelectBank(c.bank);
         EXPECT_EQ(fake.Get(0x4E), c.after) << int(c.before) << " bank " << int(c.bank);
-        EXPECT_EQ(lock.Acquires() - acquires, 2) << "a read and a write, each locked on its own";
+        EXPECT_EQ(lock.Acquires() - acquires, 1) << "the read and the write of 0x4E are one critical section";
     }
     EXPECT_EQ(lock.MaxDepth(), 1);
+}
+
+TEST_F(MonitorChipTest, BankSelectionAndTransfersAreOneCriticalSection) {
+    fake.Set(0x4E, 0x80);
+    fake.Set(0x55, 0x21, 1);
+    EXPECT_EQ(chip.ReadBankedRegister(1, 0x55), 0x21);
+    chip.WriteBankedRegister(2, 0x56, 0x42);
+    EXPECT_EQ(fake.Get(0x56, 2), 0x42);
+    EXPECT_EQ(fake.Get(0x4E), 0x82);
+    {
+        CMonitorChip::LockHold outer(chip);
+        chip.SelectBank(4);
+        chip.WriteRegister(0x50, 0x33);
+    }
+    EXPECT_EQ(fake.Get(0x50, 4), 0x33);
+    EXPECT_EQ(lock.Acquires(), 3);
+    EXPECT_EQ(lock.Releases(), 3);
+    EXPECT_EQ(lock.MaxDepth(), 1) << "nested holds take the lock once";
+    EXPECT_EQ(accessesOutsideLock, 0);
+}
+
+TEST_F(MonitorChipTest, BoxesOfAHoldWaitUntilTheLockIsFree) {
+    chip.SetShowBusErrors(true);
+    fake.failureCode = -5;
+    {
+        CMonitorChip::LockHold hold(chip);
+        fake.inPortFailures = 20;
+        EXPECT_EQ(chip.ReadBankedRegister(1, 0x50), 0);
+        EXPECT_TRUE(box.ShownBoxes().empty());
+    }
+    EXPECT_EQ(box.ShownBoxes().size(), 2u) << "the read of 0x4E and the read of 0x50 failed";
+    EXPECT_EQ(box.shownWhileLocked, 0);
+}
+
+TEST_F(MonitorChipTest, BusyLockFailsTheTransferWithoutTouchingThePorts) {
+    chip.SetShowBusErrors(true);
+    lock.SetBusy(true);
+    fake.Set(0x2B, 0x99);
+    EXPECT_EQ(chip.ReadRegister(0x2B), 0);
+    chip.WriteBankedRegister(1, 0x2B, 0x11);
+    EXPECT_EQ(fake.Get(0x2B), 0x99);
+    EXPECT_EQ(fake.inPortCalls + fake.outPortCalls, 0);
+    EXPECT_EQ(lock.Releases(), 0);
+    ASSERT_EQ(box.ShownBoxes().size(), 4u) << "the read, and SelectBank's read and write, and the write";
+    EXPECT_EQ(box.ShownBoxes()[0].text, "There are errors between SMBus and HWIC==>ErrNo -1");
+
+    lock.SetBusy(false);
+    EXPECT_EQ(chip.ReadRegister(0x2B), 0x99) << "the next transfer tries the lock afresh";
 }
 
 TEST_F(MonitorChipTest, DetectsTheVendorAt4FWithBit7OfTheBankRegister) {
