@@ -5,9 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "accesslib/ChipModel.h"
 
@@ -215,9 +218,23 @@ SimSettings CSimConfig::Parse(std::string_view text) {
 }
 
 SimSettings CSimConfig::Load(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Defaults();
+  // O_NONBLOCK: a FIFO in the file's place must not wait for a writer; only
+  // a regular file is read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return Defaults();
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Defaults();
+  }
   std::vector<char> buffer(kMaxFileSize);
-  file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-  return Parse(std::string_view(buffer.data(), static_cast<size_t>(file.gcount())));
+  size_t filled = 0;
+  while (filled < buffer.size()) {
+    const ssize_t n = ::read(fd, buffer.data() + filled, buffer.size() - filled);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    filled += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return Parse(std::string_view(buffer.data(), filled));
 }

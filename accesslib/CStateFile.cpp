@@ -63,7 +63,7 @@ void CStateFile::Close() {
 }
 
 bool CStateFile::OpenAndMap() {
-  m_fd = ::open(StatePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+  m_fd = ::open(StatePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
   if (m_fd < 0) return false;
   // The file is sized before it is mapped, so no access can fall beyond its end.
   struct stat st {};

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,16 +14,38 @@
 namespace {
 
 // Opens path for reading only when it is a regular file (a directory must
-// not count as an openable profile).
-int OpenRegularFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// not count as an openable profile). O_NONBLOCK: opening a FIFO would wait
+// for a writer; on a regular file the flag changes nothing.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return -1;
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return -1;
     }
     return fd;
+}
+
+bool ReadAll(int fd, std::string& text) {
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        text.append(chunk.data(), static_cast<std::size_t>(n));
+    }
+}
+
+bool IsTemporarySuffix(std::string_view suffix) {
+    if (suffix.size() != 6) return false;
+    for (char c : suffix) {
+        const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
+    }
+    return true;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -48,51 +71,100 @@ CPrivateProfile::CPrivateProfile(RenameFunction rename) : m_rename(std::move(ren
     }
 }
 
-std::optional<std::string> CPrivateProfile::ReadFile(const std::string& path) {
-    int fd = OpenRegularFile(path);
-    if (fd < 0) return std::nullopt;
-    std::string text;
-    std::vector<char> chunk(64 * 1024);
-    for (;;) {
-        ssize_t n = ::read(fd, chunk.data(), chunk.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        text.append(chunk.data(), static_cast<std::size_t>(n));
+bool CPrivateProfile::FileIdentity::operator==(const FileIdentity& other) const {
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return device == other.device && inode == other.inode && size == other.size && same(modified, other.modified) &&
+           same(changed, other.changed);
+}
+
+std::shared_ptr<const CIniDocument> CPrivateProfile::Document(const std::string& path) const {
+    struct stat st {};
+    const int fd = OpenRegularFile(path, st);
+    if (fd < 0) {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        m_cache.erase(path);
+        return nullptr;
     }
+    const FileIdentity identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    // A file modified within the last seconds may change again within the
+    // time stamps' granularity, keeping its identity: it is read afresh.
+    const bool settled = st.st_mtim.tv_sec + 2 < std::time(nullptr);
+    {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        auto it = m_cache.find(path);
+        if (it != m_cache.end() && settled && it->second.identity == identity) {
+            ::close(fd);
+            return it->second.document;
+        }
+    }
+    std::string text;
+    const bool read = ReadAll(fd, text);
     ::close(fd);
-    return text;
+    if (!read) return nullptr;
+    auto document = std::make_shared<const CIniDocument>(std::move(text));
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    // A handful of profiles are in use at a time; a program that walks
+    // through many does not keep them all.
+    if (m_cache.size() >= 16) m_cache.clear();
+    if (settled) {
+        m_cache[path] = CachedDocument{identity, document};
+    } else {
+        m_cache.erase(path);
+    }
+    return document;
 }
 
 int CPrivateProfile::GetInt(const std::string& path, std::string_view section, std::string_view key,
                             int defaultValue) const {
-    std::optional<std::string> text = ReadFile(path);
-    if (!text) return defaultValue;
-    return CIniDocument::ToInt(CIniDocument(std::move(*text)).Find(section, key), defaultValue);
+    std::shared_ptr<const CIniDocument> document = Document(path);
+    if (!document) return defaultValue;
+    return CIniDocument::ToInt(document->Find(section, key), defaultValue);
 }
 
 std::string CPrivateProfile::GetString(const std::string& path, std::string_view section, std::string_view key,
                                        std::string_view defaultValue, std::size_t bufferSize) const {
-    std::optional<std::string> text = ReadFile(path);
+    std::shared_ptr<const CIniDocument> document = Document(path);
     std::optional<std::string> value;
-    if (text) value = CIniDocument(std::move(*text)).Find(section, key);
+    if (document) value = document->Find(section, key);
     return CIniDocument::ToBuffer(value, defaultValue, bufferSize);
+}
+
+void CPrivateProfile::RemoveStaleTemporaries(const std::string& directory, const std::string& base) {
+    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (!dir) return;
+    const std::string prefix = "." + base + ".";
+    const time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix) || !IsTemporarySuffix(name.substr(prefix.size()))) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_mtim.tv_sec + kStaleTemporaryAge > now) {
+            continue;
+        }
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 bool CPrivateProfile::WriteString(const std::string& path, std::string_view section, std::string_view key,
                                   std::string_view value) {
     if (path.empty() || !CIniDocument::CanStore(section, key, value)) return false;
 
-    std::optional<std::string> old = ReadFile(path);
+    std::optional<std::string> old;
     mode_t mode = 0644;
-    if (old) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    } else if (::access(path.c_str(), F_OK) == 0) {
-        return false;  // exists but cannot be read: never replace what we could not keep
+    struct stat st {};
+    const int oldFd = OpenRegularFile(path, st);
+    if (oldFd >= 0) {
+        mode = st.st_mode & 07777;
+        old.emplace();
+        const bool read = ReadAll(oldFd, *old);
+        ::close(oldFd);
+        if (!read) return false;
+    } else if (::stat(path.c_str(), &st) == 0) {
+        // Exists but cannot be read, or is no regular file: never replace
+        // what we could not keep.
+        return false;
     }
     CIniDocument document(old ? std::move(*old) : std::string());
     document.Set(section, key, value);
@@ -102,6 +174,7 @@ bool CPrivateProfile::WriteString(const std::string& path, std::string_view sect
     std::size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    RemoveStaleTemporaries(dir, base);
     std::string temp = dir + "." + base + ".XXXXXX";
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
@@ -113,11 +186,14 @@ bool CPrivateProfile::WriteString(const std::string& path, std::string_view sect
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = m_rename(temp, path);
     if (!ok) ::unlink(temp.c_str());
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    m_cache.erase(path);
     return ok;
 }
 
 bool CPrivateProfile::CanOpen(const std::string& path) const {
-    int fd = OpenRegularFile(path);
+    struct stat st {};
+    int fd = OpenRegularFile(path, st);
     if (fd < 0) return false;
     ::close(fd);
     return true;

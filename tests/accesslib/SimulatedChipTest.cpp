@@ -1,6 +1,7 @@
 // The simulated chip as the program sees it through the real, dlopen'ed
 // simulator library: identification, readings, limits and status, faults,
 // and one chip shared by several processes.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -418,4 +419,23 @@ TEST(SimulatedChipBus, BlockReadReachesTheChipAtItsBusAddressOnly) {
   EXPECT_EQ(buffer[0], 93);
   EXPECT_EQ(buffer[2], 206);
   EXPECT_NE(sim.blockRead(0x5C, 0x20, buffer, 3), 0);
+}
+
+TEST(SimulatedChipFiles, AFifoOrDirectoryInPlaceOfItsFilesNeverBlocks) {
+  {
+    // A FIFO as simchip.ini reads as a missing file: the reference board.
+    CLoadedSimulator sim;
+    ASSERT_TRUE(sim.Loaded());
+    ASSERT_EQ(::mkfifo((sim.Directory() + "/simchip.ini").c_str(), 0666), 0);
+    EXPECT_GE(sim.DetectChip(), 0);
+  }
+  {
+    // A directory as simchip.state: every transfer fails with error 2.
+    CLoadedSimulator sim;
+    ASSERT_TRUE(sim.Loaded());
+    ASSERT_EQ(::mkdir(sim.StatePath().c_str(), 0777), 0);
+    int16_t error = 0;
+    sim.inPort(kChipAddressPort, &error);
+    EXPECT_EQ(error, 2);
+  }
 }

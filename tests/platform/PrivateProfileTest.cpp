@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <filesystem>
 #include <memory>
@@ -261,6 +265,81 @@ TEST(PrivateProfileFileTest, WriteIntoMissingDirectoryFails) {
     CTempDir dir;
     CPrivateProfile profile;
     EXPECT_FALSE(profile.WriteString(dir.File("no/such/dir.ini"), "A", "x", "1"));
+}
+
+void SetModified(const std::string& path, time_t secondsAgo) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - secondsAgo, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST(PrivateProfileFileTest, FifosDevicesAndDirectoriesAreNoProfilesAndNeverBlock) {
+    CTempDir dir;
+    const std::string fifo = dir.File("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const std::string directory = dir.File("directory.ini");
+    ASSERT_EQ(::mkdir(directory.c_str(), 0777), 0);
+    CPrivateProfile profile;
+    for (const std::string& path : {fifo, directory, std::string("/dev/null"), std::string("/dev/zero")}) {
+        EXPECT_FALSE(profile.CanOpen(path)) << path;
+        EXPECT_EQ(profile.GetInt(path, "A", "x", 7), 7) << path;
+        EXPECT_EQ(profile.GetString(path, "A", "x", "none"), "none") << path;
+    }
+    EXPECT_FALSE(profile.WriteString(fifo, "A", "x", "1")) << "never replaced";
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(PrivateProfileFileTest, AKeptDocumentFollowsEveryChangeOfTheFile) {
+    CTempDir dir;
+    const std::string path = dir.File("def.ini");
+    CPrivateProfile profile;
+    CTempDir::Write(path, "[A]\nx=1\n");
+    SetModified(path, 3600);
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 1);
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 1);
+
+    // Rewritten in place with the same size and the same old time stamp:
+    // only its change time tells.
+    CTempDir::Write(path, "[A]\nx=2\n");
+    SetModified(path, 3600);
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 2);
+
+    const std::string other = dir.File("other.ini");
+    CTempDir::Write(other, "[A]\nx=3\n");
+    SetModified(other, 3600);
+    ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 3);
+
+    ASSERT_TRUE(profile.WriteString(path, "A", "x", "4"));
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 4);
+    ::unlink(path.c_str());
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 0);
+}
+
+TEST(PrivateProfileFileTest, AWriteRemovesOnlyStaleTemporariesOfItsOwnFile) {
+    CTempDir dir;
+    const std::string path = dir.File("save.ini");
+    const struct {
+        const char* name;
+        time_t age;
+        bool removed;
+    } files[] = {
+        {".save.ini.Ab3xYz", 3600, true},    // a crash's leftover
+        {".save.ini.q1W2e3", 5, false},      // maybe a write in progress
+        {".save.ini.bak", 3600, false},      // not a temporary name
+        {".save.ini.Ab3-Yz", 3600, false},
+        {".Root.ini.Ab3xYz", 3600, false},   // another file's
+        {"save.ini.Ab3xYz", 3600, false},
+    };
+    for (const auto& f : files) {
+        CTempDir::Write(dir.File(f.name), "x");
+        SetModified(dir.File(f.name), f.age);
+    }
+    CPrivateProfile profile;
+    ASSERT_TRUE(profile.WriteString(path, "User", "Centigrade", "1"));
+    for (const auto& f : files) EXPECT_EQ(!std::filesystem::exists(dir.File(f.name)), f.removed) << f.name;
+    EXPECT_EQ(CTempDir::Read(path), "[User]\nCentigrade=1\n");
 }
 
 }  // namespace
