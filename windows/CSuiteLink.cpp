@@ -121,7 +121,9 @@ std::optional<CSuitePacket> CSuiteLink::ParsePacket(std::span<const std::uint8_t
     if (datagram.size() > CSuitePacket::kMaxSize || datagram.size() < 3)
         return std::nullopt;
     const std::size_t expected = CSuitePacket::WireSizeOf(datagram[1], datagram[2]);
-    if (datagram.size() < expected)
+    // Exactly the declared size: trailing bytes would be another frame's or
+    // garbage, and are refused as a short datagram is.
+    if (datagram.size() != expected)
         return std::nullopt;
     const std::uint8_t start = datagram[0];
     const std::uint8_t end = datagram[expected - 1];

@@ -44,7 +44,7 @@ public:
     // send list from the masks; anything else is ignored.
     void OnSuitePacket(const CSuitePacket& packet);
     // Every datagram waiting on the main window's endpoint, each through
-    // ParsePacket (too long, shorter than declared or badly framed: ignored)
+    // ParsePacket (too long, not of its declared size or badly framed: ignored)
     // and OnSuitePacket, at most 64 per call. Returns how many were taken in.
     int ReceivePending();
 

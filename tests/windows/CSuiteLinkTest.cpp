@@ -94,10 +94,7 @@ TEST(SuiteLink, ParsesOnlyWellFramedDatagramsOfTheirDeclaredSize)
     const Bytes good{0xA5, 0x01, 0x03, 0x08, 0x00, 0x08, 0x14, 0xAA};
     const Bytes suite{0xF5, 0x01, 0x03, 0x08, 0x00, 0x08, 0x00, 0xFA};  // checksum not examined
     const Bytes shortType{0xF5, 166, 0xFA};
-    Bytes longer = good;
-    longer.push_back(0x99);  // bytes after the frame are ignored
-
-    for (const Bytes& d : {good, suite, shortType, longer}) {
+    for (const Bytes& d : {good, suite, shortType}) {
         const auto p = CSuiteLink::ParsePacket(d);
         ASSERT_TRUE(p.has_value());
         EXPECT_EQ(Wire(*p), Bytes(d.begin(), d.begin() + static_cast<long>(p->WireSize())));
@@ -109,20 +106,22 @@ TEST(SuiteLink, ParsesOnlyWellFramedDatagramsOfTheirDeclaredSize)
         {0xB5, 0x01, 0x03, 0x08, 0x00, 0x08, 0x14, 0xAA},  // unknown start
         {0xA5, 0x01, 0x03, 0x08, 0x00, 0x08, 0xAA},        // shorter than n + 5
         {0xA5, 0x01, 0xFF, 0x00, 0xAA},                    // declares 255 data bytes
+        {0xA5, 0x01, 0x03, 0x08, 0x00, 0x08, 0x14, 0xAA, 0x99},  // a byte beyond the frame
+        {0xF5, 166, 0xFA, 0xFA},
         {0xA5, 172},
         {},
     };
     for (const Bytes& d : rejected)
         EXPECT_FALSE(CSuiteLink::ParsePacket(d).has_value()) << d.size();
 
-    Bytes oversize(261, 0);
-    oversize[0] = 0xA5;
-    oversize[1] = 1;
-    oversize[2] = 0;
-    oversize[4] = 0xAA;
-    EXPECT_FALSE(CSuiteLink::ParsePacket(oversize).has_value());
-    oversize.pop_back();
-    EXPECT_TRUE(CSuiteLink::ParsePacket(oversize).has_value());
+    Bytes largest(260, 0);
+    largest[0] = 0xA5;
+    largest[1] = 1;
+    largest[2] = 255;
+    largest[259] = 0xAA;
+    EXPECT_TRUE(CSuiteLink::ParsePacket(largest).has_value());
+    largest.push_back(0xAA);
+    EXPECT_FALSE(CSuiteLink::ParsePacket(largest).has_value());
 }
 
 TEST(SuiteLink, TypeOnePacketChoosesTheSendList)
