@@ -25,7 +25,13 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
         m_seams.exitProcess(0);
         return nullptr;
     }
-    instance->TrackFirstInstance();
+    if (!instance->TrackFirstInstance() && instance->IsNameTaken()) {
+        // Lost the race to a copy started at the same moment: it holds the
+        // name now and builds the one engine.
+        if (instance->IsPreviousInstanceRunning()) instance->ActivatePreviousInstance();
+        m_seams.exitProcess(0);
+        return nullptr;
+    }
 
     if (!m_seams.hostName.empty()) CComputerName::Record(m_seams.registry, m_seams.hostName);
 

@@ -57,11 +57,14 @@ bool CInstanceChecker::TrackFirstInstance()
 {
     if (IsTracking())
         return true;
-    if (IsPreviousInstanceRunning())
+    if (IsPreviousInstanceRunning()) {
+        m_nameTaken = true;
         return false;
+    }
     auto* server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
     if (!server->listen(m_name)) {
+        m_nameTaken = server->serverError() == QAbstractSocket::AddressInUseError;
         delete server;
         return false;
     }

@@ -39,6 +39,9 @@ public:
     // another copy already does (or the name cannot be used).
     bool TrackFirstInstance();
     bool IsTracking() const;
+    // True after TrackFirstInstance found the name held by another copy:
+    // one listening, or one that bound it an instant before and is about to.
+    bool IsNameTaken() const { return m_nameTaken; }
 
     const QString& Name() const { return m_name; }
 
@@ -56,4 +59,5 @@ private:
     QString m_name;
     QLocalServer* m_server = nullptr;
     QLocalSocket* m_previous = nullptr;
+    bool m_nameTaken = false;
 };
