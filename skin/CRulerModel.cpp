@@ -69,6 +69,8 @@ bool CRulerModel::Press(const QPoint& point)
     const int along = m_bVertical ? point.y() : point.x();
     m_bDragHigh = std::abs(along - m_nHighMarker) <= kHitDistance;
     m_bDragLow = std::abs(along - m_nLowMarker) <= kHitDistance;
+    m_bHighMoved = false;
+    m_bLowMoved = false;
     return m_bDragHigh || m_bDragLow;
 }
 
@@ -76,6 +78,8 @@ bool CRulerModel::Move(const QPoint& point)
 {
     if (!m_bDragging)
         return false;
+    const int highBefore = m_nHighMarker;
+    const int lowBefore = m_nLowMarker;
     if (m_bVertical) {
         const int y = point.y();
         if (m_bDragLow && y > m_nHighMarker && y >= 0 && y <= m_client.height())
@@ -89,6 +93,8 @@ bool CRulerModel::Move(const QPoint& point)
         if (m_bDragLow && x < m_nHighMarker && x >= 0 && x < m_client.width())
             m_nLowMarker = x;
     }
+    m_bHighMoved = m_bHighMoved || m_nHighMarker != highBefore;
+    m_bLowMoved = m_bLowMoved || m_nLowMarker != lowBefore;
     return m_bDragHigh || m_bDragLow;
 }
 
@@ -110,15 +116,20 @@ bool CRulerModel::IsNearMarker(const QPoint& point) const
 
 void CRulerModel::UpdateLimitsFromMarkers()
 {
+    // Only a marker that really moved takes its limit from its pixel: a
+    // click on a marker keeps the limit exact instead of rounding it to the
+    // pixel the marker sits on.
+    const bool high = m_bDragHigh && m_bHighMoved;
+    const bool low = m_bDragLow && m_bLowMoved;
     if (m_bVertical) {
-        if (m_bDragHigh)
+        if (high)
             m_nHighLimit = m_nMaximum - int(PixelsToValue(m_nHighMarker));
-        if (m_bDragLow)
+        if (low)
             m_nLowLimit = m_nMinimum + int(PixelsToValue(m_client.height() - m_nLowMarker));
     } else {
-        if (m_bDragHigh)
+        if (high)
             m_nHighLimit = m_nMaximum - int(PixelsToValue(m_client.width() - m_nHighMarker));
-        if (m_bDragLow)
+        if (low)
             m_nLowLimit = m_nMinimum + int(PixelsToValue(m_nLowMarker));
     }
 }

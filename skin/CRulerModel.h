@@ -47,8 +47,8 @@ public:
     bool IsDraggingLow() const { return m_bDragLow; }
     bool IsNearMarker(const QPoint& point) const;
 
-    // The limits of the markers being dragged, taken from their positions (done
-    // when the control paints).
+    // The limits of the markers being dragged, taken from their positions once
+    // they moved (done when the control paints).
     void UpdateLimitsFromMarkers();
 
     // Marker positions along the bar (x horizontal, y vertical) and the zones
@@ -78,6 +78,9 @@ private:
     // m_nLowMarker, the high zone from m_nHighMarker to the high end.
     int m_nHighMarker = 0;
     int m_nLowMarker = 0;
+    // Whether the marker left its place since the press.
+    bool m_bHighMoved = false;
+    bool m_bLowMoved = false;
     int m_nMinimum = 0;
     int m_nMaximum = 0;
     int m_nLowLimit = 0;

@@ -105,6 +105,35 @@ TEST(RulerSlider, SettersClampAndPlaceMarkers)
     EXPECT_EQ(vertical.LowZone(), QRect(0, 200, 20, 100));
 }
 
+TEST(RulerSlider, AClickOnAMarkerWithoutAMoveKeepsItsExactLimit)
+{
+    // 200 pixels for 0..300: limits that no pixel represents exactly.
+    for (const bool vertical : {false, true}) {
+        CRulerModel model(vertical);
+        model.Layout(vertical ? QSize(20, 200) : QSize(200, 20));
+        model.SetRulerRange(0, 300);
+        model.SetHighLimit(130);
+        model.SetLowLimit(100);
+        const auto at = [&](int marker) { return vertical ? QPoint(5, marker) : QPoint(marker, 5); };
+        for (const int marker : {model.HighMarker(), model.LowMarker()}) {
+            ASSERT_TRUE(model.Press(at(marker)));
+            model.Move(at(marker));
+            model.UpdateLimitsFromMarkers();
+            EXPECT_TRUE(model.Release());
+        }
+        EXPECT_EQ(model.GetHighLimit(), 130) << vertical;
+        EXPECT_EQ(model.GetLowLimit(), 100) << vertical;
+
+        // A real move takes the pixel's limit.
+        ASSERT_TRUE(model.Press(at(model.HighMarker())));
+        model.Move(at(vertical ? model.HighMarker() - 10 : model.HighMarker() + 10));
+        model.UpdateLimitsFromMarkers();
+        model.Release();
+        EXPECT_NE(model.GetHighLimit(), 130) << vertical;
+        EXPECT_EQ(model.GetLowLimit(), 100) << vertical;
+    }
+}
+
 TEST(RulerSlider, DraggingBounds)
 {
     CRulerModel model = Horizontal(200, 0, 100);
