@@ -106,6 +106,10 @@ int main(int argc, char* argv[])
     // A failed engine start has shown "Initial value fail!" and ended the
     // dialog; the window is destroyed below, which saves the preferences.
     if (!window->InitDialog(commandLine.IsMinimised())) return 0;
+    // A termination signal while a start-up message box was up ended the
+    // dialog inside the box's own event loop, and the quit it asked for has
+    // been spent there: an event loop started now would never end.
+    if (window->IsEnded()) return 0;
     // Started with "-m"/"-M", the window went to the tray (or, without a
     // notification area, to the taskbar minimised) and is not shown here.
     if (!window->IsInTray()) window->show();
