@@ -20,7 +20,7 @@ public:
 
     bool Acquire() override;
     void Release() override;
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const override { return m_path; }
 
 private:
     std::string m_path;

@@ -2,6 +2,8 @@
 // each single register transfer.
 #pragma once
 
+#include <string>
+
 class IChipLock {
 public:
     virtual ~IChipLock() = default;
@@ -9,4 +11,11 @@ public:
     // could not be taken at all (the transfer then goes ahead unguarded).
     virtual bool Acquire() = 0;
     virtual void Release() = 0;
+    // The lock's file, which every driver of the chip agrees on, so files
+    // that the drivers share can live beside it; empty for a lock that is
+    // not a file (a test double): such files are then kept in memory.
+    virtual const std::string& Path() const {
+        static const std::string kNone;
+        return kNone;
+    }
 };
