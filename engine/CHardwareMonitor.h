@@ -1,8 +1,8 @@
 // The monitoring engine: the eighteen sensor items, the access library
 // binding and the chip accessor. It detects the chip, loads the descriptor and
-// the settings of every item, reads all items on every tick, and keeps the
-// chip's control registers as it found them: the bytes it changes are saved
-// when it is built and put back when it is destroyed.
+// the settings of every item, reads all items on every tick, and hands the
+// chip back as its first driver found it (CChipRestorer): the bits it changes
+// are kept before their first change and put back by the last driver out.
 #pragma once
 
 #include <array>
