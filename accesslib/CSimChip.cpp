@@ -28,6 +28,11 @@ constexpr uint8_t kPowerOnTempHysteresis = 55;
 
 bool AlarmBitValid(int8_t bit) { return bit >= 0 && bit < 24; }
 
+constexpr SimRegister R0(uint8_t address) { return {0, address}; }
+
+// in8, the battery input.
+constexpr uint8_t kVbatInput = 8;
+
 }  // namespace
 
 CSimChip::CSimChip(SimChipState& state) : m_state(state), m_model(ChipModelAt(state.settings.model)) {}
@@ -116,10 +121,16 @@ void CSimChip::Refresh() {
 
   for (const SimVoltageChannel& v : m_model.voltages) {
     double pin = Input(v.input);
+    double step = kVoltsPerStep;
     if (v.input == 0 && m_model.vcoreOffsetRegister.Present() && (Reg(m_model.vcoreOffsetRegister) & 0x01)) {
       pin -= m_model.vcoreOffsetVolts;
+      step = m_model.vcoreStepVolts;
     }
-    const uint8_t raw = VoltageToRegister(pin);
+    // A VBAT input whose monitoring is off is not measured.
+    if (v.input == kVbatInput && m_model.vbatEnableRegister.Present() && !(Reg(m_model.vbatEnableRegister) & 0x01)) {
+      pin = 0.0;
+    }
+    const uint8_t raw = VoltageToRegister(pin, step);
     Reg(v.value) = raw;
     if (raw > Reg(v.high) || raw < Reg(v.low)) raise(v.alarmBit, v.beepBit);
   }
@@ -152,9 +163,13 @@ void CSimChip::Refresh() {
     if (m_state.temperatureAlarms & mask) raise(t.alarmBit, t.beepBit);
   }
 
+  const bool pwm2Pin = Pwm2PinDrives();
   for (const SimFanChannel& f : m_model.fans) {
     double rpm = (m_state.settings.faults.stoppedFans >> f.fan) & 1 ? 0.0 : Input(kSimFirstFanInput + f.fan);
-    if (f.pwm.Present()) rpm = FanRpmAtDuty(rpm, Reg(f.pwm));
+    const bool sharedPwm = m_model.pwm2SharesFan3Pin && f.fan == 1;
+    if (f.pwm.Present() && (!sharedPwm || pwm2Pin)) rpm = FanRpmAtDuty(rpm, Reg(f.pwm));
+    // The pin that drives pwm2 is no fan3 input meanwhile.
+    if (m_model.pwm2SharesFan3Pin && f.fan == 2 && pwm2Pin) rpm = 0.0;
     const uint8_t count = FanCount(rpm, FanDivisor(f), m_model.fanClockDivider);
     Reg(f.count) = count;
     if (count > Reg(f.limit)) raise(f.alarmBit, f.beepBit);
@@ -167,6 +182,11 @@ void CSimChip::Refresh() {
   for (int i = 0; i < 2; ++i) Reg(kLatchedAlarm[i]) |= static_cast<uint8_t>(status >> (8 * i));
   m_state.status = status;
   m_state.beeping = beep && BeepBitSet(kGlobalBeepBit);
+}
+
+bool CSimChip::Pwm2PinDrives() const {
+  // 0x5C bit 3 set and 0x4D bit 4 clear give the shared pin to pwm2.
+  return m_model.pwm2SharesFan3Pin && (Reg(R0(0x5C)) & 0x08) && !(Reg(R0(0x4D)) & 0x10);
 }
 
 bool CSimChip::IsReadOnly(uint8_t bank, uint8_t address) const {

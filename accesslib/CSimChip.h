@@ -57,6 +57,7 @@ class CSimChip {
   uint8_t Reg(SimRegister reg) const;
   bool IsReadOnly(uint8_t bank, uint8_t address) const;
   bool BeepBitSet(int8_t bit) const;
+  bool Pwm2PinDrives() const;
   bool InjectBusError(uint16_t port, bool write, uint8_t value, int32_t pid);
   double Input(int index) const;
 

@@ -24,6 +24,12 @@ constexpr double kDefaultInputs[kSimInputCount] = {
     4500, 3000, 2700, 0, 0,                                           // FAN1..FAN5
 };
 
+// The same board's -12 V and -5 V rails where they pass an inverting stage
+// (the first-generation parts) with its dividers (232K/56K, 120K/56K): the
+// pin carries the rail's magnitude x R2 / (R1 + R2).
+constexpr int kNegativeInputs[2] = {5, 6};
+constexpr double kInvertedNegativePins[2] = {12.0 * 56.0 / 288.0, 5.0 * 56.0 / 176.0};
+
 struct InputRange {
   double min, max;
 };
@@ -188,6 +194,7 @@ SimSettings CSimConfig::Parse(std::string_view text) {
   SimSettings settings = Defaults();
   std::string section;
   std::string ignored;
+  bool negativeGiven[2] = {false, false};
   while (!text.empty()) {
     const size_t end = text.find('\n');
     std::string_view line = Trim(text.substr(0, end));
@@ -209,9 +216,17 @@ SimSettings CSimConfig::Parse(std::string_view text) {
         if (const auto on = ParseSwitch(value)) settings.vcoreOffset = *on ? 1 : 0;
       }
     } else if (SameText(section, "Inputs")) {
-      if (InputIndex(key)) Assign(settings, key, value, ignored);
+      const auto index = InputIndex(key);
+      if (index && Assign(settings, key, value, ignored)) {
+        for (int k = 0; k < 2; ++k) negativeGiven[k] = negativeGiven[k] || *index == kNegativeInputs[k];
+      }
     } else if (SameText(section, "Faults")) {
       if (!InputIndex(key)) Assign(settings, key, value, ignored);
+    }
+  }
+  if (ChipModelAt(settings.model).invertingNegativeInputs) {
+    for (int k = 0; k < 2; ++k) {
+      if (!negativeGiven[k]) settings.inputs[kNegativeInputs[k]] = kInvertedNegativePins[k];
     }
   }
   return settings;

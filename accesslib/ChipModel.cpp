@@ -73,10 +73,12 @@ constexpr SimVoltageChannel k781Volts[] = {kIn0, kIn1, kIn2, kIn3, kIn4, kIn5, k
 constexpr SimTemperatureChannel k781Temps[] = {kTemp1, kTemp2, Banked9(2, 2, 5)};
 constexpr SimFanChannel k781Fans[] = {Fan(0, kNone, false), Fan(1, kNone, false), Fan(2, kNone, false)};
 
-// ---- W83782D: the whole common layout; pwm1 0x5B, pwm2 0x5A, pwm3 0x5E.
+// ---- W83782D: the whole common layout; pwm1 0x5B, pwm2 0x5A (on the pin it
+// shares with fan3). pwm3 (0x5E) and pwm4 (0x5F) drive nothing on the ISA
+// interface the program uses: they stay plain registers.
 constexpr SimVoltageChannel k782Volts[] = {kIn0, kIn1, kIn2, kIn3, kIn4, kIn5, kIn6, kIn7, kIn8};
 constexpr SimTemperatureChannel k782Temps[] = {kTemp1, kTemp2, kTemp3};
-constexpr SimFanChannel k782Fans[] = {Fan(0, R(0x5B)), Fan(1, R(0x5A)), Fan(2, R(0x5E))};
+constexpr SimFanChannel k782Fans[] = {Fan(0, R(0x5B)), Fan(1, R(0x5A)), Fan(2, kNone)};
 constexpr SimPowerOnValue k782PowerOn[] = {{R(0x5C), 0x11}, {R(0x5F), 0xFF}, {R(4, 0x5C), 0x11}};
 
 // ---- W83627HF/F: the common layout; pwm1 0x5A, pwm2 0x5B; PWM frequency 0x5C.
@@ -122,16 +124,12 @@ constexpr SimFanChannel k791Fans[] = {
 constexpr SimPowerOnValue k791PowerOn[] = {{R(0x5C), 0x11}};
 
 // ---- The alternate-identification parts. No facts about their registers are
-// public; they are modelled on the W83782D layout with the differences the
-// program's conversions imply: the W83784R's fan counter runs at half the
-// clock (the program halves its speeds), the W83785R keeps temp2/temp3 in
-// whole degrees in banks 1/2 (the program does not halve them), and neither
-// has a beeper (the program writes no beep bits for them).
-constexpr SimTemperatureChannel Banked8(uint8_t sensor, uint8_t bank, int8_t bit) {
-  return {sensor, SimTemperatureFormat::Whole8, R(bank, 0x50), kNone, R(bank, 0x55), kNone, R(bank, 0x53), kNone,
-          R(bank, 0x52), bit, bit};
-}
-constexpr SimTemperatureChannel k785Temps[] = {kTemp1, Banked8(1, 1, 5), Banked8(2, 2, 13)};
+// public; they are modelled exactly as their descriptors describe them: the
+// family's bank-0 core (in0..in6, temp1, fans 1..3 with two-bit divisors, no
+// PWM, latched status only, no beeper), 0x4E being no bank selector. The
+// W83784R's fan counter runs at half the clock (the program halves its
+// speeds).
+constexpr SimTemperatureChannel kAlternateTemps[] = {kTemp1};
 
 constexpr SimRegister kNoRegisters[3] = {};
 
@@ -156,6 +154,27 @@ constexpr ChipModel Model(std::string_view name, uint8_t id, uint8_t reportedId,
           powerOn};
 }
 
+// 0x5D bit 0: VBAT monitoring on the parts of the common layout with in8.
+constexpr ChipModel WithVbatEnable(ChipModel model) {
+  model.vbatEnableRegister = R(0x5D);
+  return model;
+}
+
+constexpr ChipModel WithSharedPwm2Pin(ChipModel model) {
+  model.pwm2SharesFan3Pin = true;
+  return model;
+}
+
+constexpr ChipModel WithVrm9Core(ChipModel model) {
+  model.vcoreStepVolts = 0.00488;
+  return model;
+}
+
+constexpr ChipModel WithInvertingNegativeInputs(ChipModel model) {
+  model.invertingNegativeInputs = true;
+  return model;
+}
+
 constexpr SimRegister k781Beep[3] = {R(0x56), R(0x57), kNone};
 constexpr SimRegister k783Realtime[3] = {R(4, 0x59), R(4, 0x5A), kNone};
 constexpr SimRegister k783Beep[3] = {R(0x56), R(0x57), kNone};
@@ -163,31 +182,32 @@ constexpr SimRegister k791Realtime[3] = {R(0xA9), R(0xAA), R(0xAB)};
 constexpr SimRegister k791Beep[3] = {R(0x56), R(0x57), R(0xA3)};
 
 const std::array<ChipModel, 12> kModels = {
-    Model("W83781D_B", 0x10, 0x10, false, Banks({0, 1, 2}), k781Volts, k781Temps, k781Fans, kNoRegisters, k781Beep,
-          1, kNone, 0.0, {}),
-    Model("W83781D_C", 0x11, 0x11, false, Banks({0, 1, 2}), k781Volts, k781Temps, k781Fans, kNoRegisters, k781Beep,
-          1, kNone, 0.0, {}),
-    Model("W83627F", 0x21, 0x21, false, Banks({0, 1, 2, 4, 5}), k782Volts, k782Temps, k627Fans, kRealtime, kBeep, 1,
-          kNone, 0.0, k627PowerOn),
-    Model("W83782D", 0x30, 0x30, false, Banks({0, 1, 2, 4, 5}), k782Volts, k782Temps, k782Fans, kRealtime, kBeep, 1,
-          kNone, 0.0, k782PowerOn),
-    Model("W83783S", 0x40, 0x40, false, Banks({0, 1, 4}), k783Volts, k783Temps, k783Fans, k783Realtime, k783Beep, 1,
-          kNone, 0.0, {}),
-    Model("W83784R", 0x50, 0x50, true, Banks({0, 1, 2, 4, 5}), k782Volts, k782Temps, k782Fans, kRealtime,
-          kNoRegisters, 2, kNone, 0.0, k782PowerOn),
-    Model("W83784R_B", 0x51, 0x51, true, Banks({0, 1, 2, 4, 5}), k782Volts, k782Temps, k782Fans, kRealtime,
-          kNoRegisters, 2, kNone, 0.0, k782PowerOn),
-    Model("W83697F", 0x60, 0x60, false, Banks({0, 1, 4, 5}), k697Volts, k783Temps, k697Fans, kRealtime, kBeep, 1,
-          kNone, 0.0, {}),
+    WithInvertingNegativeInputs(Model("W83781D_B", 0x10, 0x10, false, Banks({0, 1, 2}), k781Volts, k781Temps,
+                                      k781Fans, kNoRegisters, k781Beep, 1, kNone, 0.0, {})),
+    WithInvertingNegativeInputs(Model("W83781D_C", 0x11, 0x11, false, Banks({0, 1, 2}), k781Volts, k781Temps,
+                                      k781Fans, kNoRegisters, k781Beep, 1, kNone, 0.0, {})),
+    WithVbatEnable(Model("W83627F", 0x21, 0x21, false, Banks({0, 1, 2, 4, 5}), k782Volts, k782Temps, k627Fans,
+                         kRealtime, kBeep, 1, kNone, 0.0, k627PowerOn)),
+    WithSharedPwm2Pin(WithVbatEnable(Model("W83782D", 0x30, 0x30, false, Banks({0, 1, 2, 4, 5}), k782Volts,
+                                           k782Temps, k782Fans, kRealtime, kBeep, 1, kNone, 0.0, k782PowerOn))),
+    WithSharedPwm2Pin(Model("W83783S", 0x40, 0x40, false, Banks({0, 1, 4}), k783Volts, k783Temps, k783Fans,
+                            k783Realtime, k783Beep, 1, kNone, 0.0, {})),
+    Model("W83784R", 0x50, 0x50, true, Banks({0}), k781Volts, kAlternateTemps, k781Fans, kNoRegisters, kNoRegisters,
+          2, kNone, 0.0, {}),
+    Model("W83784R_B", 0x51, 0x51, true, Banks({0}), k781Volts, kAlternateTemps, k781Fans, kNoRegisters,
+          kNoRegisters, 2, kNone, 0.0, {}),
+    WithVbatEnable(Model("W83697F", 0x60, 0x60, false, Banks({0, 1, 4, 5}), k697Volts, k783Temps, k697Fans,
+                         kRealtime, kBeep, 1, kNone, 0.0, {})),
     // Reports 0x60 on the alternate path; the program records it as 0x61.
-    Model("W83785R", 0x61, 0x60, true, Banks({0, 1, 2, 4, 5}), k782Volts, k785Temps, k782Fans, kRealtime,
-          kNoRegisters, 1, kNone, 0.0, k782PowerOn),
+    Model("W83785R", 0x61, 0x60, true, Banks({0}), k781Volts, kAlternateTemps, k781Fans, kNoRegisters, kNoRegisters,
+          1, kNone, 0.0, {}),
     Model("W83791D_B", 0x70, 0x70, false, Banks({0}), k791Volts, k791Temps, k791Fans, k791Realtime, k791Beep, 1,
           R(0x0C), 0.718, k791PowerOn),
     Model("W83791D_C", 0x71, 0x71, false, Banks({0}), k791Volts, k791Temps, k791Fans, k791Realtime, k791Beep, 1,
           R(0x0C), 0.718, k791PowerOn),
-    Model("W83637HF", 0x80, 0x80, false, Banks({0, 1, 2, 4, 5}), k637Volts, k782Temps, k637Fans, kRealtime, kBeep, 1,
-          R(0x18), 0.7, {}),
+    // In VRM9 mode (0x18 bit 0) the core reads 4.88 mV per step above 0.70 V.
+    WithVrm9Core(WithVbatEnable(Model("W83637HF", 0x80, 0x80, false, Banks({0, 1, 2, 4, 5}), k637Volts, k782Temps,
+                                      k637Fans, kRealtime, kBeep, 1, R(0x18), 0.7, {}))),
 };
 
 constexpr uint8_t kDefaultModel = 3;  // W83782D, the reference board's chip

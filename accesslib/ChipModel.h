@@ -82,10 +82,22 @@ struct ChipModel {
   // Parts whose counter runs at half the clock count half as much.
   uint8_t fanClockDivider;
   // The core-voltage offset: while bit 0 of this register is set, in0 reads
-  // vcoreOffsetVolts below its pin voltage, so that a higher core voltage fits.
+  // vcoreOffsetVolts below its pin voltage at vcoreStepVolts per step, so
+  // that a higher core voltage fits.
   SimRegister vcoreOffsetRegister;
   double vcoreOffsetVolts;
   std::span<const SimPowerOnValue> powerOn;
+  double vcoreStepVolts = 0.016;
+  // Bit 0 of this register switches the monitoring of in8 (VBAT) on; while
+  // it is clear in8 reads 0.
+  SimRegister vbatEnableRegister{};
+  // pwm2 shares its pin with the fan3 input: it drives fan2 only while bit 3
+  // of 0x5C is set and bit 4 of 0x4D is clear, and fan3 then reads no speed;
+  // otherwise fan2 turns at its full speed.
+  bool pwm2SharesFan3Pin = false;
+  // The negative rails (in5, in6) reach the pins through an inverting stage
+  // on this part's boards: the pin rises with the rail's magnitude.
+  bool invertingNegativeInputs = false;
 };
 
 // The latched alarm registers for alarm bits 0-7 and 8-15; every model has them.

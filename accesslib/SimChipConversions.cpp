@@ -12,8 +12,9 @@ double FiniteOr(double value, double fallback) { return std::isfinite(value) ? v
 
 }  // namespace
 
-uint8_t VoltageToRegister(double pinVolts) {
-  const double steps = std::floor(FiniteOr(pinVolts, 0.0) / kVoltsPerStep + kStepTolerance);
+uint8_t VoltageToRegister(double pinVolts, double step) {
+  if (!(step > 0.0)) return 0;
+  const double steps = std::floor(FiniteOr(pinVolts, 0.0) / step + kStepTolerance);
   if (steps <= 0.0) return 0;
   if (steps >= 255.0) return 255;
   return static_cast<uint8_t>(steps);

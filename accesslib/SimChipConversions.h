@@ -11,8 +11,9 @@ inline constexpr double kVoltsPerStep = 0.016;
 // = 1350000 (half the clock, 675000, on parts whose counter runs at half speed).
 inline constexpr double kFanCountClock = 1350000.0;
 
-// Pin voltage to the 8-bit reading: truncated, 0 below 0 V, 255 at 4.08 V and above.
-uint8_t VoltageToRegister(double pinVolts);
+// Pin voltage to the 8-bit reading at step volts per count (16 mV unless the
+// input runs in another mode): truncated, 0 below 0 V, 255 at the top.
+uint8_t VoltageToRegister(double pinVolts, double step = kVoltsPerStep);
 
 // Temperature to the 8-bit two's complement reading in whole degrees (rounded
 // down to the sensor's step, kept to -128..127).

@@ -133,13 +133,15 @@ CKelvaneDlg::~CKelvaneDlg()
 {
     m_monitorTimer.stop();
     m_suiteTimer.stop();
+    // The chip goes back first: the fans must not wait for slow file work.
+    m_Engine.ReleaseChip();
     SavePreferences(m_strIniPath);
     m_TrayIcon.DeleteTrayIcon();
     // The panels and the other controls are children of this window: they
     // go now, while the engine and the skin they read still exist.
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-    // The engine member is destroyed after this body: it restores the chip's
-    // control registers and fan duties and unloads the driver.
+    // The engine member is destroyed after this body and unloads the
+    // driver.
 }
 
 void CKelvaneDlg::CreateControls()

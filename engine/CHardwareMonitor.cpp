@@ -1,8 +1,11 @@
 #include "engine/CHardwareMonitor.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/COSVersion.h"
+#include "platform/IChipLock.h"
+#include "platform/IPrivateProfile.h"
 
 namespace {
 
@@ -12,12 +15,25 @@ constexpr uint8_t kRegisterConfig = 0x40;     // bit 1: interrupt clear
 constexpr uint8_t kRegisterBeep1 = 0x56;
 constexpr uint8_t kRegisterBeep2 = 0x57;      // bit 7: global beep enable
 constexpr uint8_t kRegisterFanConfig = 0x4C;  // bits 3-4
-constexpr uint8_t kRegisterBank = 0x4E;
 constexpr uint8_t kGlobalBeepBit = 0x80;
 
 const char* const kItemNames[CHardwareMonitor::kItemCount] = {
     "VOLT1", "VOLT2", "VOLT3", "VOLT4", "VOLT5", "VOLT6", "VOLT7", "VOLT8", "VOLT9",
     "VOLT10", "TEMP1", "TEMP2", "TEMP3", "FAN1", "FAN2", "FAN3", "FAN4", "FAN5"};
+
+// The as-found record lives beside the chip lock, one per chip. The chip is
+// the one behind the access library of the program directory (a simulated
+// chip keeps its state there), so the directory is part of the name: drivers
+// of different directories sharing one lock never share a record.
+std::string AsFoundRecordBase(const CEngineSeams& seams) {
+    const std::string& lock = seams.lock.Path();
+    if (lock.empty()) return {};
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (const unsigned char c : seams.programDirectory) hash = (hash ^ c) * 16777619u;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", hash);
+    return lock + suffix;
+}
 
 }  // namespace
 
@@ -25,7 +41,8 @@ CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
     : m_seams(seams),
       m_services{seams.profile, seams.registry, seams.clock},
       m_library(std::make_unique<CAccessLibrary>(seams.loader)),
-      m_chip(seams.lock, seams.messageBox) {
+      m_chip(seams.lock, seams.messageBox),
+      m_restorer(m_chip, AsFoundRecordBase(seams), seams.lock.Path() + ".asfound.lock") {
     for (auto& item : m_volts) item = std::make_unique<CVoltItem>(m_services);
     for (auto& item : m_temps) item = std::make_unique<CTempItem>(m_services);
     for (auto& item : m_fans) item = std::make_unique<CSmartFanItem>(m_services);
@@ -35,46 +52,56 @@ CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
     // The identification is only looked at when monitoring starts: a chip
     // that is not found ends there, with no descriptor to load.
     m_chip.AttachLibrary(m_library.get());
-    m_chip.DetectChip();
+    // Joined before detection, which selects a bank: a driver killed at any
+    // moment after it leaves the bank register as found in the record.
+    m_restorer.Join();
+    const bool detected = m_chip.DetectChip();
+    // Whatever answers without a descriptor is no chip this engine knows:
+    // none of its registers are changed.
+    m_identified = detected && *CMonitorChip::DescriptorFileForChipId(m_chip.ChipId()) != '\0';
 
     for (int i = 0; i < kVoltCount; ++i) m_items[i] = m_volts[i].get();
     for (int i = 0; i < kTempCount; ++i) m_items[kFirstTemp + i] = m_temps[i].get();
     for (int i = 0; i < kFanCount; ++i) m_items[kFirstFan + i] = m_fans[i].get();
-    for (CSensorItem* item : m_items) item->Attach(&m_chip);
+    for (CSensorItem* item : m_items) {
+        item->Attach(&m_chip);
+        item->SetAsFoundKeeper(&m_restorer);
+    }
 
     m_field4B.Define(2, 0, kRegisterSemaphore, 2, 0, 0, 0, 0, 0);
     m_field40.Define(1, 0, kRegisterConfig, 1, 1, 0, 0, 0, 0);
-    m_field56.Define(8, 0, kRegisterBeep1, 8, 0, 0, 0, 0, 0);
-    m_field57.Define(8, 0, kRegisterBeep2, 8, 0, 0, 0, 0, 0);
     m_field4C.Define(2, 0, kRegisterFanConfig, 2, 3, 0, 0, 0, 0);
-    m_bankField.Define(8, 0, kRegisterBank, 8, 0, 0, 0, 0, 0);
-    for (CRegisterField* field : {&m_field4B, &m_field40, &m_field56, &m_field57, &m_field4C, &m_bankField}) {
-        field->Attach(&m_chip);
-    }
+    for (CRegisterField* field : {&m_field4B, &m_field40, &m_field4C}) field->Attach(&m_chip);
 
-    // The bank register is kept as it was before detection selected bank 0
-    // and toggled its bit 7 in it.
-    m_savedBank = m_chip.IsBankRegisterAsFoundKnown() ? m_chip.BankRegisterAsFound()
-                                                      : m_chip.ReadRegister(kRegisterBank);
-    m_saved40 = static_cast<uint8_t>(m_field40.Read());
-    m_saved56 = static_cast<uint8_t>(m_field56.Read());
-    m_saved57 = static_cast<uint8_t>(m_field57.Read());
-    m_saved4C = static_cast<uint8_t>(m_field4C.Read());
+    if (!m_identified) {
+        // Detection had to select bank 0 and toggle bit 7 of the bank
+        // register to read the vendor bytes: that much is put back.
+        m_restorer.Abandon(m_chip.IsBankRegisterAsFoundKnown() ? std::optional<uint8_t>(m_chip.BankRegisterAsFound())
+                                                                : std::nullopt);
+        return;
+    }
+    m_restorer.TakeOver();
+    m_restorer.KeepField(m_field40);
+    m_restorer.Keep(0, kRegisterBeep1, 0xFF);
+    m_restorer.Keep(0, kRegisterBeep2, 0xFF);
+    m_restorer.KeepField(m_field4C);
     m_field40.Write(0);
     m_field4C.Write(1);
 }
 
 CHardwareMonitor::~CHardwareMonitor() {
-    // Fans first: their duty registers may lie outside bank 0, and the bank
-    // register is put back last of all.
-    for (auto& fan : m_fans) fan->RestoreDuty();
-    m_field40.Write(m_saved40);
-    m_field56.Write(m_saved56);
-    m_field57.Write(m_saved57);
-    m_field4C.Write(m_saved4C);
-    m_field4B.Write(1);
-    m_chip.WriteRegister(kRegisterBank, m_savedBank);
+    ReleaseChip();
     if (m_driverLoaded) m_library->UnloadDriver();
+}
+
+void CHardwareMonitor::ReleaseChip() {
+    if (m_chipReleased) return;
+    m_chipReleased = true;
+    if (!m_restorer.IsJoined()) return;
+    if (m_restorer.BeginRelease()) {
+        m_field4B.Write(1);
+        m_restorer.EndRelease();
+    }
 }
 
 void CHardwareMonitor::SetPaths(const std::string& boardSubPath) {
@@ -105,17 +132,24 @@ std::string CHardwareMonitor::DescriptorPath() const {
 
 bool CHardwareMonitor::StartMonitoring() {
     if (!m_pathsSet) return false;
-    m_field4B.Write(0);
+    if (m_identified && !m_chipReleased) m_field4B.Write(0);
 
     const std::string descriptor = DescriptorPath();
     const std::string& defaults = m_useDefaultFiles ? m_defaultsFilePath : m_defaultKeyRoot;
     bool loaded = true;
     for (CSensorItem* item : m_items) {
-        if (!item->LoadDescriptor(descriptor) || !item->LoadSettings(true, defaults)) {
+        if (!item->LoadDescriptor(descriptor)) {
+            loaded = false;
+            break;
+        }
+        // An input without a value register is not on this chip.
+        item->SetPresent(item->HasValueRegister());
+        if (!item->LoadSettings(true, defaults)) {
             loaded = false;
             break;
         }
     }
+    loaded = loaded && HasUsableDescriptions();
     if (loaded) LinkFansToReferences();
     LoadAllPreferences();
     if (loaded) {
@@ -124,7 +158,25 @@ bool CHardwareMonitor::StartMonitoring() {
     return loaded;
 }
 
+bool CHardwareMonitor::HasUsableDescriptions() const {
+    bool anyPresent = false;
+    bool anyDefaults = !m_useDefaultFiles;
+    for (int i = 0; i < kItemCount; ++i) {
+        if (!m_items[i]->IsPresent()) continue;
+        anyPresent = true;
+        // A section of the defaults file names at least the item's switch.
+        const std::string missing = "\x01";
+        if (!anyDefaults &&
+            m_seams.profile.GetString(m_defaultsFilePath, kItemNames[i], "Enable", missing) != missing) {
+            anyDefaults = true;
+        }
+    }
+    return anyPresent && anyDefaults;
+}
+
 void CHardwareMonitor::UpdateAll() {
+    // After the chip was handed back nothing may change it again.
+    if (m_chipReleased) return;
     // One status pass per tick: every status register is read once, and the
     // warnings that follow the tick see the same bytes.
     m_chip.BeginStatusPass();
@@ -234,6 +286,7 @@ void CHardwareMonitor::RestoreSettings() {
 }
 
 void CHardwareMonitor::SetGlobalBeep(bool on) {
+    if (!m_identified || m_chipReleased) return;
     CMonitorChip::LockHold hold(m_chip);
     m_chip.SelectBank(0);
     const uint8_t v = m_chip.ReadRegister(kRegisterBeep2);

@@ -1,8 +1,8 @@
 // The monitoring engine: the eighteen sensor items, the access library
 // binding and the chip accessor. It detects the chip, loads the descriptor and
-// the settings of every item, reads all items on every tick, and keeps the
-// chip's control registers as it found them: the bytes it changes are saved
-// when it is built and put back when it is destroyed.
+// the settings of every item, reads all items on every tick, and hands the
+// chip back as its first driver found it (CChipRestorer): the bits it changes
+// are kept before their first change and put back by the last driver out.
 #pragma once
 
 #include <array>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/CAccessLibrary.h"
+#include "engine/CChipRestorer.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CItemServices.h"
 #include "engine/CMonitorChip.h"
@@ -30,13 +31,13 @@ public:
     static constexpr int kFirstFan = 13;
 
     // Loads the access library through the loader, loads the driver, detects
-    // the chip, builds and attaches the items, saves the control registers
+    // the chip and builds and attaches the items. Only a chip it identified
+    // (one with a descriptor) is touched further: the engine joins the
+    // chip's drivers (CChipRestorer), keeps the control registers as found
     // and sets up the chip for monitoring (0x40 bit 1 cleared, 0x4C bits 3-4
     // set to 1).
     explicit CHardwareMonitor(const CEngineSeams& seams);
-    // Puts back the fan duties the engine changed, then the saved control
-    // registers (bank register last), marks the chip as released (1 into
-    // 0x4B bits 0-1) and unloads the driver.
+    // ReleaseChip, then unloads the driver.
     ~CHardwareMonitor();
     CHardwareMonitor(const CHardwareMonitor&) = delete;
     CHardwareMonitor& operator=(const CHardwareMonitor&) = delete;
@@ -86,6 +87,17 @@ public:
     // The chip's global beep switch (bit 7 of 0x57).
     void SetGlobalBeep(bool on);
 
+    // Hands the chip back: the last of its drivers restores every register
+    // kept as found (fan duties first, the bank register last) and marks the
+    // chip as released (1 into 0x4B bits 0-1); a driver leaving while others
+    // live writes nothing. Afterwards UpdateAll reads nothing. Called before
+    // slow work on the way out; the destructor calls it too.
+    void ReleaseChip();
+    bool IsChipReleased() const { return m_chipReleased; }
+    // Detection found a chip with a descriptor.
+    bool IsChipIdentified() const { return m_identified; }
+    const CChipRestorer& Restorer() const { return m_restorer; }
+
     bool IsDriverLoaded() const { return m_driverLoaded; }
     uint8_t ChipId() const { return m_chip.ChipId(); }
     CMonitorChip& Chip() { return m_chip; }
@@ -110,6 +122,9 @@ private:
 
     void LinkFansToReferences();
     void PowerOffMachine();
+    // A descriptor that describes no input at all (empty, garbage) or a
+    // defaults file with no section of a present item is no chip's.
+    bool HasUsableDescriptions() const;
 
     CEngineSeams m_seams;
     CItemServices m_services;
@@ -119,7 +134,10 @@ private:
     std::array<CSensorItem*, kItemCount> m_items{};
     std::unique_ptr<CAccessLibrary> m_library;
     CMonitorChip m_chip;
+    CChipRestorer m_restorer;
     bool m_driverLoaded = false;
+    bool m_identified = false;
+    bool m_chipReleased = false;
 
     bool m_useDefaultFiles = true;
     bool m_usePreferenceFile = true;
@@ -133,15 +151,7 @@ private:
 
     CRegisterField m_field4B;
     CRegisterField m_field40;
-    CRegisterField m_field56;
-    CRegisterField m_field57;
     CRegisterField m_field4C;
-    CRegisterField m_bankField;
-    uint8_t m_saved40 = 0;
-    uint8_t m_saved56 = 0;
-    uint8_t m_saved57 = 0;
-    uint8_t m_saved4C = 0;
-    uint8_t m_savedBank = 0;
 
     std::array<SavedItemSettings, kItemCount> m_snapshot{};
     bool m_snapshotTaken = false;

@@ -15,8 +15,10 @@ struct DescriptorEntry {
 };
 
 // The revision suffix of a descriptor comes from the identification value.
+// The W83627HF/F answers either 0x20 or 0x21.
 constexpr DescriptorEntry kDescriptors[] = {
-    {0x10, "W83781D_B.ini"}, {0x11, "W83781D_C.ini"}, {0x21, "W83627F.ini"},   {0x30, "W83782D.ini"},
+    {0x10, "W83781D_B.ini"}, {0x11, "W83781D_C.ini"}, {0x20, "W83627F.ini"},   {0x21, "W83627F.ini"},
+    {0x30, "W83782D.ini"},
     {0x40, "W83783S.ini"},   {0x50, "W83784R.ini"},   {0x51, "W83784R_B.ini"}, {0x60, "W83697F.ini"},
     {0x61, "W83785R.ini"},   {0x70, "W83791D_B.ini"}, {0x71, "W83791D_C.ini"}, {0x80, "W83637HF.ini"},
 };

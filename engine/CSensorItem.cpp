@@ -1,6 +1,7 @@
 #include "engine/CSensorItem.h"
 
 #include "engine/CMonitorChip.h"
+#include "engine/IAsFoundKeeper.h"
 #include "engine/CSettingsStore.h"
 #include "platform/IClock.h"
 
@@ -98,6 +99,7 @@ void CSensorItem::SetPreferenceKey(std::string key) {
 }
 
 void CSensorItem::SetEnable(bool enable) {
+    if (!m_present) enable = false;
     if (enable) {
         m_beepEnable = m_savedBeepEnable;
     } else {
@@ -109,6 +111,16 @@ void CSensorItem::SetEnable(bool enable) {
     }
     m_enable = enable;
     ApplyBeepBit();
+    AfterEnableChanged();
+}
+
+void CSensorItem::SetPresent(bool present) {
+    m_present = present;
+    if (!present && m_enable) SetEnable(false);
+}
+
+void CSensorItem::KeepAsFound(const CRegisterField& field) const {
+    if (m_asFoundKeeper) m_asFoundKeeper->KeepField(field);
 }
 
 void CSensorItem::SetBeepEnable(bool enable) {
@@ -150,8 +162,9 @@ void CSensorItem::ApplyBeepBit() {
     m_chip->SelectBank(m_beepField.Bank1());
     const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());
     const bool set = (v & mask) != 0;
-    if (m_beepEnable && !set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v | mask));
-    if (!m_beepEnable && set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v & ~mask));
+    const bool wanted = m_beepEnable && m_present;
+    if (wanted && !set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v | mask));
+    if (!wanted && set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v & ~mask));
 }
 
 void CSensorItem::ApplyToChip() {
@@ -161,7 +174,7 @@ void CSensorItem::ApplyToChip() {
 }
 
 bool CSensorItem::IsOutOfRange() const {
-    if (!m_chip || !m_statusField.IsPresent()) return false;
+    if (!m_present || !m_chip || !m_statusField.IsPresent()) return false;
     const uint8_t byte = m_chip->ReadStatusRegister(m_statusField.Bank1(), m_statusField.Addr1());
     return ((byte >> (m_statusField.StartBit1() & 7)) & 1u) != 0;
 }

@@ -13,6 +13,7 @@
 
 class CMonitorChip;
 class CSettingsStore;
+class IAsFoundKeeper;
 
 class CSensorItem {
 public:
@@ -55,6 +56,18 @@ public:
     // Attaches the item and each of its register fields to the chip.
     virtual void Attach(CMonitorChip* chip);
     CMonitorChip* Chip() const { return m_chip; }
+    // Told before the item first changes a register that is handed back at
+    // the end (fan duties, input enables); none: nothing is kept.
+    void SetAsFoundKeeper(IAsFoundKeeper* keeper) { m_asFoundKeeper = keeper; }
+
+    // Whether the chip has this input at all (its descriptor gives it a
+    // value register). An item that is not present stays switched off
+    // whatever its settings say: it is never read, shown, logged, sent or in
+    // alarm. Items are present until the engine finds otherwise.
+    bool IsPresent() const { return m_present; }
+    void SetPresent(bool present);
+    // A value field with a register to read.
+    bool HasValueRegister() const { return m_valueField.TotalBits() != 0 && m_valueField.IsPresent(); }
 
     // Where the item's settings live, set by the engine's SetPaths.
     void SetSectionName(std::string section);
@@ -76,6 +89,7 @@ public:
     bool IsEnabled() const { return m_enable; }
     // Switching off keeps BeepEnable in its saved copy and silences the
     // item; switching on brings it back. Both update the chip's beep bit.
+    // An item that is not present cannot be switched on.
     void SetEnable(bool enable);
     bool IsBeepEnabled() const { return m_beepEnable; }
     // Sets BeepEnable and its saved copy, and the chip's beep bit.
@@ -129,6 +143,10 @@ protected:
     virtual void WriteSettings(CSettingsStore& store) const;
     // After a successful load of defaults or preferences.
     virtual void AfterSettingsLoaded(bool defaults);
+    // After every SetEnable, with the chip's beep bit already in step.
+    virtual void AfterEnableChanged() {}
+    // Keeps the as-found bits of a field before the item first changes it.
+    void KeepAsFound(const CRegisterField& field) const;
 
     void SetValue(double value) {
         m_value = value;
@@ -145,6 +163,8 @@ protected:
 
     CItemServices m_services;
     CMonitorChip* m_chip = nullptr;
+    IAsFoundKeeper* m_asFoundKeeper = nullptr;
+    bool m_present = true;
 
     CRegisterField m_valueField;
     CRegisterField m_hiLimitField;

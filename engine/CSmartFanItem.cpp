@@ -11,6 +11,8 @@ bool CSmartFanItem::LoadDescriptor(const std::string& file) {
     m_dutyCycleDefined = true;
     LoadFieldGroup(*source, "FanPWMOut", m_pwmOutField);
     m_pwmOutDefined = true;
+    LoadFieldGroup(*source, "FanPwmPin", m_pwmPinField);
+    m_pwmPinValue = source->Get("FanPwmPinValue");
     return true;
 }
 
@@ -18,12 +20,38 @@ void CSmartFanItem::Attach(CMonitorChip* chip) {
     CFanItem::Attach(chip);
     m_dutyCycleField.Attach(chip);
     m_pwmOutField.Attach(chip);
+    m_pwmPinField.Attach(chip);
 }
 
 void CSmartFanItem::Update() {
-    if (!m_enable) return;
+    if (!m_enable) {
+        HoldFullSpeed();
+        return;
+    }
     RunSmartFan();
     ReadFan();
+}
+
+void CSmartFanItem::AfterEnableChanged() {
+    // A fan switched off (by the user, or because it read no speed at the
+    // first reading) is no longer watched: it must not stay slowed.
+    if (!m_enable) HoldFullSpeed();
+}
+
+bool CSmartFanItem::HasReferenceReading() const {
+    return m_referenceLinked && m_reference->IsEnabled() && m_reference->IsValueSet();
+}
+
+void CSmartFanItem::HoldFullSpeed() {
+    if (!m_enableSmartFan || m_heldAtFullSpeed) return;
+    SetFullSpeed();
+    m_heldAtFullSpeed = true;
+    m_smartFanZone = kZoneNone;
+}
+
+bool CSmartFanItem::IsPwmPinDriving() const {
+    if (!m_pwmPinField.IsPresent()) return true;
+    return static_cast<uint8_t>(m_pwmPinField.Read()) == m_pwmPinValue;
 }
 
 uint8_t CSmartFanItem::NextZone(uint8_t zone, double celsius, double tempHi, double tempLo, double tolerance) {
@@ -38,7 +66,14 @@ uint8_t CSmartFanItem::NextZone(uint8_t zone, double celsius, double tempHi, dou
 }
 
 void CSmartFanItem::RunSmartFan() {
-    if (!m_enableSmartFan || !m_referenceLinked) return;
+    if (!m_enableSmartFan) return;
+    if (!HasReferenceReading()) {
+        // Without a reference configured Smart Fan has never driven the
+        // fan; one that did and lost its reading goes to full duty.
+        if (m_referenceLinked || m_smartFanZone != kZoneNone) HoldFullSpeed();
+        return;
+    }
+    m_heldAtFullSpeed = false;
     const uint8_t zone = NextZone(m_smartFanZone, m_reference->Value(), m_tempHi, m_tempLo, m_tempTolerance);
     if (m_smartFanZone != kZoneNone && zone == m_smartFanZone) return;
     if (zone == kZoneHi) {
@@ -52,23 +87,15 @@ void CSmartFanItem::RunSmartFan() {
 }
 
 void CSmartFanItem::SetDuty(uint8_t rate) {
-    if (!m_dutyWriteAllowed) return;
-    if (!m_dutySaved) {
-        m_savedDuty = m_dutyCycleField.Read();
-        m_pwmOutSaved = m_pwmOutField.IsPresent();
-        if (m_pwmOutSaved) m_savedPwmOut = m_pwmOutField.Read();
-        m_dutySaved = true;
-    }
+    if (!m_dutyWriteAllowed || !IsPwmPinDriving()) return;
     // The PWM output register carries the fan's divisor code on the chips
     // that name one.
-    if (m_pwmOutField.IsPresent()) m_pwmOutField.Write(m_divisorField.Read());
+    if (m_pwmOutField.IsPresent()) {
+        KeepAsFound(m_pwmOutField);
+        m_pwmOutField.Write(m_divisorField.Read());
+    }
+    KeepAsFound(m_dutyCycleField);
     m_dutyCycleField.Write(rate);
-}
-
-void CSmartFanItem::RestoreDuty() {
-    if (!m_dutySaved) return;
-    if (m_pwmOutSaved) m_pwmOutField.Write(m_savedPwmOut);
-    m_dutyCycleField.Write(m_savedDuty);
 }
 
 void CSmartFanItem::ReadSettings(const CSettingsStore& store) {

@@ -13,22 +13,30 @@ public:
     bool LoadDescriptor(const std::string& file) override;
     void Attach(CMonitorChip* chip) override;
     // Smart Fan first (when on and a reference is linked), then the fan
-    // reading.
+    // reading. A Smart Fan fan that cannot follow a real reading (its item
+    // switched off, its reference switched off or never read, or its
+    // reference unlinked after Smart Fan drove it) is held at full duty
+    // until it can.
     void Update() override;
 
     // With the duty-write permission: the Divisor field's value is copied
-    // into PWMOut (when the chip has one), then rate goes into DutyCycle. The
-    // duty found in the chip is kept before the first write, for
-    // RestoreDuty.
+    // into PWMOut (when the chip has one), then rate goes into DutyCycle.
+    // The as-found keeper hears of both fields before they change. Nothing
+    // is written while the fan's pin does not drive a PWM output (see
+    // IsPwmPinDriving).
     void SetDuty(uint8_t rate);
     void SetFullSpeed() { SetDuty(255); }
     void SetDutyHi() { SetDuty(m_rateHi); }
     void SetDutyMid() { SetDuty(m_rateMid); }
     void SetDutyLo() { SetDuty(m_rateLo); }
-    // Puts back the PWM registers this item changed, as they were before its
-    // first duty write; nothing when it never wrote one.
-    void RestoreDuty();
-    bool HasChangedDuty() const { return m_dutySaved; }
+    // True while Smart Fan holds the fan at full duty for want of a reading.
+    bool IsHeldAtFullSpeed() const { return m_heldAtFullSpeed; }
+
+    // Some PWM outputs share their pin with another function, selected by
+    // the board's firmware ("FanPwmPin" field of the descriptor, which reads
+    // "FanPwmPinValue" while the pin drives the PWM output). Without such a
+    // field the output always drives.
+    bool IsPwmPinDriving() const;
 
     // The zone of a reference temperature, given the zone the fan is in:
     // rising changes happen at the thresholds, falling ones only below the
@@ -95,7 +103,12 @@ public:
 protected:
     void ReadSettings(const CSettingsStore& store) override;
     void WriteSettings(CSettingsStore& store) const override;
+    void AfterEnableChanged() override;
     void RunSmartFan();
+    bool HasReferenceReading() const;
+    // Full duty once, and the zone forgotten, so that Smart Fan writes its
+    // zone's duty again as soon as it can run.
+    void HoldFullSpeed();
 
     CRegisterField m_dutyCycleField;
     bool m_dutyCycleDefined = false;
@@ -119,8 +132,7 @@ protected:
     bool m_toleranceSet = false;
     uint8_t m_smartFanZone = kZoneNone;
 
-    bool m_dutySaved = false;
-    double m_savedDuty = 0.0;
-    double m_savedPwmOut = 0.0;
-    bool m_pwmOutSaved = false;
+    CRegisterField m_pwmPinField;
+    uint8_t m_pwmPinValue = 0;
+    bool m_heldAtFullSpeed = false;
 };

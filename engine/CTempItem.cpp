@@ -36,7 +36,8 @@ bool CTempItem::LimitsInHalfDegrees(const CRegisterField& field) const {
 
 void CTempItem::Update() {
     if (!m_enable) return;
-    double celsius = SensorConversion::CelsiusFromField(m_valueField.Read(), ReadsHalfDegrees());
+    double celsius = SensorConversion::CelsiusFromField(m_valueField.Read(), m_valueField.TotalBits(),
+                                                        ReadsHalfDegrees());
     if (m_addOffset && m_offsetDefined) celsius += m_offsetField.Read();
     SetValue(celsius);
     RunShutdownTimer();
@@ -45,10 +46,12 @@ void CTempItem::Update() {
 void CTempItem::WriteLimits() {
     if (!m_enable) return;
     if (m_hiLimitField.IsPresent()) {
-        m_hiLimitField.Write(SensorConversion::FieldFromCelsius(m_hiLimit, LimitsInHalfDegrees(m_hiLimitField)));
+        m_hiLimitField.Write(SensorConversion::FieldFromCelsius(m_hiLimit, m_hiLimitField.TotalBits(),
+                                                               LimitsInHalfDegrees(m_hiLimitField)));
     }
     if (m_loLimitField.IsPresent()) {
-        m_loLimitField.Write(SensorConversion::FieldFromCelsius(m_loLimit, LimitsInHalfDegrees(m_loLimitField)));
+        m_loLimitField.Write(SensorConversion::FieldFromCelsius(m_loLimit, m_loLimitField.TotalBits(),
+                                                               LimitsInHalfDegrees(m_loLimitField)));
     }
 }
 

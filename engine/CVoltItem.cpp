@@ -10,7 +10,23 @@ bool CVoltItem::LoadDescriptor(const std::string& file) {
     std::optional<CDescriptorSource> source = OpenDescriptor(file);
     if (!source) return false;
     LoadCommonDescriptor(*source);
+    LoadFieldGroup(*source, "InputEnable", m_inputEnableField);
+    LoadFieldGroup(*source, "Vrm9Mode", m_vrm9ModeField);
     return true;
+}
+
+void CVoltItem::Attach(CMonitorChip* chip) {
+    CSensorItem::Attach(chip);
+    m_inputEnableField.Attach(chip);
+    m_vrm9ModeField.Attach(chip);
+}
+
+bool CVoltItem::InVrm9Mode() const { return m_vrm9ModeField.IsPresent() && m_vrm9ModeField.Read() != 0.0; }
+
+void CVoltItem::EnableInput() {
+    if (!m_inputEnableField.IsPresent() || m_inputEnableField.Read() != 0.0) return;
+    KeepAsFound(m_inputEnableField);
+    m_inputEnableField.Write(1);
 }
 
 bool CVoltItem::UsesOldNegativeFormula() const {
@@ -25,22 +41,29 @@ double CVoltItem::PositiveOffset() const {
     if (id == 0x70 || id == 0x71) {
         return (m_chip->ReadRegister(0x0C) & 1u) ? SensorConversion::kOffsetW83791D : 0.0;
     }
-    if (id == 0x80) return (m_chip->ReadRegister(0x18) & 1u) ? SensorConversion::kOffsetW83637HF : 0.0;
     return 0.0;
 }
 
 std::optional<double> CVoltItem::VoltsFromRaw(unsigned raw) const {
     if (m_negative) {
-        if (UsesOldNegativeFormula()) return SensorConversion::VoltsFromRaw(raw, m_r1, m_r2, 0.0);
+        if (UsesOldNegativeFormula()) return SensorConversion::InvertedVoltsFromRaw(raw, m_r1, m_r2);
         return SensorConversion::NegativeVoltsFromRaw(raw, m_r1, m_r2);
+    }
+    if (InVrm9Mode()) {
+        return SensorConversion::VoltsFromRaw(raw, m_r1, m_r2, SensorConversion::kVrm9Offset,
+                                              SensorConversion::kVrm9Step);
     }
     return SensorConversion::VoltsFromRaw(raw, m_r1, m_r2, PositiveOffset());
 }
 
 std::optional<double> CVoltItem::RawFromVolts(double volts) const {
     if (m_negative) {
-        if (UsesOldNegativeFormula()) return SensorConversion::RawFromVolts(volts, m_r1, m_r2, 0.0);
+        if (UsesOldNegativeFormula()) return SensorConversion::RawFromInvertedVolts(volts, m_r1, m_r2);
         return SensorConversion::RawFromNegativeVolts(volts, m_r1, m_r2);
+    }
+    if (InVrm9Mode()) {
+        return SensorConversion::RawFromVolts(volts, m_r1, m_r2, SensorConversion::kVrm9Offset,
+                                              SensorConversion::kVrm9Step);
     }
     return SensorConversion::RawFromVolts(volts, m_r1, m_r2, PositiveOffset());
 }
@@ -63,8 +86,12 @@ void CVoltItem::Update() {
 
 void CVoltItem::WriteLimits() {
     if (!m_enable || !m_chip) return;
+    EnableInput();
     const CRegisterField* fields[2] = {&m_hiLimitField, &m_loLimitField};
-    const double limits[2] = {m_hiLimit, m_loLimit};
+    // The limit nearer zero is the smaller pin voltage behind an inverting
+    // stage: the user's high limit (-10.8 V) is the chip's low limit.
+    const bool swapped = IsInvertingStage();
+    const double limits[2] = {swapped ? m_loLimit : m_hiLimit, swapped ? m_hiLimit : m_loLimit};
     for (int i = 0; i < 2; ++i) {
         if (!fields[i]->IsPresent()) continue;
         std::optional<double> raw = RawFromVolts(limits[i]);

@@ -11,13 +11,17 @@ public:
     explicit CVoltItem(const CItemServices& services) : CSensorItem(services) {}
 
     bool LoadDescriptor(const std::string& file) override;
+    void Attach(CMonitorChip* chip) override;
     // Reads the input, scaled by the divider (or shifted back for a negative
     // rail). An impossible divider (R2 = 0, or R1 + R2 = 0) gives no finite
     // voltage: the value is left as it was.
     void Update() override;
     // Each present limit register gets its limit in converter steps,
     // truncated and kept to 0..255; nothing is written for an impossible
-    // divider.
+    // divider. Behind an inverting stage the limit nearer zero goes to the
+    // low-limit register, since the pin rises with the rail's magnitude.
+    // Also switches the input's monitoring on where the chip has a switch
+    // for it (the descriptor's "InputEnable" field).
     void WriteLimits() override;
     bool LoadDefaults(const std::string& file) override;
 
@@ -45,6 +49,15 @@ public:
     // The auto-limit band around the first reading of a core voltage.
     static constexpr double kAutoLimitBand = 0.2;
 
+    // The chip's switch that makes it monitor this input at all (VBAT on
+    // most parts), and the core input's VRM9 mode bit: both 1-bit fields
+    // from the descriptor, absent on the inputs and chips without them.
+    CRegisterField& InputEnableField() { return m_inputEnableField; }
+    CRegisterField& Vrm9ModeField() { return m_vrm9ModeField; }
+    // A negative rail read through an inverting stage (first-generation
+    // parts) rather than shifted against the reference.
+    bool IsInvertingStage() const { return m_negative && UsesOldNegativeFormula(); }
+
 protected:
     void ReadSettings(const CSettingsStore& store) override;
     void WriteSettings(CSettingsStore& store) const override;
@@ -52,11 +65,16 @@ protected:
 
 private:
     // The offset some chips add to every positive input while their offset
-    // bit is set: 0.718 V (bit 0 of 0x0C) on the 0x70/0x71 parts, 0.7 V (bit 0
-    // of 0x18) on the 0x80 part. These registers are read without a bank
-    // selection.
+    // bit is set: 0.718 V (bit 0 of 0x0C) on the 0x70/0x71 parts, read
+    // without a bank selection. (The 0x80 part's offset belongs to its core
+    // input's VRM9 mode alone.)
     double PositiveOffset() const;
     bool UsesOldNegativeFormula() const;
+    bool InVrm9Mode() const;
+    void EnableInput();
+
+    CRegisterField m_inputEnableField;
+    CRegisterField m_vrm9ModeField;
 
     int32_t m_r1 = 0;
     int32_t m_r2 = 0;

@@ -4,16 +4,28 @@
 
 namespace SensorConversion {
 
-std::optional<double> VoltsFromRaw(unsigned raw, int32_t r1, int32_t r2, double offset) {
+std::optional<double> VoltsFromRaw(unsigned raw, int32_t r1, int32_t r2, double offset, double step) {
     if (r2 == 0) return std::nullopt;
     const double scale = (static_cast<double>(r1) + r2) / r2;
-    return offset + scale * raw * kVoltStep;
+    return offset + scale * raw * step;
 }
 
-std::optional<double> RawFromVolts(double volts, int32_t r1, int32_t r2, double offset) {
-    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+std::optional<double> RawFromVolts(double volts, int32_t r1, int32_t r2, double offset, double step) {
+    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0 || step == 0.0) return std::nullopt;
     const double scale = (static_cast<double>(r1) + r2) / r2;
-    return (volts - offset) / (scale * kVoltStep);
+    return (volts - offset) / (scale * step);
+}
+
+std::optional<double> InvertedVoltsFromRaw(unsigned raw, int32_t r1, int32_t r2) {
+    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+    const double scale = std::fabs((static_cast<double>(r1) + r2) / r2);
+    return -scale * raw * kVoltStep;
+}
+
+std::optional<double> RawFromInvertedVolts(double volts, int32_t r1, int32_t r2) {
+    if (r2 == 0 || static_cast<int64_t>(r1) + r2 == 0) return std::nullopt;
+    const double scale = std::fabs((static_cast<double>(r1) + r2) / r2);
+    return -volts / (scale * kVoltStep);
 }
 
 std::optional<double> NegativeVoltsFromRaw(unsigned raw, int32_t r1, int32_t r2) {
@@ -35,9 +47,24 @@ uint8_t LimitByteFromRaw(double raw) {
     return static_cast<uint8_t>(raw);
 }
 
-double CelsiusFromField(double field, bool halfDegrees) { return halfDegrees ? field * 0.5 : field; }
+double CelsiusFromField(double field, unsigned totalBits, bool halfDegrees) {
+    if (totalBits >= 2 && totalBits <= 16) {
+        const double span = std::ldexp(1.0, static_cast<int>(totalBits));
+        if (field >= span / 2) field -= span;
+    }
+    return halfDegrees ? field * 0.5 : field;
+}
 
-double FieldFromCelsius(double celsius, bool halfDegrees) { return halfDegrees ? celsius * 2.0 : celsius; }
+double FieldFromCelsius(double celsius, unsigned totalBits, bool halfDegrees) {
+    double steps = halfDegrees ? celsius * 2.0 : celsius;
+    if (std::isnan(steps)) return 0.0;
+    steps = std::trunc(steps);
+    if (totalBits < 2 || totalBits > 16) return steps;
+    const double span = std::ldexp(1.0, static_cast<int>(totalBits));
+    if (steps > span / 2 - 1) steps = span / 2 - 1;
+    if (steps < -span / 2) steps = -span / 2;
+    return steps < 0 ? steps + span : steps;
+}
 
 double FanValueFromCount(double count, double fanScale) {
     double x = count * fanScale;

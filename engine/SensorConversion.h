@@ -13,18 +13,28 @@ namespace SensorConversion {
 inline constexpr double kVoltStep = 0.016;
 // Negative rails are shifted against this reference before they reach a pin.
 inline constexpr double kNegativeReference = 3.6;
-// Offsets that some chips add to the core-voltage input when their offset bit
+// The offset that some chips add to the positive inputs when their offset bit
 // is set.
 inline constexpr double kOffsetW83791D = 0.718;
-inline constexpr double kOffsetW83637HF = 0.7;
+// The core input of some chips in VRM9 mode: 4.88 mV per step above 0.70 V.
+inline constexpr double kVrm9Step = 0.00488;
+inline constexpr double kVrm9Offset = 0.70;
 // Fan count = kFanClock / (rpm x divisor).
 inline constexpr int32_t kFanClock = 1350000;
 
 // A positive rail seen through the divider R1/R2: offset + (R1 + R2) / R2 x
 // raw x step. Nothing when R2 is 0.
-std::optional<double> VoltsFromRaw(unsigned raw, int32_t r1, int32_t r2, double offset);
+std::optional<double> VoltsFromRaw(unsigned raw, int32_t r1, int32_t r2, double offset, double step = kVoltStep);
 // The inverse, before truncation. Nothing when R2 or R1 + R2 is 0.
-std::optional<double> RawFromVolts(double volts, int32_t r1, int32_t r2, double offset);
+std::optional<double> RawFromVolts(double volts, int32_t r1, int32_t r2, double offset, double step = kVoltStep);
+
+// A negative rail behind an inverting stage (the first-generation parts):
+// the pin rises with the rail's magnitude, V = -|(R1 + R2) / R2| x raw x
+// step, so the rail reads negative whichever of R1, R2 carries the sign.
+// Nothing when R2 or R1 + R2 is 0.
+std::optional<double> InvertedVoltsFromRaw(unsigned raw, int32_t r1, int32_t r2);
+// The inverse, before truncation: the rail's magnitude in converter steps.
+std::optional<double> RawFromInvertedVolts(double volts, int32_t r1, int32_t r2);
 
 // A negative rail shifted against 3.6 V through R1/R2 (d = R1 / (R1 + R2)):
 // V = (raw x step - 3.6 d) / (1 - d). Nothing when R1 + R2 or R2 is 0.
@@ -37,9 +47,13 @@ std::optional<double> RawFromNegativeVolts(double volts, int32_t r1, int32_t r2)
 // 255, below 0 (or not a number) as 0 so that it never wraps round.
 uint8_t LimitByteFromRaw(double raw);
 
-// Temperature sensors of nine bits count half degrees.
-double CelsiusFromField(double field, bool halfDegrees);
-double FieldFromCelsius(double celsius, bool halfDegrees);
+// Temperature registers hold two's complement numbers totalBits wide (8-bit
+// 0xFB is -5 C; the 9-bit pair 0xFF/0x80 is -1 half degree, -0.5 C); the
+// sensors of nine bits count half degrees.
+double CelsiusFromField(double field, unsigned totalBits, bool halfDegrees);
+// The inverse, truncated toward zero to the register's step and kept to the
+// range the register can hold, as the unsigned field value to write.
+double FieldFromCelsius(double celsius, unsigned totalBits, bool halfDegrees);
 
 // Fan value (0..255, larger is faster) from the fan count scaled by FanScale.
 double FanValueFromCount(double count, double fanScale);

@@ -34,7 +34,7 @@ public:
 
     ChipLockResult Acquire() override;
     void Release() override;
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const override { return m_path; }
 
 private:
     // The lock file, never through a symbolic link and never anything but a

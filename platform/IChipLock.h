@@ -3,6 +3,8 @@
 // that bank as one critical section.
 #pragma once
 
+#include <string>
+
 enum class ChipLockResult {
     kHeld,
     // The lock could not be taken at all (no usable lock file): the transfer
@@ -18,4 +20,11 @@ public:
     // Waits a bounded time for the lock. Release is called only after kHeld.
     virtual ChipLockResult Acquire() = 0;
     virtual void Release() = 0;
+    // The lock's file, which every driver of the chip agrees on, so files
+    // that the drivers share can live beside it; empty for a lock that is
+    // not a file (a test double): such files are then kept in memory.
+    virtual const std::string& Path() const {
+        static const std::string kNone;
+        return kNone;
+    }
 };

@@ -66,9 +66,10 @@ TEST(SimulatedChipIdentification, VendorValueFollowsBit7Of4EOrSitsAt4C4DOnTheAlt
       EXPECT_EQ(high, 0x5C);
       EXPECT_EQ(low, 0xA3);
     }
-    // Writing 0x4E selects the bank on both paths: temp2 lives at 1:0x50.
+    // Writing 0x4E selects the bank on both paths: temp2 lives at 1:0x50 on
+    // the main family; the alternate parts have bank 0 only.
     sim.Write(0x4E, 0x01);
-    EXPECT_EQ(sim.Read(0x50), 45);
+    EXPECT_EQ(sim.Read(0x50), c.alternate ? 0xFF : 45);
     sim.Write(0x4E, 0x00);
     EXPECT_NE(sim.Read(0x50), 45);
   }
@@ -120,6 +121,8 @@ TEST(SimulatedChipReadings, ReferenceBoardInputsBecomeTheDesignedRegisterValues)
   EXPECT_EQ(sim.Read(0x24), 197);  // 3.158 V
   EXPECT_EQ(sim.Read(0x25), 35);   // 0.567 V
   EXPECT_EQ(sim.ReadBanked(5, 0x50), 206);  // in7 3.30 V
+  EXPECT_EQ(sim.ReadBanked(5, 0x51), 0);    // in8 (VBAT) unmeasured until 0x5D bit 0 is set
+  sim.WriteBanked(0, 0x5D, 0x01);
   EXPECT_EQ(sim.ReadBanked(5, 0x51), 187);  // in8 3.00 V
   // temp1 8-bit; temp2 high byte + half degree in bit 7 of 0x51.
   EXPECT_EQ(sim.ReadBanked(0, 0x27), 38);
@@ -170,9 +173,17 @@ TEST(SimulatedChipReadings, ModelSpecificLayoutsReadBackAsTheProgramConvertsThem
   const Case cases[] = {
       // The W83784R's counter runs at half the clock (the program halves its speeds).
       {"W83784R", "", 0, 0x28, 75},
-      // The W83785R keeps temp2 in whole degrees.
-      {"W83785R", "", 1, 0x50, 45},
-      {"W83785R", "", 1, 0x51, 0},
+      // The alternate parts have bank 0 only, as their descriptors say.
+      {"W83785R", "", 1, 0x50, 0xFF},
+      {"W83784R", "", 0, 0x5B, 0x00},
+      // Two's complement temperatures: -5 C, and -0.5 C as 0xFF/0x80.
+      {"W83782D", "[Inputs]\nTEMP1=-5\n", 0, 0x27, 0xFB},
+      {"W83782D", "[Inputs]\nTEMP2=-0.5\n", 1, 0x50, 0xFF},
+      {"W83782D", "[Inputs]\nTEMP2=-0.5\n", 1, 0x51, 0x80},
+      // The W83781D's boards carry -12 V and -5 V through an inverting stage.
+      {"W83781D_B", "", 0, 0x25, 145},  // 12 V x 56 / 288 / 16 mV
+      {"W83781D_B", "", 0, 0x26, 99},   // 5 V x 56 / 176 / 16 mV
+      {"W83781D_B", "[Inputs]\nIN5=0.567\n", 0, 0x25, 35},
       // The W83791D keeps everything in bank 0.
       {"W83791D_C", "", 0, 0xC0, 45},
       {"W83791D_C", "", 0, 0xC1, 0x80},
@@ -181,7 +192,7 @@ TEST(SimulatedChipReadings, ModelSpecificLayoutsReadBackAsTheProgramConvertsThem
       // With the core-voltage offset bit in0 reads the offset below its pin.
       {"W83791D_C", "VCoreOffset=1\n", 0, 0x0C, 1},
       {"W83791D_C", "VCoreOffset=1\n", 0, 0x20, 48},  // (1.50 - 0.718) / 0.016
-      {"W83637HF", "VCoreOffset=1\n", 0, 0x20, 50},   // (1.50 - 0.7) / 0.016
+      {"W83637HF", "VCoreOffset=1\n", 0, 0x20, 163},  // VRM9: (1.50 - 0.70) / 0.00488
       {"W83637HF", "", 0, 0x20, 93},
       // W83697HF: PWM duty registers 0x01 and 0x03 at full duty after power-on.
       {"W83697F", "", 0, 0x01, 0xFF},
@@ -218,7 +229,7 @@ TEST(SimulatedChipStatus, CrossedLimitsSetRealTimeAndLatchedStatusBits) {
       {"in0 above high", "W83782D", {0, 0x2B, 0}, 100, "IN0=1.70", "IN0=1.50", {4, 0x59, 0}, {0, 0x41, 0}},
       {"in3 below low", "W83627F", {0, 0x32, 0}, 180, "IN3=2.5", "IN3=2.976", {4, 0x59, 3}, {0, 0x41, 3}},
       {"fan2 stopped", "W83782D", {0, 0x3C, 0}, 240, "FAN2=0", "FAN2=3000", {4, 0x59, 7}, {0, 0x41, 7}},
-      {"in8 below low", "W83782D", {5, 0x57, 0}, 180, "IN8=2.5", "IN8=3.0", {4, 0x5B, 1}, {0, 0, 0}},
+      {"in8 below low", "W83791D_C", {0, 0xB7, 0}, 180, "IN8=2.5", "IN8=3.0", {0, 0xAB, 4}, {0, 0, 0}},
       {"in4 high, latched only", "W83781D_C", {0, 0x33, 0}, 210, "IN4=3.5", "IN4=3.0", {0, 0, 0}, {0, 0x42, 0}},
       {"in7 on 0xAB", "W83791D_C", {0, 0xB4, 0}, 220, "IN7=3.9", "IN7=3.3", {0, 0xAB, 3}, {0, 0, 0}},
       {"fan1 on 0xA9", "W83791D_C", {0, 0x3B, 0}, 200, "FAN1=0", "FAN1=4500", {0, 0xA9, 6}, {0, 0x41, 6}},

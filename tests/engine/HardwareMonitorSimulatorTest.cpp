@@ -63,6 +63,7 @@ private:
 };
 
 double VoltStep(const CVoltItem& item) {
+    if (item.IsInvertingStage()) return SensorConversion::kVoltStep * (item.R1() + item.R2()) / item.R2();
     if (item.IsNegative()) {
         const double d = static_cast<double>(item.R1()) / (item.R1() + item.R2());
         return SensorConversion::kVoltStep / (1.0 - d);
@@ -88,14 +89,10 @@ TEST(HardwareMonitorSimulatorTest, EveryModelSelectsItsDescriptorAndReadsEveryIn
             SCOPED_TRACE(item->Name());
             ASSERT_TRUE(item->IsValueSet());
             if (i < CHardwareMonitor::kFirstTemp) {
+                // The first-generation parts' boards carry their negative
+                // rails through an inverting stage; they read the same rails.
                 auto* volt = engine->Volt(i);
-                double expected = kBoardReadings.at(i);
-                if (volt->IsNegative() && (model.id == 0x10 || model.id == 0x11)) {
-                    // The first-generation parts read a negative rail through
-                    // a plain divider of the pin voltage.
-                    const double pin = i == 5 ? 0.567 : 0.8635;
-                    expected = pin * (volt->R1() + volt->R2()) / volt->R2();
-                }
+                const double expected = kBoardReadings.at(i);
                 EXPECT_NEAR(item->Value(), expected, VoltStep(*volt) + 1e-9);
             } else if (i < CHardwareMonitor::kFirstFan) {
                 EXPECT_NEAR(item->Value(), kBoardReadings.at(i), 1.0);

@@ -97,13 +97,34 @@ TEST_F(HardwareMonitorTest, StartBeforeSetPathsFailsWithoutTouchingTheChip) {
     EXPECT_TRUE(fake.transfers.empty());
 }
 
-TEST_F(HardwareMonitorTest, AnUnknownIdentificationHasNoDescriptor) {
-    fake.Set(0x58, 0x99);
-    auto engine = MakeEngine();
-    EXPECT_EQ(engine->ChipId(), 0x99);
-    EXPECT_EQ(engine->DescriptorPath(), "/prog/");
-    engine->SetPaths("");
-    EXPECT_FALSE(engine->StartMonitoring());
+TEST_F(HardwareMonitorTest, AnUnknownIdentificationHasNoDescriptorAndIsNeverWritten) {
+    // Whatever answers the vendor value without a known identification is
+    // no chip the engine may set up: only detection's own bank register
+    // traffic reaches it, and that is put back.
+    for (const bool vendorAnswers : {true, false}) {
+        SCOPED_TRACE(vendorAnswers);
+        fake.Set(0x58, 0x99);
+        fake.SetVendorAt4F(vendorAnswers ? 0x5CA3 : 0x1234);
+        fake.Set(0x4E, 0x80);
+        fake.transfers.clear();
+        {
+            auto engine = MakeEngine();
+            EXPECT_FALSE(engine->IsChipIdentified());
+            if (vendorAnswers) {
+                EXPECT_EQ(engine->DescriptorPath(), "/prog/");
+            }
+            engine->SetPaths("");
+            EXPECT_FALSE(engine->StartMonitoring());
+            engine->UpdateAll();
+            engine->SetGlobalBeep(false);
+        }
+        for (const FakeChip::Transfer& t : fake.transfers) {
+            if (t.write) {
+                EXPECT_EQ(t.reg, 0x4E) << "register " << std::hex << int(t.reg) << " written";
+            }
+        }
+        EXPECT_EQ(fake.Get(0x4E), 0x80);
+    }
 }
 
 TEST_F(HardwareMonitorTest, PathsUseSlashesForFilesAndBackslashesForKeys) {

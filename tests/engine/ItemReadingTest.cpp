@@ -25,13 +25,16 @@ TEST_F(ItemReadingTest, VoltageFollowsTheChipsOffsetBitsAndNegativeRailFormulas)
         {0x70, 1, 0, 0, 1, false, 200, 3.918},
         {0x71, 1, 0, 0, 1, false, 200, 3.918},
         {0x70, 0, 0, 0, 1, false, 200, 3.2},
-        {0x80, 0, 1, 0, 1, false, 200, 3.9},
+        {0x80, 0, 1, 0, 1, false, 200, 3.2},  // 0x18 belongs to the core input's VRM9 mode alone
         {0x80, 1, 0, 0, 1, false, 200, 3.2},
         {0x30, 0, 0, 34, 50, false, 186, 4.99968},
         {0x30, 0, 0, 1, 3, true, 100, 0.7 / 0.75},
         {0x70, 1, 0, 1, 3, true, 100, 0.7 / 0.75},  // no offset on a negative rail
-        {0x10, 0, 0, 1, 3, true, 100, 1.6 * 4 / 3},
-        {0x11, 0, 0, 1, 3, true, 100, 1.6 * 4 / 3},
+        // Behind the inverting stage a negative rail reads negative, whichever
+        // resistor carries the sign.
+        {0x10, 0, 0, 1, 3, true, 100, -1.6 * 4 / 3},
+        {0x11, 0, 0, 1, 3, true, 100, -1.6 * 4 / 3},
+        {0x10, 0, 0, -4477, 1000, true, 100, -1.6 * 3.477},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << int(c.chipId) << " raw " << std::dec << int(c.raw));

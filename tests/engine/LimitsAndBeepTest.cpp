@@ -26,7 +26,8 @@ TEST_F(LimitsAndBeepTest, VoltageLimitsBecomeWholeRegisterBytes) {
         {0x70, 1, 0, 1, false, 3.918, 200}, // offset taken off first
         {0x70, 1, 0, 1, false, 0.5, 0},     // below the offset
         {0x30, 0, 232, 56, true, -12.0, 35},
-        {0x10, 0, 1, 3, true, 1.6 * 4 / 3, 100},
+        {0x10, 0, 1, 3, true, -1.6 * 4 / 3, 100},
+        {0x10, 0, 1, 3, true, 1.0, 0},  // a positive limit on a negative rail: nothing wraps
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.limit);
@@ -72,6 +73,36 @@ TEST_F(LimitsAndBeepTest, TemperatureLimitsAreDoubledOnNineBitFields) {
     eight->SetLimits(70.0, 65.0);
     eight->WriteLimits();
     EXPECT_EQ(fake.Get(0x39), 60);
+
+    // Below zero in two's complement: -5 C is 0xFB; -0.5 C is 0xFF/0x80.
+    eight->SetEnable(true);
+    eight->SetLimits(-5.0, -20.0);
+    eight->WriteLimits();
+    EXPECT_EQ(fake.Get(0x39), 0xFB);
+    EXPECT_EQ(fake.Get(0x3A), 0xEC);
+    nine->SetLimits(-0.5, -1.0);
+    nine->WriteLimits();
+    EXPECT_EQ(fake.Get(0x55, 1), 0xFF);
+    EXPECT_EQ(fake.Get(0x56, 1) & 0x80, 0x80);
+    EXPECT_EQ(fake.Get(0x53, 1), 0xFF);
+    EXPECT_EQ(fake.Get(0x54, 1) & 0x80, 0);
+}
+
+TEST_F(LimitsAndBeepTest, BehindAnInvertingStageTheLimitNearerZeroIsTheChipsLowLimit) {
+    // -12 V through 232K/56K on a first-generation part: the pin carries
+    // 12 V x 56 / 288, rising with the rail's magnitude.
+    for (const uint8_t id : {0x10, 0x11}) {
+        Detect(id);
+        auto volt = Make<CVoltItem>();
+        Describe(*volt, kVoltAt20);
+        volt->SetEnable(true);
+        volt->SetResistors(232, 56);
+        volt->SetNegative(true);
+        volt->SetLimits(-10.8, -13.2);
+        volt->WriteLimits();
+        EXPECT_EQ(fake.Get(0x2B), 160);  // 13.2 V x 56 / 288 / 16 mV
+        EXPECT_EQ(fake.Get(0x2C), 131);  // 10.8 V
+    }
 }
 
 TEST_F(LimitsAndBeepTest, FanLowLimitIsACountAndTheHighLimitStaysInTheItem) {

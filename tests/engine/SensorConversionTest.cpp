@@ -75,11 +75,26 @@ TEST(SensorConversionTest, LimitBytesTruncateAndStayInTheRegister) {
     for (const Case& c : cases) EXPECT_EQ(LimitByteFromRaw(c.raw), c.byte) << c.raw;
 }
 
-TEST(SensorConversionTest, NineBitTemperaturesCountHalfDegrees) {
-    EXPECT_DOUBLE_EQ(CelsiusFromField(101, true), 50.5);
-    EXPECT_DOUBLE_EQ(CelsiusFromField(101, false), 101.0);
-    EXPECT_DOUBLE_EQ(FieldFromCelsius(60, true), 120.0);
-    EXPECT_DOUBLE_EQ(FieldFromCelsius(60, false), 60.0);
+TEST(SensorConversionTest, TemperaturesAreTwosComplementInTheirRegisterWidth) {
+    struct Case {
+        double field;
+        unsigned bits;
+        bool half;
+        double celsius;
+    };
+    const Case cases[] = {
+        {101, 9, true, 50.5},  {101, 8, false, 101.0}, {0xFB, 8, false, -5.0}, {0x80, 8, false, -128.0},
+        {0x7F, 8, false, 127.0}, {511, 9, true, -0.5},  {502, 9, true, -5.0},   {256, 9, true, -128.0},
+        {255, 9, true, 127.5},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(CelsiusFromField(c.field, c.bits, c.half), c.celsius) << c.field << "/" << c.bits;
+        EXPECT_DOUBLE_EQ(FieldFromCelsius(c.celsius, c.bits, c.half), c.field) << c.celsius << "/" << c.bits;
+    }
+    // Limits beyond the register's range are kept to its ends, never wrapped.
+    EXPECT_DOUBLE_EQ(FieldFromCelsius(200, 8, false), 127.0);
+    EXPECT_DOUBLE_EQ(FieldFromCelsius(-200, 9, true), 256.0);
+    EXPECT_DOUBLE_EQ(FieldFromCelsius(60, 9, true), 120.0);
 }
 
 TEST(SensorConversionTest, FanValueAndSpeedFromTheCount) {

@@ -4,6 +4,7 @@
 #include "ItemFixture.h"
 #include "engine/CSmartFanItem.h"
 #include "engine/CTempItem.h"
+#include "engine/IAsFoundKeeper.h"
 
 namespace {
 
@@ -129,19 +130,50 @@ TEST_F(SmartFanTest, NoReferenceSkipsSmartFan) {
     EXPECT_EQ(fan->SmartFanZone(), CSmartFanItem::kZoneNone);
 }
 
-TEST_F(SmartFanTest, RestoreDutyPutsBackWhatTheFirstWriteFound) {
+// Records which registers it was told about, and what they held then.
+class RecordingKeeper : public IAsFoundKeeper {
+public:
+    explicit RecordingKeeper(FakeChip& fake) : m_fake(fake) {}
+    void KeepField(const CRegisterField& field) override { kept.push_back({field.Addr1(), m_fake.Get(field.Addr1())}); }
+    std::vector<std::pair<int, int>> kept;
+
+private:
+    FakeChip& m_fake;
+};
+
+TEST_F(SmartFanTest, EveryDutyRegisterIsKeptBeforeItIsFirstWritten) {
+    RecordingKeeper keeper(fake);
+    fan->SetAsFoundKeeper(&keeper);
     LoadFromFile(true);
-    fake.transfers.clear();
-    fan->RestoreDuty();
-    EXPECT_TRUE(fake.transfers.empty());  // nothing changed yet
+    EXPECT_TRUE(keeper.kept.empty());  // nothing changed yet
     Tick(55);
-    Tick(75);
-    ASSERT_EQ(fake.Get(0x5B), 255);
-    ASSERT_TRUE(fan->HasChangedDuty());
-    fake.Set(0x5B, 0x33);  // whatever is there now
-    fan->RestoreDuty();
-    EXPECT_EQ(fake.Get(0x5B), 0xFF);
-    EXPECT_EQ(fake.Get(0x3E), 0xE3);
+    // PWMOut (0x3E) and the duty (0x5B), each as found before its write.
+    const std::vector<std::pair<int, int>> expected = {{0x3E, 0xE3}, {0x5B, 0xFF}};
+    EXPECT_EQ(keeper.kept, expected);
+    EXPECT_EQ(fake.Get(0x5B), fan->SmartFanRateMid());
+}
+
+TEST_F(SmartFanTest, NoDutyIsWrittenWhileThePinDrivesSomethingElse) {
+    // The duty output shares a pin; the firmware gives it to PWM when bit 3
+    // of 0x5C is set and bit 4 of 0x4D is clear.
+    profile.SetFile(kDescriptor, std::string("[FAN1]\n") + kFanOne +
+                                     "FanPwmPinTotalBits=2\nFanPwmPinAddr1=92\nFanPwmPinNumOfBits1=1\n"
+                                     "FanPwmPinStartBit1=3\nFanPwmPinAddr2=77\nFanPwmPinNumOfBits2=1\n"
+                                     "FanPwmPinStartBit2=4\nFanPwmPinValue=1\n");
+    ASSERT_TRUE(fan->LoadDescriptor(kDescriptor));
+    LoadFromFile(true);
+    struct Case {
+        uint8_t reg5C, reg4D;
+        bool drives;
+    };
+    for (const Case c : {Case{0x11, 0x00, false}, Case{0x19, 0x10, false}, Case{0x19, 0x00, true}}) {
+        fake.Set(0x5C, c.reg5C);
+        fake.Set(0x4D, c.reg4D);
+        fake.Set(0x5B, 0xFF);
+        EXPECT_EQ(fan->IsPwmPinDriving(), c.drives);
+        fan->SetDutyLo();
+        EXPECT_EQ(fake.Get(0x5B), c.drives ? fan->SmartFanRateLo() : 0xFF) << std::hex << int(c.reg5C);
+    }
 }
 
 }  // namespace

@@ -102,6 +102,8 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
     for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
         const CSensorItem& item = *engine.Item(i);
         if (!item.IsEnabled() && !all) continue;
+        // An input the chip does not have is no reading, not even a disabled one.
+        if (!item.IsPresent()) continue;
 
         CItemReading reading;
         reading.section = item.SectionName();

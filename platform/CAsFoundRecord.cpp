@@ -1,0 +1,272 @@
+#include "platform/CAsFoundRecord.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sstream>
+
+namespace {
+
+constexpr const char* kHeader = "kelvane-asfound 1";
+// A record holds a few dozen registers; anything much larger is not one.
+constexpr off_t kMaxRecordSize = 16 * 1024;
+
+// Opens (creating) a lock file that peers of other users can lock too.
+int OpenLockFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 0666) != 0666) ::fchmod(fd, 0666);
+    return fd;
+}
+
+int FlockRetrying(int fd, int operation) {
+    int result;
+    do {
+        result = ::flock(fd, operation);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
+bool ParseHexByte(const std::string& word, uint8_t& out) {
+    if (word.empty() || word.size() > 2) return false;
+    unsigned value = 0;
+    for (char c : word) {
+        value <<= 4;
+        if (c >= '0' && c <= '9') value |= static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f') value |= static_cast<unsigned>(c - 'a' + 10);
+        else return false;
+    }
+    out = static_cast<uint8_t>(value);
+    return true;
+}
+
+}  // namespace
+
+CAsFoundRecord::CAsFoundRecord(std::string basePath, std::string mutexPath)
+    : m_base(std::move(basePath)), m_mutexPath(std::move(mutexPath)) {
+    if (m_mutexPath.empty() && !m_base.empty()) m_mutexPath = m_base + ".asfound.lock";
+}
+
+CAsFoundRecord::~CAsFoundRecord() {
+    // A driver that never left keeps its record on disk, as a crash would:
+    // the next start hands the chip back from it.
+    UnlockMutex();
+    CloseUsers();
+}
+
+bool CAsFoundRecord::LockMutex() {
+    if (m_mutexFd >= 0) return true;
+    m_mutexFd = OpenLockFile(m_mutexPath);
+    if (m_mutexFd < 0) return false;
+    if (FlockRetrying(m_mutexFd, LOCK_EX) != 0) {
+        ::close(m_mutexFd);
+        m_mutexFd = -1;
+        return false;
+    }
+    return true;
+}
+
+void CAsFoundRecord::UnlockMutex() {
+    if (m_mutexFd < 0) return;
+    ::flock(m_mutexFd, LOCK_UN);
+    ::close(m_mutexFd);
+    m_mutexFd = -1;
+}
+
+void CAsFoundRecord::CloseUsers() {
+    if (m_usersFd < 0) return;
+    ::flock(m_usersFd, LOCK_UN);
+    ::close(m_usersFd);
+    m_usersFd = -1;
+}
+
+CAsFoundRecord::Role CAsFoundRecord::Join() {
+    m_entries.clear();
+    m_joined = true;
+    if (m_base.empty()) return Role::kAlone;
+    // The users file is opened (and, by the last one out, removed) only
+    // under the mutex, so that every driver always locks the same file.
+    if (!LockMutex() || (m_usersFd = OpenLockFile(m_base + ".asfound.users")) < 0) {
+        // Without its files the record can only serve this process.
+        UnlockMutex();
+        m_base.clear();
+        return Role::kAlone;
+    }
+    Role role = Role::kJoined;
+    if (FlockRetrying(m_usersFd, LOCK_EX | LOCK_NB) == 0) {
+        LoadFromDisk();
+        role = m_entries.empty() ? Role::kAlone : Role::kAfterCrash;
+        if (role == Role::kAlone) RemoveFromDisk();
+    } else {
+        LoadFromDisk();
+    }
+    // Only holders of the mutex ever take the users lock exclusively, so the
+    // shared lock is granted at once.
+    FlockRetrying(m_usersFd, LOCK_SH);
+    UnlockMutex();
+    return role;
+}
+
+bool CAsFoundRecord::Keep(uint8_t bank, uint8_t reg, uint8_t mask, uint8_t asFound) {
+    if (!m_joined || mask == 0) return false;
+    const bool shared = !m_base.empty();
+    if (shared) {
+        if (!LockMutex()) return false;
+        // Another driver may have kept this register meanwhile: its value is
+        // the one found before any change.
+        LoadFromDisk();
+    }
+    Entry* entry = nullptr;
+    for (Entry& e : m_entries) {
+        if (e.bank == bank && e.reg == reg) entry = &e;
+    }
+    bool changed = false;
+    if (entry == nullptr) {
+        m_entries.push_back({bank, reg, mask, static_cast<uint8_t>(asFound & mask)});
+        changed = true;
+    } else if (const uint8_t fresh = static_cast<uint8_t>(mask & ~entry->mask); fresh != 0) {
+        entry->mask = static_cast<uint8_t>(entry->mask | fresh);
+        entry->value = static_cast<uint8_t>((entry->value & ~fresh) | (asFound & fresh));
+        changed = true;
+    }
+    bool kept = true;
+    if (shared) {
+        if (changed) kept = SaveToDisk();
+        UnlockMutex();
+    }
+    return kept;
+}
+
+bool CAsFoundRecord::BeginLeave() {
+    if (!m_joined) return false;
+    m_joined = false;
+    if (m_base.empty()) {
+        m_leaving = true;
+        return true;
+    }
+    if (!LockMutex()) {
+        CloseUsers();
+        return false;
+    }
+    if (FlockRetrying(m_usersFd, LOCK_EX | LOCK_NB) == 0) {
+        LoadFromDisk();
+        m_leaving = true;
+        return true;
+    }
+    CloseUsers();
+    UnlockMutex();
+    return false;
+}
+
+void CAsFoundRecord::EndLeave() {
+    if (!m_leaving) return;
+    m_leaving = false;
+    if (!m_base.empty()) {
+        RemoveFromDisk();
+        ::unlink((m_base + ".asfound.users").c_str());
+    }
+    CloseUsers();
+    UnlockMutex();
+}
+
+void CAsFoundRecord::LoadFromDisk() {
+    const std::string path = RecordPath();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return;
+    struct stat st {};
+    std::string text;
+    // Only a regular file of this user (or of root) is trusted: the lock
+    // directory may be writable by everyone, and the record decides what is
+    // written into the chip.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxRecordSize &&
+        (st.st_uid == ::geteuid() || st.st_uid == 0)) {
+        text.resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        text.resize(done);
+    }
+    ::close(fd);
+    std::vector<Entry> entries;
+    if (Parse(text, entries)) m_entries = std::move(entries);
+}
+
+bool CAsFoundRecord::SaveToDisk() const {
+    const std::string path = RecordPath();
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const std::string text = Format(m_entries);
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+        else done += static_cast<size_t>(n);
+    }
+    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+void CAsFoundRecord::RemoveFromDisk() const { ::unlink(RecordPath().c_str()); }
+
+std::string CAsFoundRecord::Format(const std::vector<Entry>& entries) {
+    std::string text = std::string(kHeader) + "\n";
+    char line[32];
+    for (const Entry& e : entries) {
+        std::snprintf(line, sizeof line, "%x %x %x %x\n", e.bank, e.reg, e.mask, e.value);
+        text += line;
+    }
+    std::snprintf(line, sizeof line, "end %zu\n", entries.size());
+    return text + line;
+}
+
+bool CAsFoundRecord::Parse(const std::string& text, std::vector<Entry>& entries) {
+    entries.clear();
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || line != kHeader) return false;
+    std::vector<Entry> parsed;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string first;
+        words >> first;
+        if (first == "end") {
+            size_t count = 0;
+            std::string rest;
+            if (!(words >> count) || (words >> rest) || count != parsed.size()) return false;
+            if (std::getline(lines, line)) return false;
+            entries = std::move(parsed);
+            return true;
+        }
+        Entry e;
+        std::string w[3];
+        if (!(words >> w[0] >> w[1] >> w[2])) return false;
+        std::string extra;
+        if (words >> extra) return false;
+        if (!ParseHexByte(first, e.bank) || !ParseHexByte(w[0], e.reg) || !ParseHexByte(w[1], e.mask) ||
+            !ParseHexByte(w[2], e.value) || e.bank > 7 || e.mask == 0 || (e.value & ~e.mask) != 0) {
+            return false;
+        }
+        parsed.push_back(e);
+    }
+    // A record without its end line was cut short.
+    return false;
+}
