@@ -19,6 +19,8 @@
 #include "engine/CTempItem.h"
 #include "engine/CVoltItem.h"
 
+class IShutdownObserver;
+
 class CHardwareMonitor {
 public:
     // Item array layout: VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5.
@@ -60,10 +62,22 @@ public:
 
     // Reads every item once (Smart Fan included), disables fans that stand
     // still at the first reading after a load, and powers the machine off
-    // when an item's shutdown time has run out. Opens a new status pass on
+    // when an item's shutdown time has run out. The power-off is asked for
+    // once; a request that was refused is repeated at most every
+    // kPowerOffRetrySeconds while an item stays pending, never on every
+    // tick (each request starts programs). Opens a new status pass on
     // the chip: the items' IsOutOfRange answers, until the next UpdateAll,
     // come from one read of each status register (see CMonitorChip).
     void UpdateAll();
+
+    // Told about the power-off requests and refusals; null for none. Must
+    // outlive the engine or be cleared first.
+    void SetShutdownObserver(IShutdownObserver* observer) { m_shutdownObserver = observer; }
+    static constexpr int kPowerOffRetrySeconds = 60;
+    // A power-off has been asked for in the current episode (an item is
+    // pending), and whether that request was refused.
+    bool IsPowerOffRequested() const { return m_powerOffRequestedAt != 0; }
+    bool WasPowerOffRefused() const { return m_powerOffRefused; }
 
     // Item array access; null outside 0..17.
     CSensorItem* Item(int index);
@@ -109,7 +123,7 @@ private:
     };
 
     void LinkFansToReferences();
-    void PowerOffMachine();
+    void PowerOffMachine(const CSensorItem& item);
 
     CEngineSeams m_seams;
     CItemServices m_services;
@@ -142,6 +156,10 @@ private:
     uint8_t m_saved57 = 0;
     uint8_t m_saved4C = 0;
     uint8_t m_savedBank = 0;
+
+    IShutdownObserver* m_shutdownObserver = nullptr;
+    int64_t m_powerOffRequestedAt = 0;  // clock ticks of the last request; 0 when none in this episode
+    bool m_powerOffRefused = false;
 
     std::array<SavedItemSettings, kItemCount> m_snapshot{};
     bool m_snapshotTaken = false;

@@ -1,5 +1,7 @@
 #include "skin/CSkinButton.h"
 
+#include <QPainterPath>
+
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinRegion.h"
@@ -196,8 +198,21 @@ void CSkinButton::focusOutEvent(QFocusEvent* event)
     QAbstractButton::focusOutEvent(event);
 }
 
+void CSkinButton::SetFocusRing(Colorref colour)
+{
+    m_bFocusRing = true;
+    m_crFocusRing = colour;
+    update();
+}
+
 void CSkinButton::keyPressEvent(QKeyEvent* event)
 {
+    if (m_bActivatesOnReturn && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        animateClick();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && m_nKind != kPush)
         SetCheck(m_nKind == kCheckBox ? !m_nChecked : 1);
     QAbstractButton::keyPressEvent(event);
@@ -255,4 +270,12 @@ void CSkinButton::paintEvent(QPaintEvent*)
     }
     painter.setPen(ColorFromColorref(m_crText));
     painter.drawText(textRect, textFlags, caption);
+    if (hasFocus() && m_bFocusRing) {
+        // Along the outline of the shaped button: half of a 3-pixel pen
+        // lies inside the mask and stays visible.
+        QPainterPath outline;
+        outline.addRegion(mask().isEmpty() ? QRegion(r) : mask());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.strokePath(outline.simplified(), QPen(ColorFromColorref(m_crFocusRing), 3));
+    }
 }

@@ -334,7 +334,7 @@ TEST_F(MainWindowWiring, MonitorSettingChangesReachTheRealPanels)
     EXPECT_FALSE(window->Preferences().m_bCentigrade);
     for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(temps->UnitLabel(slot)->Text(), "F") << slot;
     window->OnTimer(CKelvaneDlg::kMonitorTimer);
-    EXPECT_EQ(window->Label(CKelvaneDlg::kIdTempUnit)->Text(), "F");
+    EXPECT_EQ(window->Label(CKelvaneDlg::kIdTempUnit)->Text(), QStringLiteral("\u00B0F"));
 }
 
 TEST_F(MainWindowWiring, DisplaySettingSavesThePreferencesAndWritesTheAutostartEntry)
