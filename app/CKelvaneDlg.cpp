@@ -483,8 +483,12 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
     // in an ellipsis.
     QFont nameFont = font();
     nameFont.setPixelSize(kNamePixels);
-    label.setFont(FitFont(nameFont, text, label.width(), kSmallestNamePixels));
+    const QFont fitted = FitFont(nameFont, text, label.width(), kSmallestNamePixels);
+    label.setFont(fitted);
     label.SetText(text);
+    // A name cut short shows whole on hover.
+    const bool cut = QFontMetrics(fitted).horizontalAdvance(text) > label.width();
+    label.setToolTip(cut ? text : QString());
 }
 
 void CKelvaneDlg::ShowVoltSlot()
@@ -710,7 +714,7 @@ void CKelvaneDlg::OpenHelpPage()
     page.OpenHelpPage();
 }
 
-void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenUrl(kWebSiteAddress); }
+void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programDirectory + kAboutPage); }
 
 void CKelvaneDlg::ShowAbout()
 {

@@ -164,8 +164,9 @@ public:
     // dark face and unlike the green and red of the readings.
     static constexpr Colorref kFocusRing = 0x00B0FF;
 
-    // The maker's web site, opened by button 1013.
-    static constexpr const char* kWebSiteAddress = "https://www.dravik.example/kelvane";
+    // The project's own page, opened by button 1013: a local about page in
+    // the program directory (the project keeps no web site).
+    static constexpr const char* kAboutPage = "/help/about.htm";
 
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;

@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
+
+#include <chrono>
+#include <thread>
 
 #include "app/CWarningMonitor.h"
 #include "engine/CSensorItem.h"
@@ -15,6 +20,7 @@
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
 #include "windows/CShutdownCountdown.h"
+#include "windows/CTempSubScreen.h"
 #include "windows/IDesktopNotifier.h"
 
 namespace {
@@ -97,9 +103,19 @@ TEST_F(AlarmWindow, TheTemperatureWellShowsTheAlarmedItemAtOnceUntilItClears)
         EXPECT_EQ(TempName(), temp1);
         EXPECT_EQ(m_window->Display(CKelvaneDlg::kIdTempDisplay)->GetLitColour(), CKelvaneDlg::kRed);
     }
+    // The temperature panel (slot 0 is TEMP1) lights the value red too.
+    CTempSubScreen& panel = *m_window->Panels().TempPanel();
+    panel.OnTimer(panel.TimerId());
+    EXPECT_EQ(panel.ValueDisplay(0)->GetLitColour(), CNumericSubScreen::kAlarmLitColour);
+    EXPECT_EQ(panel.ValueDisplay(1)->GetLitColour(), CNumericSubScreen::kLitColour);
+
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=40"}), 0);
+    Tick();
+    panel.OnTimer(panel.TimerId());
+    EXPECT_EQ(panel.ValueDisplay(0)->GetLitColour(), CNumericSubScreen::kLitColour);
     std::vector<std::string> shown;
-    for (int tick = 0; tick < 3; ++tick) {
+    shown.push_back(TempName());
+    for (int tick = 0; tick < 2; ++tick) {
         Tick();
         shown.push_back(TempName());
     }
@@ -224,6 +240,28 @@ TEST(WindowPlacement, TheWindowComesBackWhereAndAsItWasAndNeverResizes)
     const std::string root = CTempDir::Read(program.File("Root.ini"));
     for (const char* line : {"WindowX=200\n", "WindowY=90\n", "Expanded=0\n", "FanGraph=0\n", "TempGraph=1\n"})
         EXPECT_NE(root.find(line), std::string::npos) << line << root;
+}
+
+TEST(FaceKeyboard, ButtonsTakeTheFocusWithTabAndActOnReturn)
+{
+    QtTestApplication();
+    CTestProgram program(kRoot);
+    auto window = program.MakeWindow();
+    ASSERT_TRUE(window->InitDialog());
+    CSkinButton* expand = window->Button(CKelvaneDlg::kIdExpand);
+    for (const int id : {CKelvaneDlg::kIdMonitorSetting, CKelvaneDlg::kIdExpand, CKelvaneDlg::kIdClose})
+        EXPECT_EQ(window->Button(id)->focusPolicy(), Qt::TabFocus) << id;
+    EXPECT_TRUE(expand->HasFocusRing());
+
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(expand, &press);
+    // The click follows the short press animation.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!window->IsExpanded() && std::chrono::steady_clock::now() < end) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(window->IsExpanded());
 }
 
 }  // namespace
