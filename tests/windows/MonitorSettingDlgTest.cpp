@@ -183,6 +183,22 @@ TEST_F(MonitorSettingDlgTest, RowsShowTheItemsWithAPointWhateverTheFormat)
     EXPECT_EQ(Text(*dialog, 1131), "45.5");
 }
 
+TEST_F(MonitorSettingDlgTest, TheValueColumnFollowsTheReadingsWhileTheDialogIsOpen)
+{
+    Start();
+    m_prefs.m_bCentigrade = true;
+    auto dialog = Open();
+    const QString limit = Text(*dialog, 1137);
+    ASSERT_EQ(Text(*dialog, 1131), "45.5");
+    // The main window's tick reads the chip while the dialog is open.
+    ASSERT_EQ(m_program->SimCtl("set TEMP2=52.5 IN0=1.62"), 0);
+    m_engine->UpdateAll();
+    dialog->RefreshValues();
+    EXPECT_EQ(Text(*dialog, 1131), "52.5");
+    EXPECT_EQ(Text(*dialog, 1106), "1.62");
+    EXPECT_EQ(Text(*dialog, 1137), limit) << "limits are the user's, not refreshed";
+}
+
 TEST_F(MonitorSettingDlgTest, ApplyOnAnUntouchedDialogTruncatesTheLimitsAndStoresThem)
 {
     Start();
