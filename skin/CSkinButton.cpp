@@ -189,8 +189,16 @@ void CSkinButton::leaveEvent(QEvent* event)
     QAbstractButton::leaveEvent(event);
 }
 
+void CSkinButton::focusInEvent(QFocusEvent* event)
+{
+    const Qt::FocusReason reason = event->reason();
+    m_bKeyboardFocus = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
 void CSkinButton::focusOutEvent(QFocusEvent* event)
 {
+    m_bKeyboardFocus = false;
     if (m_bHeld) {
         m_bHeld = false;
         setDown(false);
@@ -270,7 +278,7 @@ void CSkinButton::paintEvent(QPaintEvent*)
     }
     painter.setPen(ColorFromColorref(m_crText));
     painter.drawText(textRect, textFlags, caption);
-    if (hasFocus() && m_bFocusRing) {
+    if (hasFocus() && m_bFocusRing && m_bKeyboardFocus) {
         // Along the outline of the shaped button: half of a 3-pixel pen
         // lies inside the mask and stays visible.
         QPainterPath outline;

@@ -67,7 +67,7 @@ public:
     int GetCheck() const { return m_nChecked; }
 
     // Keyboard use: a ring of this colour along the button's outline while
-    // it has the focus (none by default), and Return/Enter clicking it as
+    // it has a focus the keyboard brought (none by default), and Return/Enter clicking it as
     // Space does (off by default: in dialogs Return belongs to the default
     // button).
     void SetFocusRing(Colorref colour);
@@ -93,6 +93,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
@@ -114,4 +115,7 @@ private:
     bool m_bFocusRing = false;
     Colorref m_crFocusRing = 0;
     bool m_bActivatesOnReturn = false;
+    // The ring shows for focus the keyboard brought, not for the focus a
+    // window hands its first child when it is activated.
+    bool m_bKeyboardFocus = false;
 };
