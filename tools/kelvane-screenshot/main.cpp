@@ -10,8 +10,8 @@
 // panels are written to OUTDIR/main-compact.png, OUTDIR/main-expanded.png and
 // OUTDIR/main-expanded-graphs.png, transparent outside the window's outline.
 // Then the CPU temperature is driven over its limit with a 30 s shut-down
-// time: OUTDIR/main-alarm.png (the well and the panel in alarm), OUTDIR/shutdown-countdown.png (the countdown box) and
-// OUTDIR/tray-alarm.png (the tray icon, plain and in alarm, with the alarm
+// time: OUTDIR/main-alarm.png (the well and the panel in alarm),
+// OUTDIR/shutdown-countdown.png (the countdown box) and OUTDIR/tray-alarm.png (the tray icon, plain and in alarm, with the alarm
 // tooltip as the desktop shows it).
 //
 // Nothing leaves the temporary folder: no mail is sent, the power-off and the
