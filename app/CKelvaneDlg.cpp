@@ -5,12 +5,16 @@
 #include <QFontMetrics>
 #include <QKeySequence>
 #include <QMenu>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QMoveEvent>
+#include <QScreen>
 #include <QPainter>
 #include <QShortcut>
 #include <QTimerEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/CAboutDlg.h"
@@ -18,12 +22,16 @@
 #include "app/CIniFile.h"
 #include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
+#include "engine/CFanItem.h"
+#include "engine/CTempItem.h"
 #include "platform/IMessageBox.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
 #include "skin/SkinRegion.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CDBusNotifier.h"
+#include "windows/CShutdownCountdown.h"
 #include "windows/CDisplaySettingDlg.h"
 #include "windows/CFanSubScreen.h"
 #include "windows/CHelpPage.h"
@@ -123,7 +131,23 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     // The compact form until InitDialog applies the outline.
     m_face = m_skins.Image(kCompactFace);
     const QImage outline = m_skins.Image(kCompactOutline);
-    resize(outline.isNull() ? QSize(404, 200) : outline.size());
+    // A fixed face: equal minimum and maximum sizes tell the window manager
+    // that the window can be neither resized nor maximised.
+    setFixedSize(outline.isNull() ? QSize(404, 200) : outline.size());
+
+    m_pOwnNotifier = std::make_unique<CDBusNotifier>(
+        seams.sessionBus,
+        QString::fromStdString(seams.engine.programDirectory) + QStringLiteral("/skin/%1.png").arg(kIcon));
+    m_pNotifier = m_pOwnNotifier.get();
+    m_pCountdown = std::make_unique<CShutdownCountdown>();
+    connect(m_pCountdown.get(), &CShutdownCountdown::cancelled, this, &CKelvaneDlg::CancelShutdown);
+    m_Engine.SetShutdownObserver(this);
+    m_warnings.SetMailFailureHandler([this](const std::string& failure) { OnMailFailed(failure); });
+    // A mailer that sends on its own thread reports here, on that thread:
+    // the report is handed to this window's thread.
+    m_seams.mailer.SetFailureHandler([this](const std::string& failure) {
+        QMetaObject::invokeMethod(this, [this, failure] { OnMailFailed(failure); }, Qt::QueuedConnection);
+    });
 
     CreateControls();
     ConnectButtons();
@@ -133,6 +157,9 @@ CKelvaneDlg::~CKelvaneDlg()
 {
     m_monitorTimer.stop();
     m_suiteTimer.stop();
+    m_countdownTimer.stop();
+    m_seams.mailer.SetFailureHandler(nullptr);
+    m_Engine.SetShutdownObserver(nullptr);
     // The chip goes back first: the fans must not wait for slow file work.
     m_Engine.ReleaseChip();
     SavePreferences(m_strIniPath);
@@ -160,17 +187,28 @@ void CKelvaneDlg::CreateControls()
     for (const SButtonPlace& place : kButtonLayout) {
         auto* button = new CSkinButton(&m_skins, this);
         TagControl(*button, place.id);
-        button->setFocusPolicy(Qt::NoFocus);
+        // Reached with Tab (a click does not take the focus), pressed with
+        // Space or Return, with an amber ring while focused.
+        button->setFocusPolicy(Qt::TabFocus);
+        button->SetActivatesOnReturn(true);
+        button->SetFocusRing(kFocusRing);
         m_buttons[place.id] = button;
     }
-    const std::pair<int, const char*> units[] = {{kIdVoltUnit, "V"}, {kIdFanUnit, "RPM"}, {kIdTempUnit, "C"}};
+    // Tab walks the face as it reads: the setting keys, the sub-screen
+    // controls, then the badge and the title-bar buttons.
+    const int tabOrder[] = {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager, kIdExpand,   kIdVoltBack,
+                            kIdVoltDetail,     kIdFanBack,        kIdFanDetail,     kIdTempBack, kIdTempDetail,
+                            kIdCollapse,       kIdWebSite,        kIdMinimal,       kIdHelp,     kIdClose};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(m_buttons[tabOrder[i - 1]], m_buttons[tabOrder[i]]);
+    const std::pair<int, const char*> units[] = {{kIdVoltUnit, "V"}, {kIdFanUnit, "RPM"}, {kIdTempUnit, "\u00B0C"}};
     for (const auto& [id, text] : units) {
         auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
         TagControl(*label, id);
         QFont unitFont = caption;
         unitFont.setPixelSize(kUnitPixels);
         label->setFont(unitFont);
-        label->SetText(QString::fromLatin1(text));
+        label->SetText(QString::fromUtf8(text));
         m_labels[id] = label;
     }
     for (const int id : {kIdVoltDisplay, kIdFanDisplay, kIdTempDisplay}) {
@@ -232,9 +270,17 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     LocaliseButtons();
     LayoutFace();
     LoadPreferences(m_strIniPath);
+    RestorePlacement();
     StartEngine();
 
     m_panels.CreatePanels(this, m_panelHost);
+    // The form and the area views the window had when it last closed.
+    const bool expanded = m_prefs.m_bExpanded;
+    if (expanded) ShowDetail();
+    const std::pair<Area, bool> views[] = {
+        {Area::Volt, m_prefs.m_bVoltGraph}, {Area::Fan, m_prefs.m_bFanGraph}, {Area::Temp, m_prefs.m_bTempGraph}};
+    for (const auto& [area, graph] : views)
+        if (graph) ShowAreaView(area, true);
     // A dialog that has ended (the engine did not start) does not announce
     // itself to Dravik Manager.
     if (!m_bEnded) StartSuiteLink();
@@ -246,8 +292,9 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
 
 void CKelvaneDlg::AddTrayIcon()
 {
-    m_TrayIcon.AddTrayIcon(this, CSystemTray::IconFromResource(m_seams.engine.programDirectory, kIcon),
-                           CSystemTray::kTooltip, CSystemTray::kIconId);
+    m_trayIcon = CSystemTray::IconFromResource(m_seams.engine.programDirectory, kIcon);
+    m_trayAlarmIcon = CSystemTray::AlarmVariant(m_trayIcon);
+    m_TrayIcon.AddTrayIcon(this, m_trayIcon, CSystemTray::kTooltip, CSystemTray::kIconId);
 }
 
 void CKelvaneDlg::StartSuiteLink()
@@ -271,7 +318,7 @@ void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
     // Without an outline the window keeps its previous one.
     if (outline.valid) {
         m_outline = outline.region;
-        resize(outlineBitmap.size());
+        setFixedSize(outlineBitmap.size());
         setMask(m_outline);
     }
     m_face = m_skins.Image(faceId);
@@ -341,6 +388,8 @@ void CKelvaneDlg::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_monitorTimer.timerId())
         OnTimer(kMonitorTimer);
+    else if (event->timerId() == m_countdownTimer.timerId())
+        UpdateCountdown();
     else if (event->timerId() == m_suiteTimer.timerId())
         OnTimer(kSuiteTimer);
     else
@@ -381,16 +430,44 @@ int CKelvaneDlg::Advance(int position, int count)
     return next >= count ? 0 : next;
 }
 
+int CKelvaneDlg::PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm)
+{
+    const int entries = std::max(count, 1);
+    for (int k = 0; k < entries; ++k) {
+        const int p = (position + k) % entries;
+        if (inAlarm(p)) return p;
+    }
+    return position;
+}
+
+int CKelvaneDlg::NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm)
+{
+    const int entries = std::max(count, 1);
+    for (int k = 1; k <= entries; ++k) {
+        const int p = (shown + k) % entries;
+        if (inAlarm(p)) return p;
+    }
+    return Advance(shown, count);
+}
+
 void CKelvaneDlg::RefreshDisplay()
 {
     m_Engine.UpdateAll();
+    const auto alarmed = [](const CSensorItem* item) { return item && item->IsEnabled() && item->IsOutOfRange(); };
+    const auto volt = [&](int p) { return alarmed(m_Engine.Volt(m_prefs.m_nVoltItem[p])); };
+    const auto temp = [&](int p) { return alarmed(m_Engine.Temp(m_prefs.m_nTempItem[p])); };
+    const auto fan = [&](int p) { return alarmed(m_Engine.Fan(m_prefs.m_nFanItem[p])); };
+    m_nVoltPos = PositionToShow(m_nVoltPos, m_prefs.m_nVoltCount, volt);
+    m_nTempPos = PositionToShow(m_nTempPos, m_prefs.m_nTempCount, temp);
+    m_nFanPos = PositionToShow(m_nFanPos, m_prefs.m_nFanCount, fan);
     ShowVoltSlot();
     ShowTempSlot();
     ShowFanSlot();
-    m_nVoltPos = Advance(m_nVoltPos, m_prefs.m_nVoltCount);
-    m_nTempPos = Advance(m_nTempPos, m_prefs.m_nTempCount);
-    m_nFanPos = Advance(m_nFanPos, m_prefs.m_nFanCount);
+    m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt);
+    m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp);
+    m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan);
     CheckWarnings();
+    UpdateCountdown();
 }
 
 QFont CKelvaneDlg::FitFont(QFont font, const QString& text, int width, int smallestPixels)
@@ -408,8 +485,12 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
     // in an ellipsis.
     QFont nameFont = font();
     nameFont.setPixelSize(kNamePixels);
-    label.setFont(FitFont(nameFont, text, label.width(), kSmallestNamePixels));
+    const QFont fitted = FitFont(nameFont, text, label.width(), kSmallestNamePixels);
+    label.setFont(fitted);
     label.SetText(text);
+    // A name cut short shows whole on hover.
+    const bool cut = QFontMetrics(fitted).horizontalAdvance(text) > label.width();
+    label.setToolTip(cut ? text : QString());
 }
 
 void CKelvaneDlg::ShowVoltSlot()
@@ -435,7 +516,7 @@ void CKelvaneDlg::ShowTempSlot()
         ApplyAlarmColour(display, item->IsOutOfRange());
         const double celsius = item->Value();
         const bool centigrade = m_prefs.m_bCentigrade;
-        const QString unitText = centigrade ? QStringLiteral("C") : QStringLiteral("F");
+        const QString unitText = centigrade ? QStringLiteral("\u00B0C") : QStringLiteral("\u00B0F");
         if (unit.Text() != unitText) unit.SetText(unitText);
         display.SetDisplayText(FormatReal(centigrade ? celsius : celsius * 1.8 + 32));
     } else {
@@ -456,7 +537,134 @@ void CKelvaneDlg::ShowFanSlot()
     }
 }
 
-void CKelvaneDlg::CheckWarnings() { m_warnings.CheckWarnings(m_Engine, m_prefs, m_bMailReady); }
+void CKelvaneDlg::CheckWarnings() { ShowAlarms(m_warnings.CheckWarnings(m_Engine, m_prefs, m_bMailReady)); }
+
+void CKelvaneDlg::SetNotifier(IDesktopNotifier* notifier)
+{
+    m_pNotifier = notifier != nullptr ? notifier : m_pOwnNotifier.get();
+}
+
+std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& names)
+{
+    if (names.empty()) return CSystemTray::kTooltip;
+    std::string tooltip = "Kelvane - alarm: ";
+    for (std::size_t i = 0; i < names.size(); ++i) tooltip += (i ? ", " : "") + names[i];
+    return tooltip;
+}
+
+QString CKelvaneDlg::ValueWithUnit(const CSensorItem& item) const
+{
+    char text[64];
+    if (const auto* fan = dynamic_cast<const CFanItem*>(&item)) {
+        std::snprintf(text, sizeof text, "%d RPM", static_cast<int>(fan->Rpm()));
+        return QString::fromLatin1(text);
+    }
+    if (dynamic_cast<const CTempItem*>(&item) != nullptr) {
+        const bool centigrade = m_prefs.m_bCentigrade;
+        return FormatReal(centigrade ? item.Value() : item.Value() * 1.8 + 32) +
+               (centigrade ? QStringLiteral(" \u00B0C") : QStringLiteral(" \u00B0F"));
+    }
+    std::snprintf(text, sizeof text, "%2.2f", item.Value());
+    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.')) + QStringLiteral(" V");
+}
+
+void CKelvaneDlg::ShowAlarms(const CWarningMonitor::SAlarms& alarms)
+{
+    if (!alarms.changed) return;
+    std::vector<std::string> names;
+    QStringList lines;
+    bool newItem = false;
+    for (const int i : alarms.items) {
+        const CSensorItem* item = m_Engine.Item(i);
+        if (item == nullptr) continue;
+        names.push_back(item->Name());
+        lines << QString::fromStdString(item->Name()) + QLatin1Char(' ') + ValueWithUnit(*item);
+        if (std::find(m_alarmItems.begin(), m_alarmItems.end(), i) == m_alarmItems.end()) newItem = true;
+    }
+    m_alarmItems = alarms.items;
+    m_TrayIcon.SetIcon(names.empty() ? m_trayIcon : m_trayAlarmIcon, AlarmTooltip(names));
+    // One notification per new alarm episode: an item that was not in
+    // alarm at the last tick.
+    if (newItem && m_pNotifier != nullptr)
+        m_pNotifier->Notify(QStringLiteral("Kelvane: hardware alarm"), lines.join(QLatin1Char('\n')), true);
+}
+
+int CKelvaneDlg::IndexOf(const CSensorItem& item) const
+{
+    for (int i = 0; i < CHardwareMonitor::kItemCount; ++i)
+        if (m_Engine.Item(i) == &item) return i;
+    return -1;
+}
+
+void CKelvaneDlg::UpdateCountdown()
+{
+    // The item whose shutdown timer runs out first.
+    int soonest = -1;
+    int64_t least = 0;
+    for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
+        const CSensorItem* item = m_Engine.Item(i);
+        const int64_t left = item ? item->ShutdownSecondsLeft() : -1;
+        if (left < 0) continue;
+        if (soonest < 0 || left < least) {
+            soonest = i;
+            least = left;
+        }
+    }
+    CShutdownCountdown& box = *m_pCountdown;
+    if (soonest < 0) {
+        if (box.Item() >= 0) box.Dismiss();
+        m_countdownTimer.stop();
+        return;
+    }
+    const CSensorItem& item = *m_Engine.Item(soonest);
+    // A pending item's box shows the request or its refusal, set when the
+    // engine asked.
+    if (!item.IsShutdownPending() || box.Item() < 0)
+        box.ShowCountdown(soonest, least, QString::fromStdString(item.Name()), ValueWithUnit(item));
+    if (!m_countdownTimer.isActive()) m_countdownTimer.start(kCountdownPeriodMs, this);
+}
+
+void CKelvaneDlg::CancelShutdown(int index)
+{
+    CSensorItem* item = m_Engine.Item(index);
+    if (item == nullptr) return;
+    item->SetShutDownEnable(false);
+    m_warnings.WriteLogLine(CWarningMonitor::kShutdownCancelled,
+                            CWarningMonitor::ItemEntry(*item, m_prefs.m_bCentigrade) +
+                                "shut-down cancelled by the user until the next start");
+    UpdateCountdown();
+}
+
+void CKelvaneDlg::PowerOffRequested(const CSensorItem& item)
+{
+    // Written before the request goes out: the record of why the machine
+    // went down, whatever the log switch says.
+    m_warnings.WriteLogLine(CWarningMonitor::kPowerOff,
+                            CWarningMonitor::ItemEntry(item, m_prefs.m_bCentigrade) + "out of range for " +
+                                std::to_string(item.ShutDownTime()) + " s, power-off requested");
+    m_pCountdown->ShowPoweringOff(IndexOf(item), QString::fromStdString(item.Name()), ValueWithUnit(item));
+}
+
+void CKelvaneDlg::PowerOffRefused(const CSensorItem& item, const std::string& reason)
+{
+    m_warnings.WriteLogLine(CWarningMonitor::kPowerOffRefused,
+                            CWarningMonitor::ItemEntry(item, m_prefs.m_bCentigrade) + "power-off refused" +
+                                (reason.empty() ? std::string() : ": " + reason));
+    const QString name = QString::fromStdString(item.Name());
+    m_pCountdown->ShowRefused(IndexOf(item), name, ValueWithUnit(item), QString::fromStdString(reason));
+    if (m_pNotifier != nullptr)
+        m_pNotifier->Notify(QStringLiteral("Kelvane could not power off this computer"),
+                            name + QLatin1Char(' ') + ValueWithUnit(item) + QStringLiteral(": ") +
+                                QString::fromStdString(reason),
+                            true);
+}
+
+void CKelvaneDlg::OnMailFailed(const std::string& failure)
+{
+    if (m_prefs.m_bErrorLog) m_warnings.WriteLogLine(CWarningMonitor::kMailFailed, "alert mail not sent: " + failure);
+    if (m_pNotifier != nullptr)
+        m_pNotifier->Notify(QStringLiteral("Kelvane: alert mail not sent"), QString::fromStdString(failure), false);
+}
 
 bool CKelvaneDlg::OnPowerBroadcast(int code) { return CPowerEventHandler::Handle(m_Engine, code); }
 
@@ -467,6 +675,7 @@ void CKelvaneDlg::ShowDetail()
     m_buttons.at(kIdVoltBack)->show();
     ApplyForm(kExpandedOutline, kExpandedFace);
     m_bExpanded = true;
+    m_prefs.m_bExpanded = true;
     repaint();
 }
 
@@ -477,6 +686,7 @@ void CKelvaneDlg::ShowCompact()
     m_buttons.at(kIdExpand)->show();
     ApplyForm(kCompactOutline, kCompactFace);
     m_bExpanded = false;
+    m_prefs.m_bExpanded = false;
     repaint();
 }
 
@@ -496,6 +706,7 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
                                              : area == Area::Fan ? CSubScreenPanels::Area::Fan
                                                                  : CSubScreenPanels::Area::Temperature;
     if (m_panels.IsCreated()) m_panels.ShowArea(panelArea, graph);
+    (area == Area::Volt ? m_prefs.m_bVoltGraph : area == Area::Fan ? m_prefs.m_bFanGraph : m_prefs.m_bTempGraph) = graph;
     emit areaViewChanged(area, graph);
 }
 
@@ -505,7 +716,7 @@ void CKelvaneDlg::OpenHelpPage()
     page.OpenHelpPage();
 }
 
-void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenUrl(kWebSiteAddress); }
+void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programDirectory + kAboutPage); }
 
 void CKelvaneDlg::ShowAbout()
 {
@@ -590,9 +801,10 @@ void CKelvaneDlg::OnTrayCommand(int commandId)
 
 void CKelvaneDlg::MinimiseToTray()
 {
-    if (m_TrayIcon.IsRemoved()) {
-        // No notification area holds the icon: a hidden window could not be
-        // brought back, so it stays on the taskbar.
+    // No notification area holds the icon (none at start, or its host has
+    // gone since): a hidden window could not be brought back, so it stays
+    // on the taskbar.
+    if (m_TrayIcon.IsRemoved() || !m_trayHost.IsAvailable()) {
         showMinimized();
     } else {
         m_TrayIcon.AnimateToTray(*this);
@@ -601,8 +813,34 @@ void CKelvaneDlg::MinimiseToTray()
     m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
 }
 
+void CKelvaneDlg::RestorePlacement()
+{
+    if (!m_prefs.m_bWindowPlaced) return;
+    const QPoint position(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
+    // A place on a screen that has gone since (a second monitor) would put
+    // the window out of reach: then the desktop places it.
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(QRect(position, size()).adjusted(40, 10, -40, -10))) {
+            move(position);
+            return;
+        }
+    }
+}
+
+void CKelvaneDlg::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // Only a place the user can see is worth coming back to.
+    if (!isVisible() || isMinimized() || m_bInTray) return;
+    m_prefs.m_bWindowPlaced = true;
+    m_prefs.m_nWindowX = pos().x();
+    m_prefs.m_nWindowY = pos().y();
+}
+
 void CKelvaneDlg::RestoreFromTray()
 {
+    // Back where the user left it.
+    if (m_prefs.m_bWindowPlaced && !isVisible()) move(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
     if (!isVisible())
         m_TrayIcon.AnimateFromTray(*this);
     else if (isMinimized())

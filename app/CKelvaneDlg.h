@@ -19,6 +19,7 @@
 #include <QBasicTimer>
 #include <QDBusConnection>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QPoint>
 #include <QRegion>
@@ -29,12 +30,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CEmailLogon.h"
 #include "app/CUserPreferences.h"
 #include "app/CWarningMonitor.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
+#include "engine/IShutdownObserver.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
 #include "windows/CEngineSuiteItems.h"
@@ -47,6 +50,8 @@
 #include "windows/CSuiteTransport.h"
 
 class CAutomationService;
+class CShutdownCountdown;
+class IDesktopNotifier;
 class CSuiteLinkWatcher;
 class CSegmentDisplay;
 class CSkinButton;
@@ -83,7 +88,7 @@ struct CKelvaneDlgSeams {
     std::string autostartDirectory;
 };
 
-class CKelvaneDlg : public QWidget {
+class CKelvaneDlg : public QWidget, private IShutdownObserver {
     Q_OBJECT
 
 public:
@@ -155,9 +160,13 @@ public:
     static constexpr Colorref kRed = 0x0000FF;
     static constexpr Colorref kWhite = 0xFFFFFF;
     static constexpr Colorref kBlack = 0x000000;
+    // The keyboard focus ring of the face's buttons: amber, clear on the
+    // dark face and unlike the green and red of the readings.
+    static constexpr Colorref kFocusRing = 0x00B0FF;
 
-    // The maker's web site, opened by button 1013.
-    static constexpr const char* kWebSiteAddress = "https://www.dravik.example/kelvane";
+    // The project's own page, opened by button 1013: a local about page in
+    // the program directory (the project keeps no web site).
+    static constexpr const char* kAboutPage = "/help/about.htm";
 
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;
@@ -186,9 +195,39 @@ public:
     // Timer handler by designed id (1: monitoring tick and graphs, 2: the
     // next reading to Dravik Manager).
     void OnTimer(int id);
+    // The countdown box's own beat while a shutdown timer runs.
+    static constexpr int kCountdownPeriodMs = 1000;
     // One monitoring refresh: update the engine, show the next entry of each
     // rotation list, run the warning check.
     void RefreshDisplay();
+    // Which rotation position a well shows on this tick, and which it moves
+    // on to: while items of the list are in alarm the well stays on them
+    // (taking them in turn when there are several); otherwise it rotates.
+    // count 0 is a list of the one entry 0.
+    static int PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm);
+    static int NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm);
+
+    // The desktop notifications of alarms, failed mails and the power-off;
+    // by default org.freedesktop.Notifications on the session bus. Must
+    // outlive the window; null restores the default.
+    void SetNotifier(IDesktopNotifier* notifier);
+    // The tray icon's tooltip while items are in alarm ("Kelvane - alarm:
+    // VCore, CPU FAN"), and the plain one otherwise.
+    static std::string AlarmTooltip(const std::vector<std::string>& names);
+    // The engine indices of the examined items in alarm at the last tick.
+    const std::vector<int>& AlarmItems() const { return m_alarmItems; }
+    // The countdown box (created with the window, shown while a shutdown
+    // timer runs).
+    CShutdownCountdown& Countdown() { return *m_pCountdown; }
+    // Cancel of the countdown box: the item's shut-down is switched off for
+    // the session, and the log records it.
+    void CancelShutdown(int item);
+    // A mail that could not be sent: one log line and one notification.
+    void OnMailFailed(const std::string& failure);
+    // An item's value with its unit as the box and the notifications show it
+    // ("1.85 V", "0 RPM", "95.0 °C").
+    QString ValueWithUnit(const CSensorItem& item) const;
+
     // A relayed power code: 4 suspend, 7 resume. True when handled.
     bool OnPowerBroadcast(int code);
 
@@ -298,6 +337,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -307,6 +347,8 @@ private:
     void LocaliseButtons();
     void LayoutFace();
     void StartEngine();
+    // Moves the window to the place of Root.ini when that lies on a screen.
+    void RestorePlacement();
     void ApplyForm(int outlineId, int faceId);
     void ConnectButtons();
     void AddTrayIcon();
@@ -321,6 +363,11 @@ private:
     void ShowTempSlot();
     void ShowFanSlot();
     void CheckWarnings();
+    void ShowAlarms(const CWarningMonitor::SAlarms& alarms);
+    void UpdateCountdown();
+    void PowerOffRequested(const CSensorItem& item) override;
+    void PowerOffRefused(const CSensorItem& item, const std::string& reason) override;
+    int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
 
     CKelvaneDlgSeams m_seams;
@@ -359,6 +406,14 @@ private:
     int m_nVoltPos = 0;
     int m_nTempPos = 0;
     int m_nFanPos = 0;
+
+    std::unique_ptr<IDesktopNotifier> m_pOwnNotifier;
+    IDesktopNotifier* m_pNotifier = nullptr;
+    std::unique_ptr<CShutdownCountdown> m_pCountdown;
+    QBasicTimer m_countdownTimer;
+    std::vector<int> m_alarmItems;
+    QIcon m_trayIcon;
+    QIcon m_trayAlarmIcon;
 
     QBasicTimer m_monitorTimer;
     QBasicTimer m_suiteTimer;

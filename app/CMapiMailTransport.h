@@ -16,6 +16,7 @@ public:
     {
         return m_mailer.SendMail(displayName, recipients, subject, body);
     }
+    std::string LastFailure() const override { return m_mailer.LastFailure(); }
 
 private:
     CMapiMailer& m_mailer;

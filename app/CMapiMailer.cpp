@@ -180,17 +180,32 @@ std::string CMapiMailer::ComposeMessage(std::string_view displayName, std::strin
 bool CMapiMailer::SendMail(std::string_view displayName, std::string_view recipients, std::string_view subject,
                            std::string_view body)
 {
-    if (m_strProgram.empty())
+    m_strLastFailure.clear();
+    if (m_strProgram.empty()) {
+        m_strLastFailure = "no sendmail program";
         return false;
+    }
+    const auto fail = [this](const std::string& recipient, const std::string& why) {
+        m_strLastFailure += (m_strLastFailure.empty() ? "" : "; ") + OneLine(recipient) + ": " + why;
+    };
     bool allSent = true;
     for (const std::string& recipient : SplitRecipients(recipients)) {
         if (!IsAcceptableRecipient(recipient)) {
             allSent = false;
+            fail(recipient, "not a usable address");
             continue;
         }
         const std::string message = ComposeMessage(displayName, recipient, subject, body, m_now());
-        if (m_runner.Run({m_strProgram, "-i", "--", recipient}, message) != 0)
-            allSent = false;
+        const int status = m_runner.Run({m_strProgram, "-i", "--", recipient}, message);
+        if (status == 0)
+            continue;
+        allSent = false;
+        if (status == IProgramRunner::kTimedOut)
+            fail(recipient, m_strProgram + " did not finish in time and was ended");
+        else if (status < 0)
+            fail(recipient, m_strProgram + " could not be run");
+        else
+            fail(recipient, m_strProgram + " exited with status " + std::to_string(status));
     }
     return allSent;
 }

@@ -35,6 +35,10 @@ public:
     bool SendMail(std::string_view displayName, std::string_view recipients, std::string_view subject,
                   std::string_view body);
 
+    // Why the last SendMail failed, one line naming each failed recipient;
+    // empty after a send without failure.
+    const std::string& LastFailure() const { return m_strLastFailure; }
+
     // The program found at construction, empty when none.
     const std::string& GetProgramPath() const { return m_strProgram; }
 
@@ -51,4 +55,5 @@ private:
     IProgramRunner& m_runner;
     std::string m_strProgram;
     Clock m_now;
+    std::string m_strLastFailure;
 };

@@ -1,7 +1,8 @@
 // The files that must lie in the program directory before the main window
 // may run: the preferences Root.ini, the warning log error.txt and the
-// board's defaults file. They are only checked, never created: an
-// installation without them does not start.
+// board's defaults file. A missing error.txt is created empty (deleting it
+// is how a user clears the log); without the other two the program does
+// not start.
 #pragma once
 
 #include <functional>
@@ -23,8 +24,9 @@ public:
     const std::string& LogPath() const { return m_strLogPath; }
     const std::string& BoardDefaultsPath() const { return m_strBoardDefaultsPath; }
 
-    // Opens the three files for reading in the order Root.ini, error.txt,
-    // board defaults. When one cannot be opened: "Open File error!" /
+    // Creates a missing error.txt empty, then opens the three files for
+    // reading in the order Root.ini, error.txt, board defaults. When one
+    // cannot be opened: "Open File error!" and a line naming the file /
     // "Warning" with an OK button, then exitProcess(0) at once, so nothing
     // is saved and no destructor runs; false (reached only when the exit
     // function returns, as in tests). True when all three open.

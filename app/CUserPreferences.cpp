@@ -1,5 +1,7 @@
 #include "app/CUserPreferences.h"
 
+#include <climits>
+
 #include <algorithm>
 #include <cstdio>
 #include <span>
@@ -75,6 +77,18 @@ void CUserPreferences::LoadPreferences(const CIniFile& file)
     m_bEMailEnable = file.GetInt(kUserSection, "EMailEnable", 0) != 0;
     m_bErrorLog = file.GetInt(kUserSection, "ErrorLog", 0) != 0;
     m_strEMailAddr = file.GetString(kUserSection, "EMailAddr", "");
+
+    // A missing key reads as the default twice over: only a position with
+    // both keys stands.
+    const int32_t x = file.GetInt(kUserSection, "WindowX", INT32_MIN);
+    const int32_t y = file.GetInt(kUserSection, "WindowY", INT32_MIN);
+    m_bWindowPlaced = x != INT32_MIN && y != INT32_MIN;
+    m_nWindowX = m_bWindowPlaced ? x : 0;
+    m_nWindowY = m_bWindowPlaced ? y : 0;
+    m_bExpanded = file.GetInt(kUserSection, "Expanded", 0) != 0;
+    m_bVoltGraph = file.GetInt(kUserSection, "VoltGraph", 0) != 0;
+    m_bFanGraph = file.GetInt(kUserSection, "FanGraph", 0) != 0;
+    m_bTempGraph = file.GetInt(kUserSection, "TempGraph", 0) != 0;
 }
 
 void CUserPreferences::SavePreferences(CIniFile& file) const
@@ -103,4 +117,13 @@ void CUserPreferences::SavePreferences(CIniFile& file) const
         file.WriteString(kSubFanSection, ItemKey(i), Decimal(m_nSubFanItem[i - 1]));
         file.WriteString(kSubTempSection, ItemKey(i), Decimal(m_nSubTempItem[i - 1]));
     }
+
+    if (m_bWindowPlaced) {
+        file.WriteString(kUserSection, "WindowX", Decimal(m_nWindowX));
+        file.WriteString(kUserSection, "WindowY", Decimal(m_nWindowY));
+    }
+    file.WriteString(kUserSection, "Expanded", Decimal(m_bExpanded ? 1 : 0));
+    file.WriteString(kUserSection, "VoltGraph", Decimal(m_bVoltGraph ? 1 : 0));
+    file.WriteString(kUserSection, "FanGraph", Decimal(m_bFanGraph ? 1 : 0));
+    file.WriteString(kUserSection, "TempGraph", Decimal(m_bTempGraph ? 1 : 0));
 }

@@ -50,6 +50,19 @@ public:
     bool m_bErrorLog = false;
     std::string m_strEMailAddr;
 
+    // Where the user left the window, in [User] WindowX and WindowY; written
+    // once the window has been placed (m_bWindowPlaced), read back only when
+    // both keys are present.
+    bool m_bWindowPlaced = false;
+    int32_t m_nWindowX = 0;
+    int32_t m_nWindowY = 0;
+    // [User] Expanded: the window restarts in its expanded form; VoltGraph,
+    // FanGraph, TempGraph: the area shows its graph rather than its numbers.
+    bool m_bExpanded = false;
+    bool m_bVoltGraph = false;
+    bool m_bFanGraph = false;
+    bool m_bTempGraph = false;
+
     // The count as far as the list can hold it.
     static int32_t ClampCount(int32_t count, int capacity);
     // An item index inside a group of groupSize items.

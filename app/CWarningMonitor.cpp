@@ -6,6 +6,7 @@
 #include "app/CComputerName.h"
 #include "engine/CFanItem.h"
 #include "engine/CHardwareMonitor.h"
+#include "engine/CTempItem.h"
 
 namespace {
 
@@ -64,9 +65,23 @@ std::string CWarningMonitor::TempEntry(const Reading& item, bool centigrade)
 
 std::string CWarningMonitor::ComputerName() const { return CComputerName::Read(m_localMachine); }
 
-void CWarningMonitor::CheckWarnings(std::span<const Reading> items, const CUserPreferences& preferences,
-                                    bool mailReady)
+void CWarningMonitor::WriteLogLine(const char* word, const std::string& value)
 {
+    const std::tm now = m_localTime.Now();
+    m_profile.WriteString(m_strLogPath, kLogSection, FormatTime(now, "%Y/%m/%d %H:%M:%S ") + word + ":", value);
+}
+
+void CWarningMonitor::SendMail(const CUserPreferences& preferences, const std::string& subject,
+                               const std::string& body)
+{
+    if (m_mailer.SendMail("", preferences.m_strEMailAddr, subject, body)) return;
+    if (m_onMailFailure) m_onMailFailure(m_mailer.LastFailure());
+}
+
+CWarningMonitor::SAlarms CWarningMonitor::CheckWarnings(std::span<const Reading> items,
+                                                        const CUserPreferences& preferences, bool mailReady)
+{
+    SAlarms alarms;
     std::string names;
     std::string text;
     const auto examine = [&](int first, int count, auto entry) {
@@ -74,36 +89,68 @@ void CWarningMonitor::CheckWarnings(std::span<const Reading> items, const CUserP
             if (!InAlarm(items[i])) continue;
             names += items[i].name;
             text += entry(items[i]);
+            alarms.items.push_back(i);
         }
     };
+    const auto temp = [&](const Reading& item) { return TempEntry(item, preferences.m_bCentigrade); };
     examine(kFirstVolt, kExaminedVolts, VoltEntry);
     examine(kFirstFan, kExaminedFans, FanEntry);
-    examine(kFirstTemp, kExaminedTemps,
-            [&](const Reading& item) { return TempEntry(item, preferences.m_bCentigrade); });
+    examine(kFirstTemp, kExaminedTemps, temp);
+    alarms.changed = alarms.items != m_previousCheck;
+    m_previousCheck = alarms.items;
 
-    if (!preferences.m_bEMailEnable && !preferences.m_bErrorLog) return;
+    if (!preferences.m_bEMailEnable && !preferences.m_bErrorLog) return alarms;
 
     const bool mailing = preferences.m_bEMailEnable && mailReady;
     if (!names.empty() && names != m_strLastAlarm) {
         const std::tm now = m_localTime.Now();
-        // The time part ends in a blank and the format adds one more.
-        const std::string message = FormatTime(now, "%Y/%m/%d, %H:%M:%S, ") + " Warning: " + text;
         m_strLastAlarm = names;
-        if (mailing) {
-            m_mailer.SendMail("", preferences.m_strEMailAddr,
-                              "Computer:" + ComputerName() + " hardware monitor abnormal!", message);
-        }
+        m_lastAlarmItems = alarms.items;
+        // The record comes first: a mail that is slow or lost must not cost
+        // the log line.
         if (preferences.m_bErrorLog)
             m_profile.WriteString(m_strLogPath, kLogSection, FormatTime(now, "%Y/%m/%d %H:%M:%S Warning:"), text);
-        return;
+        if (mailing) {
+            // The time part ends in a blank and the format adds one more.
+            const std::string message = FormatTime(now, "%Y/%m/%d, %H:%M:%S, ") + " Warning: " + text;
+            SendMail(preferences, "Computer:" + ComputerName() + " hardware monitor abnormal!", message);
+        }
+        return alarms;
     }
 
-    if (mailing && names.empty() && !m_strLastAlarm.empty()) {
-        const std::string computer = ComputerName();
+    // Back to normal. The remembered set is emptied whether or not mails
+    // go out, so that the next episode of the same items is recorded too.
+    if (names.empty() && !m_strLastAlarm.empty()) {
         m_strLastAlarm.clear();
-        m_mailer.SendMail("", preferences.m_strEMailAddr, "Computer:" + computer + " Hardware Monitor normal!",
-                          "Computer: " + computer + "Hardware Monitor Detect Normal!");
+        if (preferences.m_bErrorLog) {
+            std::string cleared;
+            for (const int i : m_lastAlarmItems) {
+                if (i >= static_cast<int>(items.size())) continue;
+                cleared += i >= kFirstFan ? FanEntry(items[i]) : i >= kFirstTemp ? temp(items[i]) : VoltEntry(items[i]);
+            }
+            WriteLogLine(kNormal, cleared + "back in range");
+        }
+        m_lastAlarmItems.clear();
+        if (mailing) {
+            const std::string computer = ComputerName();
+            SendMail(preferences, "Computer:" + computer + " Hardware Monitor normal!",
+                     "Computer: " + computer + "Hardware Monitor Detect Normal!");
+        }
     }
+    return alarms;
+}
+
+std::string CWarningMonitor::ItemEntry(const CSensorItem& item, bool centigrade)
+{
+    Reading reading;
+    reading.name = item.Name();
+    reading.value = item.Value();
+    if (const auto* fan = dynamic_cast<const CFanItem*>(&item)) {
+        reading.rpm = fan->Rpm();
+        return FanEntry(reading);
+    }
+    if (dynamic_cast<const CTempItem*>(&item) != nullptr) return TempEntry(reading, centigrade);
+    return VoltEntry(reading);
 }
 
 std::array<CWarningMonitor::Reading, CWarningMonitor::kItemCount> CWarningMonitor::ReadItems(
@@ -126,9 +173,9 @@ std::array<CWarningMonitor::Reading, CWarningMonitor::kItemCount> CWarningMonito
     return items;
 }
 
-void CWarningMonitor::CheckWarnings(const CHardwareMonitor& engine, const CUserPreferences& preferences,
-                                    bool mailReady)
+CWarningMonitor::SAlarms CWarningMonitor::CheckWarnings(const CHardwareMonitor& engine,
+                                                        const CUserPreferences& preferences, bool mailReady)
 {
     const std::array<Reading, kItemCount> items = ReadItems(engine);
-    CheckWarnings(items, preferences, mailReady);
+    return CheckWarnings(items, preferences, mailReady);
 }

@@ -9,8 +9,12 @@
 
 class IProgramRunner {
 public:
+    // Run's result for a program ended because it ran past its time.
+    static constexpr int kTimedOut = -2;
+
     virtual ~IProgramRunner() = default;
     // argv[0] is the program's path. The result is the program's exit status,
-    // or -1 when it could not be started or did not end normally.
+    // -1 when it could not be started or did not end normally, kTimedOut when
+    // it was ended at the runner's time limit.
     virtual int Run(const std::vector<std::string>& argv, std::string_view standardInput) = 0;
 };

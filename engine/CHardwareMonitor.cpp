@@ -4,7 +4,10 @@
 #include <cstdio>
 
 #include "engine/COSVersion.h"
+#include "engine/IShutdownObserver.h"
 #include "platform/IChipLock.h"
+#include "platform/IClock.h"
+#include "platform/IPowerOff.h"
 #include "platform/IPrivateProfile.h"
 
 namespace {
@@ -180,6 +183,7 @@ void CHardwareMonitor::UpdateAll() {
     // One status pass per tick: every status register is read once, and the
     // warnings that follow the tick see the same bytes.
     m_chip.BeginStatusPass();
+    bool anyPending = false;
     for (int i = 0; i < kItemCount; ++i) {
         CSensorItem* item = m_items[i];
         item->Update();
@@ -188,14 +192,34 @@ void CHardwareMonitor::UpdateAll() {
         if (i >= kFirstFan && m_firstUpdatePending && item->IsEnabled() && item->Value() == 0.0) {
             item->SetEnable(false);
         }
-        if (item->IsShutdownPending()) PowerOffMachine();
+        if (item->IsShutdownPending()) {
+            anyPending = true;
+            PowerOffMachine(*item);
+        }
     }
     m_firstUpdatePending = false;
+    // Every item back in range, switched off or cancelled ends the episode.
+    if (!anyPending) {
+        m_powerOffRequestedAt = 0;
+        m_powerOffRefused = false;
+    }
 }
 
-void CHardwareMonitor::PowerOffMachine() {
+void CHardwareMonitor::PowerOffMachine(const CSensorItem& item) {
+    const int64_t now = m_seams.clock.Ticks();
+    const int64_t frequency = std::max<int64_t>(1, m_seams.clock.TicksPerSecond());
+    const bool first = m_powerOffRequestedAt == 0;
+    if (!first && (!m_powerOffRefused || (now - m_powerOffRequestedAt) / frequency < kPowerOffRetrySeconds)) return;
+    if (first && m_shutdownObserver) m_shutdownObserver->PowerOffRequested(item);
+    // A tick count of 0 would read as "no request yet".
+    m_powerOffRequestedAt = now != 0 ? now : 1;
     COSVersion os(m_seams.powerOff);
-    os.ShutDownSystem();
+    const bool accepted = os.ShutDownSystem();
+    if (!accepted && !m_powerOffRefused) {
+        m_powerOffRefused = true;
+        if (m_shutdownObserver) m_shutdownObserver->PowerOffRefused(item, m_seams.powerOff.RefusalText());
+    }
+    if (accepted) m_powerOffRefused = false;
 }
 
 CSensorItem* CHardwareMonitor::Item(int index) {

@@ -20,6 +20,8 @@
 #include "engine/CTempItem.h"
 #include "engine/CVoltItem.h"
 
+class IShutdownObserver;
+
 class CHardwareMonitor {
 public:
     // Item array layout: VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5.
@@ -61,10 +63,22 @@ public:
 
     // Reads every item once (Smart Fan included), disables fans that stand
     // still at the first reading after a load, and powers the machine off
-    // when an item's shutdown time has run out. Opens a new status pass on
+    // when an item's shutdown time has run out. The power-off is asked for
+    // once; a request that was refused is repeated at most every
+    // kPowerOffRetrySeconds while an item stays pending, never on every
+    // tick (each request starts programs). Opens a new status pass on
     // the chip: the items' IsOutOfRange answers, until the next UpdateAll,
     // come from one read of each status register (see CMonitorChip).
     void UpdateAll();
+
+    // Told about the power-off requests and refusals; null for none. Must
+    // outlive the engine or be cleared first.
+    void SetShutdownObserver(IShutdownObserver* observer) { m_shutdownObserver = observer; }
+    static constexpr int kPowerOffRetrySeconds = 60;
+    // A power-off has been asked for in the current episode (an item is
+    // pending), and whether that request was refused.
+    bool IsPowerOffRequested() const { return m_powerOffRequestedAt != 0; }
+    bool WasPowerOffRefused() const { return m_powerOffRefused; }
 
     // Item array access; null outside 0..17.
     CSensorItem* Item(int index);
@@ -121,7 +135,7 @@ private:
     };
 
     void LinkFansToReferences();
-    void PowerOffMachine();
+    void PowerOffMachine(const CSensorItem& item);
     // A descriptor that describes no input at all (empty, garbage) or a
     // defaults file with no section of a present item is no chip's.
     bool HasUsableDescriptions() const;
@@ -152,6 +166,10 @@ private:
     CRegisterField m_field4B;
     CRegisterField m_field40;
     CRegisterField m_field4C;
+
+    IShutdownObserver* m_shutdownObserver = nullptr;
+    int64_t m_powerOffRequestedAt = 0;  // clock ticks of the last request; 0 when none in this episode
+    bool m_powerOffRefused = false;
 
     std::array<SavedItemSettings, kItemCount> m_snapshot{};
     bool m_snapshotTaken = false;

@@ -52,7 +52,7 @@ void CSensorItem::ReadSettings(const CSettingsStore& store) {
     SetBounds(store.Hundredths("HiBound"), store.Hundredths("LoBound"));
     m_shutDownTime = store.Int("ShutDownTime", 30);
     SetEnable(store.Bool("Enable"));
-    m_shutDownEnable = store.Bool("ShutDownEnable");
+    SetShutDownEnable(store.Bool("ShutDownEnable"));
     SetBeepEnable(store.Bool("BeepEnable"));
 }
 
@@ -98,8 +98,28 @@ void CSensorItem::SetPreferenceKey(std::string key) {
     m_preferenceKeySet = true;
 }
 
+void CSensorItem::SetShutDownEnable(bool enable) {
+    if (enable != m_shutDownEnable) RestartShutdownTimer();
+    m_shutDownEnable = enable;
+}
+
+void CSensorItem::RestartShutdownTimer() {
+    m_outOfRangeStart = 0;
+    m_shutdownPending = false;
+}
+
+int64_t CSensorItem::ShutdownSecondsLeft() const {
+    if (!m_enable || !m_shutDownEnable || m_outOfRangeStart == 0) return -1;
+    if (m_shutdownPending) return 0;
+    const int64_t frequency = m_counterFrequency > 0 ? m_counterFrequency : 1;
+    const int64_t elapsed = (m_services.clock.Ticks() - m_outOfRangeStart) / frequency;
+    return elapsed >= m_shutDownTime ? 0 : m_shutDownTime - elapsed;
+}
+
 void CSensorItem::SetEnable(bool enable) {
     if (!m_present) enable = false;
+    // An item switched on again starts its shutdown timer afresh.
+    if (enable != m_enable) RestartShutdownTimer();
     if (enable) {
         m_beepEnable = m_savedBeepEnable;
     } else {

@@ -96,7 +96,10 @@ public:
     void SetBeepEnable(bool enable);
     bool SavedBeepEnable() const { return m_savedBeepEnable; }
     bool IsShutDownEnabled() const { return m_shutDownEnable; }
-    void SetShutDownEnable(bool enable) { m_shutDownEnable = enable; }
+    // A change of the switch restarts the shutdown timer: a timer switched
+    // back on while the item is out of range counts from its next reading,
+    // never from a start time left over from before.
+    void SetShutDownEnable(bool enable);
     int32_t ShutDownTime() const { return m_shutDownTime; }
     void SetShutDownTime(int32_t seconds) { m_shutDownTime = seconds; }
 
@@ -112,6 +115,9 @@ public:
     double Value() const { return m_value; }
     bool IsValueSet() const { return m_valueSet; }
     bool IsShutdownPending() const { return m_shutdownPending; }
+    // Whole seconds until the shutdown timer runs out (0 once it has), or
+    // -1 while it is idle: the item is in range, or its timer is off.
+    int64_t ShutdownSecondsLeft() const;
     int64_t OutOfRangeStart() const { return m_outOfRangeStart; }
     int64_t CounterFrequency() const { return m_counterFrequency; }
     bool EnabledByDefault() const { return m_enabledByDefault; }
@@ -136,6 +142,7 @@ protected:
     // The last step of Update: an item out of range for ShutDownTime seconds
     // or more asks for a shutdown; one reading in range restarts the count.
     void RunShutdownTimer();
+    void RestartShutdownTimer();
 
     // Reads and applies the keys of the item's kind (the common ones here).
     virtual void ReadSettings(const CSettingsStore& store);

@@ -47,16 +47,37 @@ std::string CAutostartEntry::DefaultDirectory()
     return {};
 }
 
+// A string value of a desktop entry: a backslash is written twice and a
+// leading blank as "\s", so that the reader gets the text back.
+static std::string StringValue(const std::string& text)
+{
+    std::string value;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            value += "\\\\";
+        else if (i == 0 && text[i] == ' ')
+            value += "\\s";
+        else
+            value += text[i];
+    }
+    return value;
+}
+
 std::string CAutostartEntry::DesktopEntry(const std::string& programPath)
 {
     if (programPath.empty() || programPath.find_first_of("\n\r") != std::string::npos) return {};
+    // Path: started at log-in the program runs in its own directory, where
+    // the translation files are looked up (the current directory).
+    const std::size_t slash = programPath.rfind('/');
+    const std::string directory = slash == std::string::npos ? std::string() : programPath.substr(0, slash);
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Kelvane\n"
            "Comment=Hardware monitor, started in the notification area\n"
            "Exec=" +
            ExecArgument(programPath) +
-           " -M\n"
+           " -M\n" +
+           (directory.empty() ? std::string() : "Path=" + StringValue(directory) + "\n") +
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

@@ -1,11 +1,5 @@
 #include "platform/CLogindPowerOff.h"
 
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 CLogindPowerOff::CLogindPowerOff(CommandRunner runner) : m_runner(std::move(runner)) {}
 
 std::vector<std::string> CLogindPowerOff::LogindCommand() {
@@ -13,30 +7,26 @@ std::vector<std::string> CLogindPowerOff::LogindCommand() {
             "PowerOff", "b",    "false"};
 }
 
-std::vector<std::string> CLogindPowerOff::SystemctlCommand() { return {"systemctl", "poweroff"}; }
+std::vector<std::string> CLogindPowerOff::SystemctlCommand() { return {"systemctl", "poweroff", "-i"}; }
 
 bool CLogindPowerOff::PowerOff() {
-    if (m_runner(LogindCommand()) == 0) return true;
-    return m_runner(SystemctlCommand()) == 0;
+    m_strRefusal.clear();
+    const CCommandRunner::SOutcome logind = m_runner(LogindCommand());
+    if (logind.Succeeded()) return true;
+    const CCommandRunner::SOutcome forced = m_runner(SystemctlCommand());
+    if (forced.Succeeded()) return true;
+    m_strRefusal = Describe("logind", logind) + "; " + Describe("systemctl", forced);
+    return false;
 }
 
-int CLogindPowerOff::RunCommand(const std::vector<std::string>& argv) {
-    if (argv.empty()) return -1;
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) return -1;
-    if (child == 0) {
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = ::waitpid(child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    if (waited != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+CCommandRunner::SOutcome CLogindPowerOff::RunCommand(const std::vector<std::string>& argv) {
+    return CCommandRunner::Run(argv, {}, kCommandTimeLimit);
+}
+
+std::string CLogindPowerOff::Describe(const std::string& program, const CCommandRunner::SOutcome& outcome) {
+    if (!outcome.started) return program + ": could not be started";
+    if (outcome.timedOut) return program + ": no answer in time";
+    const std::string line = CCommandRunner::FirstLine(outcome.errorText);
+    if (!line.empty()) return program + ": " + line;
+    return program + ": exit status " + std::to_string(outcome.status);
 }

@@ -1,5 +1,8 @@
 #include "skin/CRulerSlider.h"
 
+#include <algorithm>
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -26,6 +29,7 @@ CRulerSlider::CRulerSlider(bool vertical, QWidget* parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
+    setFocusPolicy(Qt::StrongFocus);
     // Until the owner sets one, the range is the control's own extent in pixels.
     m_model.Layout(size());
     m_model.SetRulerRange(0, vertical ? height() : width());
@@ -95,6 +99,29 @@ void CRulerSlider::mouseReleaseEvent(QMouseEvent* event)
         QWidget::mouseReleaseEvent(event);
 }
 
+void CRulerSlider::keyPressEvent(QKeyEvent* event)
+{
+    if (m_model.IsDragging()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    SyncSize();
+    const int low = GetLowLimit();
+    const int high = GetHighLimit();
+    switch (event->key()) {
+        case Qt::Key_Left: SetLowLimit(std::max(low - 1, m_model.Minimum())); break;
+        case Qt::Key_Right: SetLowLimit(std::min(low + 1, high)); break;
+        case Qt::Key_Down: SetHighLimit(std::max(high - 1, low)); break;
+        case Qt::Key_Up: SetHighLimit(std::min(high + 1, m_model.Maximum())); break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+    if (GetLowLimit() != low || GetHighLimit() != high) {
+        emit ThumbTrack();
+        update();
+    }
+}
+
 void CRulerSlider::UpdateCursor(const QPoint& point)
 {
     if (m_model.IsNearMarker(point))
@@ -144,5 +171,10 @@ void CRulerSlider::paintEvent(QPaintEvent*)
             painter.drawLine(w / 2, h - 1, w / 2, m_model.LowMarker());
         else
             painter.drawLine(0, h / 2, m_model.LowMarker(), h / 2);
+    }
+    if (hasFocus()) {
+        painter.setPen(QPen(pal.color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }

@@ -13,6 +13,10 @@
 // move emits ThumbTrack (the owner reads GetLowLimit / GetHighLimit then).
 // The limits follow the dragged markers when the control paints, so during a
 // drag the owner sees the limits of the previous move.
+//
+// Keyboard (the control takes the focus with Tab or a click): Left and Right
+// move the low limit, Down and Up the high limit, one unit per press, never
+// past each other or the range; each step emits ThumbTrack.
 class CRulerSlider : public QWidget {
     Q_OBJECT
 
@@ -41,6 +45,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void UpdateCursor(const QPoint& point);

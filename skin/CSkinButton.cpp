@@ -1,5 +1,7 @@
 #include "skin/CSkinButton.h"
 
+#include <QPainterPath>
+
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinRegion.h"
@@ -187,8 +189,16 @@ void CSkinButton::leaveEvent(QEvent* event)
     QAbstractButton::leaveEvent(event);
 }
 
+void CSkinButton::focusInEvent(QFocusEvent* event)
+{
+    const Qt::FocusReason reason = event->reason();
+    m_bKeyboardFocus = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
 void CSkinButton::focusOutEvent(QFocusEvent* event)
 {
+    m_bKeyboardFocus = false;
     if (m_bHeld) {
         m_bHeld = false;
         setDown(false);
@@ -196,8 +206,21 @@ void CSkinButton::focusOutEvent(QFocusEvent* event)
     QAbstractButton::focusOutEvent(event);
 }
 
+void CSkinButton::SetFocusRing(Colorref colour)
+{
+    m_bFocusRing = true;
+    m_crFocusRing = colour;
+    update();
+}
+
 void CSkinButton::keyPressEvent(QKeyEvent* event)
 {
+    if (m_bActivatesOnReturn && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        animateClick();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && m_nKind != kPush)
         SetCheck(m_nKind == kCheckBox ? !m_nChecked : 1);
     QAbstractButton::keyPressEvent(event);
@@ -255,4 +278,12 @@ void CSkinButton::paintEvent(QPaintEvent*)
     }
     painter.setPen(ColorFromColorref(m_crText));
     painter.drawText(textRect, textFlags, caption);
+    if (hasFocus() && m_bFocusRing && m_bKeyboardFocus) {
+        // Along the outline of the shaped button: half of a 3-pixel pen
+        // lies inside the mask and stays visible.
+        QPainterPath outline;
+        outline.addRegion(mask().isEmpty() ? QRegion(r) : mask());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.strokePath(outline.simplified(), QPen(ColorFromColorref(m_crFocusRing), 3));
+    }
 }

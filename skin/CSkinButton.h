@@ -66,6 +66,14 @@ public:
     void SetCheck(int check);
     int GetCheck() const { return m_nChecked; }
 
+    // Keyboard use: a ring of this colour along the button's outline while
+    // it has a focus the keyboard brought (none by default), and Return/Enter clicking it as
+    // Space does (off by default: in dialogs Return belongs to the default
+    // button).
+    void SetFocusRing(Colorref colour);
+    void SetActivatesOnReturn(bool activates) { m_bActivatesOnReturn = activates; }
+    bool HasFocusRing() const { return m_bFocusRing; }
+
     void SetTextColour(Colorref colour);
     Colorref TextColour() const { return m_crText; }
 
@@ -85,6 +93,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
@@ -103,4 +112,10 @@ private:
     Colorref m_crText;
     int m_nBorder = 0;
     int m_nDrawMode = 1;
+    bool m_bFocusRing = false;
+    Colorref m_crFocusRing = 0;
+    bool m_bActivatesOnReturn = false;
+    // The ring shows for focus the keyboard brought, not for the focus a
+    // window hands its first child when it is activated.
+    bool m_bKeyboardFocus = false;
 };

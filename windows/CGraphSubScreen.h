@@ -28,7 +28,9 @@ public:
     static constexpr std::array<int, 4> kScaleLabelIds{1117, 1050, 1051, 1052};
     static constexpr Colorref kGridColour = 0x0E2A72;
     // Line colours by item position: red, green, blue, magenta, cyan, yellow.
-    static constexpr std::array<Colorref, 6> kLineColours{0x0000FF, 0x00FF00, 0xFF0000,
+    // The blue is a light one: pure blue stands at 2.4:1 against the black
+    // chart, below the 3:1 a line needs to be read.
+    static constexpr std::array<Colorref, 6> kLineColours{0x0000FF, 0x00FF00, 0xFF8D4D,
                                                           0xFF00FF, 0xFFFF00, 0x00FFFF};
     // Where the chart sits (right and bottom exclusive).
     static constexpr int kChartLeft = 55;

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimerEvent>
 #include <QVariant>
 
 #include <vector>
@@ -230,6 +231,7 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
 
     for (CSkinButton* button : {m_pDefaultSetting, m_pApply, m_pCancel})
         button->ApplySkin(kButtonNormal, kButtonPressed, 0, 0, 0, kButtonMask, 0, 0, 0);
+    m_valueTimer.start(kValueRefreshMs, this);
 }
 
 QWidget* CMonitorSettingDlg::Control(int id) const
@@ -693,4 +695,24 @@ void CMonitorSettingDlg::reject()
     m_pSmartFan->setChecked(m_host.preferences.m_bSmartFan);
     ApplySmartFanToFans();
     QDialog::reject();
+}
+
+void CMonitorSettingDlg::RefreshValues()
+{
+    for (SRow& row : m_rows) {
+        if (row.item == nullptr || !row.item->IsEnabled() || row.value == nullptr) continue;
+        switch (row.kind) {
+            case Kind::Volt: row.value->setText(FormatReal("%2.2f", row.item->Value())); break;
+            case Kind::Fan: row.value->setText(FormatInt(static_cast<const CFanItem&>(*row.item).Rpm())); break;
+            case Kind::Temp: row.value->setText(TempText(row.item->Value())); break;
+        }
+    }
+}
+
+void CMonitorSettingDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_valueTimer.timerId())
+        RefreshValues();
+    else
+        QDialog::timerEvent(event);
 }

@@ -13,6 +13,7 @@
 // texts and the temperatures' low texts exist but are never shown.
 #pragma once
 
+#include <QBasicTimer>
 #include <QDialog>
 
 #include <array>
@@ -74,6 +75,15 @@ public:
     // Escape and the window's close button cancel like the Cancel button.
     void reject() override;
 
+    // The value column anew from the items, which the main window's
+    // monitoring tick keeps reading while the dialog is open; every
+    // kValueRefreshMs while shown. Limits and check boxes are left alone.
+    void RefreshValues();
+    static constexpr int kValueRefreshMs = 2500;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
 private:
     enum class Kind { Volt, Fan, Temp };
 
@@ -131,6 +141,7 @@ private:
 
     CMonitorSettingHost m_host;
     std::array<SRow, kVoltRows + kFanRows + kTempRows> m_rows{};
+    QBasicTimer m_valueTimer;
     QCheckBox* m_pSmartFan = nullptr;
     QRadioButton* m_pCentigrade = nullptr;
     QRadioButton* m_pFahrenheit = nullptr;

@@ -147,6 +147,8 @@ void CNumericSubScreen::OnTimer(int id)
             m_bIndicatorNormal[index] = true;
             repaint();
         }
+        const Colorref lit = alarm ? kAlarmLitColour : kLitColour;
+        if (slot.value->GetLitColour() != lit) slot.value->SetSegmentColours(kUnlitColour, lit);
         slot.value->SetDisplayText(text);
     }
 }

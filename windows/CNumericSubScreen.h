@@ -46,6 +46,8 @@ public:
     static constexpr Colorref kUnlitColour = 0xFFFFFF;
     static constexpr Colorref kLitColour = 0xFF0000;
     static constexpr Colorref kItemOffLitColour = 0x000000;
+    // An item in alarm: its value lights red, like the lamp beside it.
+    static constexpr Colorref kAlarmLitColour = 0x0000FF;
 
     // What sets one panel of this kind apart from the others.
     struct Design {

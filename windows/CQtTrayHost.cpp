@@ -43,6 +43,12 @@ bool CQtTrayHost::Add(const QIcon& icon, const QString& tooltip)
     return m_icon.isVisible();
 }
 
+void CQtTrayHost::Update(const QIcon& icon, const QString& tooltip)
+{
+    m_icon.setIcon(icon);
+    m_icon.setToolTip(tooltip);
+}
+
 bool CQtTrayHost::Remove()
 {
     m_availabilityPoll.stop();

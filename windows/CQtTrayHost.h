@@ -33,6 +33,7 @@ public:
 
     bool IsAvailable() const override;
     bool Add(const QIcon& icon, const QString& tooltip) override;
+    void Update(const QIcon& icon, const QString& tooltip) override;
     bool Remove() override;
     void ShowBalloon(const QString& title, const QString& text, int iconKind, int milliseconds) override;
     QRect IconGeometry() const override;

@@ -123,6 +123,23 @@ std::optional<std::vector<std::uint8_t>> CSuiteEndpoint::Receive()
     }
 }
 
+bool CSuiteEndpoint::IsBound(const std::string& name)
+{
+    sockaddr_un address;
+    socklen_t length = 0;
+    if (!AbstractAddress(name, address, length))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    int result = -1;
+    do {
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length);
+    } while (result < 0 && errno == EINTR);
+    ::close(fd);
+    return result == 0;
+}
+
 bool CSuiteEndpoint::SendTo(const std::string& name, std::span<const std::uint8_t> bytes,
                             std::chrono::milliseconds timeout)
 {

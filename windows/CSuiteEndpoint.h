@@ -52,6 +52,9 @@ public:
     // One datagram holding exactly bytes, to the endpoint called name,
     // waiting at most timeout for room in a full receive queue. False when
     // nobody listens there, the queue stays full or the name is malformed.
+    // True when a datagram endpoint of that name is bound now (a connect
+    // to it succeeds); nothing is sent.
+    static bool IsBound(const std::string& name);
     static bool SendTo(const std::string& name, std::span<const std::uint8_t> bytes,
                        std::chrono::milliseconds timeout);
 

@@ -109,7 +109,12 @@ bool CSuiteTransport::FindByRegisteredId()
     std::uint32_t id = 0;
     if (!m_registry.ReadNumber(kSuiteKey, "ID", id))
         return false;
-    m_suiteEndpoint = "@" + m_options.suiteClass + ":" + std::to_string(id);
+    // An ID left behind by a suite that has ended names nobody: only an
+    // endpoint that is bound counts.
+    const std::string name = "@" + m_options.suiteClass + ":" + std::to_string(id);
+    if (!CSuiteEndpoint::IsBound(name))
+        return false;
+    m_suiteEndpoint = name;
     return true;
 }
 

@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 STrayRect ToTrayRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
@@ -95,6 +97,41 @@ bool CSystemTray::AddTrayIcon(QWidget* target, const QIcon& icon, std::string_vi
                            balloon->timeoutSeconds * 1000);
     }
     return added;
+}
+
+void CSystemTray::SetIcon(const QIcon& icon, std::string_view tooltip)
+{
+    m_icon = icon;
+    m_strTooltip = FromUtf8(CutToBytes(tooltip, kTooltipBytes));
+    if (m_bEnabled && !m_bRemoved) m_host.Update(m_icon, m_strTooltip);
+}
+
+QIcon CSystemTray::AlarmVariant(const QIcon& icon)
+{
+    QList<QSize> sizes = icon.availableSizes();
+    if (sizes.isEmpty()) sizes = {QSize(16, 16), QSize(22, 22), QSize(32, 32), QSize(48, 48)};
+    QIcon alarm;
+    for (const QSize& size : sizes) {
+        QPixmap pixmap = icon.pixmap(size);
+        if (pixmap.isNull()) continue;
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal side = std::max<qreal>(7.0, pixmap.width() * 0.55);
+        const QRectF badge(pixmap.width() - side, pixmap.height() - side, side, side);
+        painter.setPen(QPen(QColor(0x20, 0x00, 0x00), std::max<qreal>(1.0, side / 12)));
+        painter.setBrush(QColor(0xE0, 0x1B, 0x24));
+        painter.drawEllipse(badge.adjusted(0.5, 0.5, -0.5, -0.5));
+        // The exclamation mark: a bar and a dot.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        const qreal w = side / 6.5;
+        const QPointF c = badge.center();
+        painter.drawRoundedRect(QRectF(c.x() - w / 2, badge.top() + side * 0.18, w, side * 0.42), w / 2, w / 2);
+        painter.drawEllipse(QPointF(c.x(), badge.top() + side * 0.76), w * 0.6, w * 0.6);
+        painter.end();
+        alarm.addPixmap(pixmap);
+    }
+    return alarm;
 }
 
 bool CSystemTray::DeleteTrayIcon()

@@ -91,6 +91,13 @@ public:
     // shown afterwards. Called when a tray host appears.
     bool ReAddTrayIcon();
 
+    // A new icon and tooltip (cut to 127 bytes), shown at once when the
+    // icon is in the notification area and used by every later add.
+    void SetIcon(const QIcon& icon, std::string_view tooltip);
+    // The alarm variant of an icon: the same picture with a red warning
+    // badge in its lower right corner, at every size the icon has.
+    static QIcon AlarmVariant(const QIcon& icon);
+
     // Makes a menu item the default (shown bold, run by a double click):
     // byPosition true: item is a position in the menu, else a command id.
     // Nothing to do when the pair is the stored one. False, and nothing

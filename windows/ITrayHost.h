@@ -27,6 +27,12 @@ public:
     // Puts the icon into the notification area, or registers it anew when it
     // is there already; false when there is no notification area.
     virtual bool Add(const QIcon& icon, const QString& tooltip) = 0;
+    // Changes the icon and the tooltip of a shown icon in place.
+    virtual void Update(const QIcon& icon, const QString& tooltip)
+    {
+        (void)icon;
+        (void)tooltip;
+    }
     // Takes the icon out; true when it is no longer shown.
     virtual bool Remove() = 0;
     // A balloon message at the icon; iconKind 0 none, 1 information,

@@ -44,7 +44,7 @@ QString TemperatureText(double celsius, bool centigrade)
 
 QString TemperatureUnit(bool centigrade)
 {
-    return centigrade ? QStringLiteral("C") : QStringLiteral("F");
+    return centigrade ? QStringLiteral("\u00B0C") : QStringLiteral("\u00B0F");
 }
 
 std::optional<int> VoltPoint(double volts, double hiBound)

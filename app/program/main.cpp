@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 
+#include "app/CAsyncMailer.h"
 #include "app/CAutomationService.h"
 #include "app/CCommandLine.h"
 #include "app/CComputerName.h"
@@ -62,7 +63,10 @@ int main(int argc, char* argv[])
     CQtShellOpener shell;
     CProgramRunner runner;
     CMapiMailer mailer(runner);
-    CMapiMailTransport mail(mailer);
+    CMapiMailTransport transport(mailer);
+    // Alert mails leave on a thread of their own: a sendmail that waits for
+    // an unreachable server (up to the runner's 30 s) never holds the tick.
+    CAsyncMailer mail(transport);
     CSystemLocalTime localTime;
 
     CKelvaneApp kelvane(CKelvaneAppSeams{

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/CPrivateProfile.h"
 #include "platform/CRecordingMessageBox.h"
 #include "support/CTempDir.h"
@@ -45,9 +47,9 @@ TEST_F(StartupFiles, AllThreePresentStartsEvenWithAnEmptyLog)
     EXPECT_TRUE(m_exits.empty());
 }
 
-TEST_F(StartupFiles, AnyMissingFileEndsTheStartWithoutCreatingOrChangingFiles)
+TEST_F(StartupFiles, AMissingSettingsOrDefaultsFileEndsTheStartAndIsNamed)
 {
-    for (const char* missing : {"Root.ini", "error.txt", "p5abdef.ini"}) {
+    for (const char* missing : {"Root.ini", "p5abdef.ini"}) {
         SCOPED_TRACE(missing);
         const std::string kept = m_dir.File(std::string(missing) + ".kept");
         std::filesystem::rename(m_dir.File(missing), kept);
@@ -56,7 +58,7 @@ TEST_F(StartupFiles, AnyMissingFileEndsTheStartWithoutCreatingOrChangingFiles)
 
         EXPECT_FALSE(Check());
         ASSERT_EQ(m_boxes.ShownBoxes().size(), 1u);
-        EXPECT_EQ(m_boxes.ShownBoxes()[0].text, "Open File error!");
+        EXPECT_EQ(m_boxes.ShownBoxes()[0].text, "Open File error!\n\n" + m_dir.File(missing) + " cannot be opened.");
         EXPECT_EQ(m_boxes.ShownBoxes()[0].caption, "Warning");
         EXPECT_EQ(m_boxes.ShownBoxes()[0].style, MessageBoxStyle::kOk);
         EXPECT_EQ(m_exits, std::vector<int>{0});
@@ -67,6 +69,21 @@ TEST_F(StartupFiles, AnyMissingFileEndsTheStartWithoutCreatingOrChangingFiles)
 
         std::filesystem::rename(kept, m_dir.File(missing));
     }
+}
+
+TEST_F(StartupFiles, ADeletedLogIsMadeAnewEmptyButALinkIsNotFollowed)
+{
+    std::filesystem::remove(m_dir.File("error.txt"));
+    EXPECT_TRUE(Check());
+    EXPECT_TRUE(m_boxes.ShownBoxes().empty());
+    EXPECT_EQ(CTempDir::Read(m_dir.File("error.txt")), "");
+
+    // A dangling link where the log should be is not written through.
+    std::filesystem::remove(m_dir.File("error.txt"));
+    std::filesystem::create_symlink(m_dir.File("elsewhere"), m_dir.File("error.txt"));
+    EXPECT_FALSE(Check());
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("elsewhere")));
+    EXPECT_EQ(m_exits, std::vector<int>{0});
 }
 
 TEST(CommandLine, OnlyExactlyDashMMinimises)

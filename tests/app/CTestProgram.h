@@ -102,6 +102,7 @@ public:
     CRecordingShellOpener& Shell() { return m_shell; }
     CRegistryKey& Registry() { return m_registry; }
     CRecordingPowerOff& PowerOff() { return m_powerOff; }
+    CManualClock& Clock() { return m_clock; }
     const std::vector<int>& Exits() const { return m_exits; }
 
 private:

@@ -52,7 +52,7 @@ TEST_F(UserPreferences, SaveWritesEveryKeyInOrderAndLoadReadsItBack)
               "[TempDisplay]\ncount=1\nItem1=1\n"
               "[FanDisplay]\ncount=2\nItem1=2\nItem2=1\n"
               "[User]\nautorun=1\nEMailEnable=0\nEMailAddr=ops@example.org; night@example.org\n"
-              "Centigrade=1\nSmartFan=0\nErrorLog=1\n"
+              "Centigrade=1\nSmartFan=0\nErrorLog=1\nExpanded=0\nVoltGraph=0\nFanGraph=0\nTempGraph=0\n"
               "[SubVoltDisplay]\nItem1=1\nItem2=2\nItem3=3\n"
               "[SubFanDisplay]\nItem1=0\nItem2=1\nItem3=2\n"
               "[SubTempDisplay]\nItem1=2\nItem2=1\nItem3=0\n");

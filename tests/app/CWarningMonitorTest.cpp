@@ -55,6 +55,7 @@ protected:
         throw std::logic_error("no such item");
     }
     void Tick() { m_monitor.CheckWarnings(m_items, m_preferences, m_mailReady); }
+    void Tick(CWarningMonitor& monitor) { monitor.CheckWarnings(m_items, m_preferences, m_mailReady); }
     std::string LogValue(const std::string& key) const
     {
         return m_profile.GetString(kLog, CWarningMonitor::kLogSection, key, "<none>");
@@ -91,19 +92,95 @@ TEST_F(WarningMonitor, PersistingAlarmIsLoggedOnceAndAJoiningItemLogsBoth)
     EXPECT_TRUE(m_mailer.mails.empty());
 }
 
-TEST_F(WarningMonitor, LogOnlyKeepsTheRememberedSetSoARecurrenceIsNotLogged)
+TEST_F(WarningMonitor, WithOnlyTheLogEveryEpisodeAndEveryReturnIsRecorded)
 {
     m_preferences.m_bErrorLog = true;
     Item("VOLT1").outOfRange = true;
+    Item("VOLT1").value = 1.854;
     Tick();
     Item("VOLT1").outOfRange = false;
+    Item("VOLT1").value = 1.5;
     m_clock.Set(2005, 3, 1, 14, 6, 0);
+    Tick();
     Tick();
     Item("VOLT1").outOfRange = true;
     m_clock.Set(2005, 3, 1, 14, 7, 0);
     Tick();
-    EXPECT_EQ(m_profile.WriteCount(), 1);
+    EXPECT_EQ(LogText(),
+              "[ErrorRecord]\n"
+              "2005/03/01 14:05:09 Warning:=VOLT1: 1.85V  \n"
+              "2005/03/01 14:06:00 Normal:=VOLT1: 1.50V  back in range\n"
+              "2005/03/01 14:07:00 Warning:=VOLT1: 1.50V  \n");
     EXPECT_EQ(m_monitor.LastAlarm(), "VOLT1");
+    EXPECT_TRUE(m_mailer.mails.empty());
+}
+
+// A mailer that looks at the log when it is asked to send, and may fail.
+class LogWatchingMailer : public CRecordingMailer {
+public:
+    LogWatchingMailer(const CMemoryPrivateProfile& profile, bool fails) : m_profile(profile), m_fails(fails) {}
+    bool SendMail(std::string_view displayName, std::string_view recipients, std::string_view subject,
+                  std::string_view body) override
+    {
+        CRecordingMailer::SendMail(displayName, recipients, subject, body);
+        logAtSend.push_back(m_profile.FileText(kLog));
+        return !m_fails;
+    }
+    std::string LastFailure() const override { return m_fails ? "ops@example.org: exited with status 75" : ""; }
+    std::vector<std::string> logAtSend;
+
+private:
+    const CMemoryPrivateProfile& m_profile;
+    bool m_fails;
+};
+
+TEST_F(WarningMonitor, TheLogLineIsWrittenBeforeTheMailAndAFailedSendIsReported)
+{
+    m_preferences.m_bErrorLog = true;
+    m_preferences.m_bEMailEnable = true;
+    m_preferences.m_strEMailAddr = "ops@example.org";
+    for (const bool fails : {false, true}) {
+        LogWatchingMailer mailer(m_profile, fails);
+        CWarningMonitor monitor(m_profile, kLog, mailer, m_registry, m_clock);
+        std::vector<std::string> failures;
+        monitor.SetMailFailureHandler([&](const std::string& failure) { failures.push_back(failure); });
+        m_profile.SetFile(kLog, "");
+        Item("FAN1").outOfRange = true;
+        Tick(monitor);
+        Tick(monitor);
+        Item("FAN1").outOfRange = false;
+        Tick(monitor);
+        ASSERT_EQ(mailer.logAtSend.size(), 2u);
+        EXPECT_NE(mailer.logAtSend[0].find("Warning:=FAN1: 3000RPM  "), std::string::npos) << mailer.logAtSend[0];
+        EXPECT_NE(mailer.logAtSend[1].find("Normal:=FAN1: 3000RPM  back in range"), std::string::npos);
+        EXPECT_EQ(failures, fails ? std::vector<std::string>(2, "ops@example.org: exited with status 75")
+                                  : std::vector<std::string>{});
+    }
+}
+
+TEST_F(WarningMonitor, EachCheckReportsTheItemsInAlarmAndWhetherTheSetChanged)
+{
+    // Also with both switches off: the tray and the notifications need it.
+    struct Step {
+        std::vector<const char*> out;
+        std::vector<int> items;
+        bool changed;
+    };
+    const Step steps[] = {
+        {{}, {}, false},
+        {{"TEMP1", "VOLT2"}, {1, 10}, true},
+        {{"TEMP1", "VOLT2"}, {1, 10}, false},
+        {{"TEMP1", "VOLT2", "FAN2"}, {1, 14, 10}, true},
+        {{"VOLT9"}, {}, true},
+    };
+    for (const Step& step : steps) {
+        for (auto& item : m_items) item.outOfRange = false;
+        for (const char* name : step.out) Item(name).outOfRange = true;
+        const CWarningMonitor::SAlarms alarms = m_monitor.CheckWarnings(m_items, m_preferences, m_mailReady);
+        EXPECT_EQ(alarms.items, step.items);
+        EXPECT_EQ(alarms.changed, step.changed);
+    }
+    EXPECT_EQ(m_profile.WriteCount(), 0);
 }
 
 TEST_F(WarningMonitor, BothSwitchesMailWarningAllClearAndRecurrence)
@@ -135,7 +212,8 @@ TEST_F(WarningMonitor, BothSwitchesMailWarningAllClearAndRecurrence)
     Tick();
     ASSERT_EQ(m_mailer.mails.size(), 3u);
     EXPECT_EQ(m_mailer.mails[2].subject, "Computer:ATLAS hardware monitor abnormal!");
-    EXPECT_EQ(m_profile.WriteCount(), 2);
+    EXPECT_EQ(m_profile.WriteCount(), 3);
+    EXPECT_EQ(LogValue("2005/03/01 14:05:09 Normal:"), "TEMP2: 61.2C  back in range");
     EXPECT_EQ(LogValue("2005/03/01 15:00:00 Warning:"), "TEMP2: 61.2C  ");
 }
 

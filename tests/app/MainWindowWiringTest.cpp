@@ -319,7 +319,7 @@ TEST_F(MainWindowWiring, MonitorSettingChangesReachTheRealPanels)
     auto window = Start(program);
     ASSERT_TRUE(window->Preferences().m_bCentigrade);
     CTempSubScreen* temps = window->Panels().TempPanel();
-    ASSERT_EQ(temps->UnitLabel(0)->Text(), "C");
+    ASSERT_EQ(temps->UnitLabel(0)->Text(), QStringLiteral("\u00B0C"));
 
     const bool seen = WithModal([&] { window->Button(CKelvaneDlg::kIdMonitorSetting)->click(); },
                                 [](QWidget& modal) {
@@ -332,9 +332,9 @@ TEST_F(MainWindowWiring, MonitorSettingChangesReachTheRealPanels)
                                 });
     EXPECT_TRUE(seen);
     EXPECT_FALSE(window->Preferences().m_bCentigrade);
-    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(temps->UnitLabel(slot)->Text(), "F") << slot;
+    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(temps->UnitLabel(slot)->Text(), QStringLiteral("\u00B0F")) << slot;
     window->OnTimer(CKelvaneDlg::kMonitorTimer);
-    EXPECT_EQ(window->Label(CKelvaneDlg::kIdTempUnit)->Text(), "F");
+    EXPECT_EQ(window->Label(CKelvaneDlg::kIdTempUnit)->Text(), QStringLiteral("\u00B0F"));
 }
 
 TEST_F(MainWindowWiring, DisplaySettingSavesThePreferencesAndWritesTheAutostartEntry)

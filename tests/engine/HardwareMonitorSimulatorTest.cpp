@@ -13,6 +13,8 @@
 #include "engine/CAccessLibrary.h"
 #include "engine/CHardwareMonitor.h"
 #include "engine/CMonitorChip.h"
+#include "engine/IShutdownObserver.h"
+#include "platform/CRecordingPowerOff.h"
 #include "engine/SensorConversion.h"
 
 namespace {
@@ -181,25 +183,99 @@ TEST(HardwareMonitorSimulatorTest, DestructionPutsBackEveryRegisterTheEngineChan
     EXPECT_EQ(after.at(0x4B) & 0x03, 1);
 }
 
+// Records what the engine tells about its power-off, with the number of
+// requests the seam had seen at that moment.
+class RecordingShutdownObserver : public IShutdownObserver {
+public:
+    explicit RecordingShutdownObserver(const CRecordingPowerOff& powerOff) : m_powerOff(powerOff) {}
+    void PowerOffRequested(const CSensorItem& item) override {
+        events.push_back("requested " + item.Name() + " after " + std::to_string(m_powerOff.Requests()));
+    }
+    void PowerOffRefused(const CSensorItem& item, const std::string& reason) override {
+        events.push_back("refused " + item.Name() + ": " + reason);
+    }
+    std::vector<std::string> events;
+
+private:
+    const CRecordingPowerOff& m_powerOff;
+};
+
 TEST(HardwareMonitorSimulatorTest, AnOutOfRangeInputPowersOffThroughTheSeamAfterItsTime) {
     // VBAT (VOLT9) at 2.0 V is below its 2.70 V limit.
     SimulatorProgram program("W83782D", "", "IN8=2.0\n");
     auto engine = program.StartEngine();
+    RecordingShutdownObserver observer(program.powerOff);
+    engine->SetShutdownObserver(&observer);
     CSensorItem* battery = engine->Item(8);
+    program.clock.AdvanceSeconds(1);
     battery->SetShutDownEnable(true);
     battery->SetShutDownTime(30);
     engine->UpdateAll();
     EXPECT_TRUE(battery->IsOutOfRange());
+    EXPECT_EQ(battery->ShutdownSecondsLeft(), 30);
     program.clock.AdvanceSeconds(29.9);
     engine->UpdateAll();
+    EXPECT_EQ(battery->ShutdownSecondsLeft(), 1);
     EXPECT_EQ(program.powerOff.Requests(), 0);
     program.clock.AdvanceSeconds(0.1);
     engine->UpdateAll();
     EXPECT_TRUE(battery->IsShutdownPending());
     EXPECT_EQ(program.powerOff.Requests(), 1);
-    // The request is repeated on every tick while the program runs.
+    // The observer heard of it before the request went out.
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"requested " + battery->Name() + " after 0"}));
+    // An accepted request is not repeated on every tick.
     engine->UpdateAll();
-    EXPECT_EQ(program.powerOff.Requests(), 2);
+    program.clock.AdvanceSeconds(120);
+    engine->UpdateAll();
+    EXPECT_EQ(program.powerOff.Requests(), 1);
+    engine->SetShutdownObserver(nullptr);
+}
+
+TEST(HardwareMonitorSimulatorTest, ARefusedPowerOffIsReportedOnceAndRetriedOnlyAfterAMinute) {
+    SimulatorProgram program("W83782D", "", "IN8=2.0\n");
+    auto engine = program.StartEngine();
+    RecordingShutdownObserver observer(program.powerOff);
+    engine->SetShutdownObserver(&observer);
+    program.powerOff.Refuse("logind: Operation inhibited");
+    CSensorItem* battery = engine->Item(8);
+    program.clock.AdvanceSeconds(1);
+    battery->SetShutDownEnable(true);
+    battery->SetShutDownTime(5);
+    engine->UpdateAll();
+    program.clock.AdvanceSeconds(5);
+    const std::string name = battery->Name();
+    struct Step {
+        double advance;
+        int requests;
+    };
+    const Step steps[] = {{0, 1}, {2.5, 1}, {2.5, 1}, {50, 1}, {5, 2}, {2.5, 2}, {60, 3}};
+    for (const Step& s : steps) {
+        program.clock.AdvanceSeconds(s.advance);
+        engine->UpdateAll();
+        EXPECT_EQ(program.powerOff.Requests(), s.requests) << s.advance;
+        EXPECT_TRUE(engine->WasPowerOffRefused());
+    }
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"requested " + name + " after 0",
+                                                         "refused " + name + ": logind: Operation inhibited"}));
+
+    // Switching the item's shut-down off ends the episode; switched on
+    // again while still out of range, its timer starts afresh.
+    battery->SetShutDownEnable(false);
+    engine->UpdateAll();
+    EXPECT_FALSE(engine->IsPowerOffRequested());
+    battery->SetShutDownEnable(true);
+    EXPECT_FALSE(battery->IsShutdownPending());
+    EXPECT_EQ(battery->ShutdownSecondsLeft(), -1);
+    engine->UpdateAll();
+    program.clock.AdvanceSeconds(4);
+    engine->UpdateAll();
+    EXPECT_FALSE(battery->IsShutdownPending());
+    EXPECT_EQ(program.powerOff.Requests(), 3);
+    program.clock.AdvanceSeconds(1);
+    engine->UpdateAll();
+    EXPECT_EQ(program.powerOff.Requests(), 4);
+    EXPECT_EQ(observer.events.size(), 4u);
+    engine->SetShutdownObserver(nullptr);
 }
 
 }  // namespace

@@ -240,4 +240,42 @@ TEST_F(LimitsAndBeepTest, ShutdownTimerNeedsTheWholeTimeOutOfRange) {
     EXPECT_EQ(quiet->OutOfRangeStart(), 0);
 }
 
+TEST_F(LimitsAndBeepTest, ASwitchedTimerStartsAfreshFromItsNextReading) {
+    Detect(0x30);
+    auto volt = Make<CVoltItem>();
+    Describe(*volt, kVoltAt20);
+    volt->SetResistors(0, 1);
+    volt->SetEnable(true);
+    volt->SetShutDownEnable(true);
+    volt->SetShutDownTime(30);
+    fake.Set(0x59, 0x01, 4);
+    clock.AdvanceSeconds(1);
+    volt->Update();
+    clock.AdvanceSeconds(20);
+    volt->Update();
+    EXPECT_EQ(volt->ShutdownSecondsLeft(), 10);
+
+    // Off for a while, out of range all along, then on again: no power-off
+    // from the start time of before.
+    const auto offAndOn = [&](auto switchOff, auto switchOn) {
+        switchOff();
+        clock.AdvanceSeconds(100);
+        volt->Update();
+        switchOn();
+        EXPECT_EQ(volt->ShutdownSecondsLeft(), -1);
+        volt->Update();
+        EXPECT_FALSE(volt->IsShutdownPending());
+        EXPECT_EQ(volt->ShutdownSecondsLeft(), 30);
+    };
+    offAndOn([&] { volt->SetShutDownEnable(false); }, [&] { volt->SetShutDownEnable(true); });
+    offAndOn([&] { volt->SetEnable(false); }, [&] { volt->SetEnable(true); });
+
+    // The same switch set again changes nothing.
+    clock.AdvanceSeconds(10);
+    volt->SetShutDownEnable(true);
+    volt->SetEnable(true);
+    volt->Update();
+    EXPECT_EQ(volt->ShutdownSecondsLeft(), 20);
+}
+
 }  // namespace

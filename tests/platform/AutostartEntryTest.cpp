@@ -33,6 +33,18 @@ TEST(AutostartEntry, ExecLineQuotesWhatTheDesktopWouldSplitOrExpand)
     for (const auto& c : cases) EXPECT_EQ(ExecLine(c.path), c.exec) << c.path;
 }
 
+TEST(AutostartEntry, PathIsTheProgramDirectorySoTranslationsLoadAtLogIn)
+{
+    const auto line = [](const std::string& programPath) {
+        const std::string entry = CAutostartEntry::DesktopEntry(programPath);
+        const std::size_t start = entry.find("\nPath=");
+        return start == std::string::npos ? std::string() : entry.substr(start + 1, entry.find('\n', start + 1) - start - 1);
+    };
+    EXPECT_EQ(line("/opt/kelvane/kelvane"), "Path=/opt/kelvane");
+    EXPECT_EQ(line("/home/a b/kelvane"), "Path=/home/a b");
+    EXPECT_EQ(line("/opt/a\\b/kelvane"), "Path=/opt/a\\\\b");
+}
+
 TEST(AutostartEntry, WriteCreatesTheDirectoryAndRemoveToleratesAMissingEntry)
 {
     CTempDir dir;

@@ -3,6 +3,9 @@
 // HiBound, a stopped fan on the bottom row), and check boxes that hide lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include <memory>
 
 #include "PanelProgram.h"
@@ -62,7 +65,7 @@ TEST(GraphSubScreenTest, SetupTakesItemsAndKeysTheirBoxes)
     };
     const Box boxes[] = {
         {"volt", &volts, 0, true, true, true, true, "VCore", 0x0000FF},
-        {"volt", &volts, 2, true, true, true, true, "+3.3V", 0xFF0000},
+        {"volt", &volts, 2, true, true, true, true, "+3.3V", CGraphSubScreen::kLineColours[2]},
         // Not taken: as the template has it, and no line behind it.
         {"volt", &volts, 3, true, true, false, false, "Volt4", CColourCheckBox::kSystemColour},
         {"volt", &volts, 4, true, true, true, true, "+12V", 0xFFFF00},
@@ -74,7 +77,7 @@ TEST(GraphSubScreenTest, SetupTakesItemsAndKeysTheirBoxes)
         {"fan", &fans, 0, true, true, true, true, "CPU FAN", 0x0000FF},
         {"fan", &fans, 1, false, true, false, false, "Fan2", CColourCheckBox::kSystemColour},
         // On by default but off now: a line, its box cleared and disabled.
-        {"fan", &fans, 2, true, false, false, true, "SYSTEM FAN", 0xFF0000},
+        {"fan", &fans, 2, true, false, false, true, "SYSTEM FAN", CGraphSubScreen::kLineColours[2]},
         {"fan", &fans, 3, false, true, false, false, "Fan4", CColourCheckBox::kSystemColour},
     };
     for (const Box& b : boxes) {
@@ -168,6 +171,27 @@ TEST(GraphSubScreenTest, CheckBoxHidesAndShowsItsLine)
     // 45.5 degrees: 91 half degrees of 180.
     const int row = StripChartPixels::PointY(graph.Chart().ClientRect(), 91, 180);
     EXPECT_EQ(RowsOf(graph.Chart().Image(), NewestColumn(graph.Chart()), 0x00FF00), std::vector<int>{row});
+}
+
+// WCAG relative luminance of a 0x00BBGGRR colour.
+double Luminance(Colorref colour)
+{
+    const auto channel = [](unsigned value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour & 0xFF) + 0.7152 * channel((colour >> 8) & 0xFF) +
+           0.0722 * channel((colour >> 16) & 0xFF);
+}
+
+TEST(GraphColours, EveryLineStandsAtLeastThreeToOneAgainstTheChart)
+{
+    CStripChart chart;
+    const double background = Luminance(chart.BackgroundColour());
+    for (const Colorref colour : CGraphSubScreen::kLineColours) {
+        const double line = Luminance(colour);
+        EXPECT_GE((std::max(line, background) + 0.05) / (std::min(line, background) + 0.05), 3.0) << std::hex << colour;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -181,6 +184,48 @@ TEST_F(MonitorSettingDlgTest, RowsShowTheItemsWithAPointWhateverTheFormat)
     EXPECT_EQ(temp->value(), 700);
     EXPECT_EQ(Text(*dialog, 1137), "70.0");
     EXPECT_EQ(Text(*dialog, 1131), "45.5");
+}
+
+TEST_F(MonitorSettingDlgTest, TheValueColumnFollowsTheReadingsWhileTheDialogIsOpen)
+{
+    Start();
+    m_prefs.m_bCentigrade = true;
+    auto dialog = Open();
+    const QString limit = Text(*dialog, 1137);
+    ASSERT_EQ(Text(*dialog, 1131), "45.5");
+    // The main window's tick reads the chip while the dialog is open.
+    ASSERT_EQ(m_program->SimCtl("set TEMP2=52.5 IN0=1.62"), 0);
+    m_engine->UpdateAll();
+    dialog->RefreshValues();
+    EXPECT_EQ(Text(*dialog, 1131), "52.5");
+    EXPECT_EQ(Text(*dialog, 1106), "1.62");
+    EXPECT_EQ(Text(*dialog, 1137), limit) << "limits are the user's, not refreshed";
+}
+
+TEST_F(MonitorSettingDlgTest, TheArrowKeysMoveTheRulersLimitsOneUnitAStep)
+{
+    Start();
+    m_engine->Volt(2)->SetLimits(3.478, 3.131);
+    auto dialog = Open();
+    auto* ruler = Find<CRulerSlider>(*dialog, 1053);
+    const auto press = [&](Qt::Key key, int times) {
+        for (int i = 0; i < times; ++i) {
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(ruler, &event);
+        }
+    };
+    press(Qt::Key_Right, 2);
+    press(Qt::Key_Up, 1);
+    EXPECT_EQ(ruler->GetLowLimit(), 315);
+    EXPECT_EQ(ruler->GetHighLimit(), 348);
+    EXPECT_EQ(Text(*dialog, 1097), "3.15");
+    EXPECT_EQ(Text(*dialog, 1089), "3.48");
+    // Never past each other or the ends of the range.
+    press(Qt::Key_Down, 100);
+    EXPECT_EQ(ruler->GetHighLimit(), 315);
+    press(Qt::Key_Left, 100);
+    EXPECT_EQ(ruler->GetLowLimit(), 264);
+    EXPECT_EQ(Text(*dialog, 1097), "2.64");
 }
 
 TEST_F(MonitorSettingDlgTest, ApplyOnAnUntouchedDialogTruncatesTheLimitsAndStoresThem)

@@ -171,14 +171,14 @@ TEST(NumericSubScreenTest, RefreshFillsNamesUnitsAndValues)
     EXPECT_GT(program.Engine().Fan(1)->Rpm(), 0);
     EXPECT_EQ(temps.NameLabel(0)->Text(), "SYSTEM Temperature");
     // 38.0 C in Fahrenheit.
-    EXPECT_EQ(temps.UnitLabel(0)->Text(), "F");
+    EXPECT_EQ(temps.UnitLabel(0)->Text(), QStringLiteral("\u00B0F"));
     EXPECT_EQ(temps.ValueDisplay(0)->DisplayText(), "100.4");
 
     // The unit letters change at once, the values at the next tick.
     program.centigrade = true;
     temps.SetUnitLetters();
     for (int slot = 0; slot < CNumericSubScreen::kSlotCount; ++slot)
-        EXPECT_EQ(temps.UnitLabel(slot)->Text(), "C");
+        EXPECT_EQ(temps.UnitLabel(slot)->Text(), QStringLiteral("\u00B0C"));
     EXPECT_EQ(temps.ValueDisplay(0)->DisplayText(), "100.4");
     temps.OnTimer(CTempSubScreen::kTimerId);
     EXPECT_EQ(temps.ValueDisplay(0)->DisplayText(), "38.0");

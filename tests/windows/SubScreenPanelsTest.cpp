@@ -38,7 +38,7 @@ TEST(SubScreenPanelsTest, CreatePanelsBuildsTheSixInOrder)
     panels.CreatePanels(&mainWindow, host);
     mainWindow.show();
     EXPECT_EQ(panels.VoltPanel()->NameLabel(0)->Text(), "+12V");
-    EXPECT_EQ(panels.TempPanel()->UnitLabel(0)->Text(), "F");
+    EXPECT_EQ(panels.TempPanel()->UnitLabel(0)->Text(), QStringLiteral("\u00B0F"));
     subVoltItems[0] = 2;
     panels.VoltPanel()->Refresh();
     EXPECT_EQ(panels.VoltPanel()->NameLabel(0)->Text(), "+3.3V");

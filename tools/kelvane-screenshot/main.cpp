@@ -9,6 +9,10 @@
 // expanded form with its numeric panels and the expanded form with its graph
 // panels are written to OUTDIR/main-compact.png, OUTDIR/main-expanded.png and
 // OUTDIR/main-expanded-graphs.png, transparent outside the window's outline.
+// Then the CPU temperature is driven over its limit with a 30 s shut-down
+// time: OUTDIR/main-alarm.png (the well and the panel in alarm),
+// OUTDIR/shutdown-countdown.png (the countdown box) and OUTDIR/tray-alarm.png (the tray icon, plain and in alarm, with the alarm
+// tooltip as the desktop shows it).
 //
 // Nothing leaves the temporary folder: no mail is sent, the power-off and the
 // desktop are stand-ins that do nothing, message boxes go to stderr.
@@ -18,6 +22,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 
@@ -43,6 +48,8 @@
 #include "platform/IPowerOff.h"
 #include "windows/CFanSubScreen.h"
 #include "windows/CProgramDirectory.h"
+#include "windows/CShutdownCountdown.h"
+#include "windows/CSystemTray.h"
 #include "windows/CTempSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
@@ -213,6 +220,38 @@ int main(int argc, char* argv[])
         window.Button(CKelvaneDlg::kIdFanDetail)->click();
         window.Button(CKelvaneDlg::kIdTempDetail)->click();
         save("main-expanded-graphs.png");
+
+        // An alarm with a shut-down timer: the CPU temperature at 92 C.
+        window.Button(CKelvaneDlg::kIdVoltBack)->click();
+        window.Button(CKelvaneDlg::kIdFanBack)->click();
+        window.Button(CKelvaneDlg::kIdTempBack)->click();
+        CSensorItem* cpu = window.Engine().Item(CHardwareMonitor::kFirstTemp + 1);
+        cpu->SetShutDownEnable(true);
+        cpu->SetShutDownTime(30);
+        CProgramRunner simctl;
+        simctl.Run({(build / "kelvane-simctl").string(), "--dir", folder.path, "set", "TEMP2=92"}, "");
+        for (int tick = 0; tick < 3; ++tick) window.OnTimer(CKelvaneDlg::kMonitorTimer);
+        window.Panels().TempPanel()->OnTimer(window.Panels().TempPanel()->TimerId());
+        save("main-alarm.png");
+        QApplication::processEvents();
+        if (!window.Countdown().grab().save(QString::fromStdString((output / "shutdown-countdown.png").string())))
+            status = 1;
+
+        // The tray as the desktop shows it: the plain and the alarm icon,
+        // and the tooltip the icon carries now.
+        const QIcon plain = CSystemTray::IconFromResource(folder.path, CKelvaneDlg::kIcon);
+        QLabel tip(window.Tray().Tooltip());
+        tip.setStyleSheet(QStringLiteral("QLabel { background: #FFFFE1; color: black; border: 1px solid #767676;"
+                                         " padding: 3px 6px; }"));
+        tip.adjustSize();
+        QImage tray(std::max(tip.width(), 100) + 16, 64 + tip.height() + 16, QImage::Format_ARGB32);
+        tray.fill(QColor(0x2B, 0x2F, 0x36));
+        QPainter painter(&tray);
+        painter.drawPixmap(8, 8, plain.pixmap(48, 48));
+        painter.drawPixmap(64, 8, CSystemTray::AlarmVariant(plain).pixmap(48, 48));
+        tip.render(&painter, QPoint(8, 64));
+        painter.end();
+        if (!tray.save(QString::fromStdString((output / "tray-alarm.png").string()))) status = 1;
     }
     return status;
 }
