@@ -12,7 +12,6 @@ int16_t CChipClient::Exchange(const CRequest& request, CResponse& response) {
         m_greeted = false;
         return kErrorUnreachable;
     }
-    if (response.status == kNotInGroup) m_connection.Disconnect();
     return response.status == kOk ? 0 : static_cast<int16_t>(kErrorServiceBase + response.status);
 }
 

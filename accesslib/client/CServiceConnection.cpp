@@ -67,6 +67,8 @@ bool CServiceConnection::RoundTrip(const CRequest& request, CResponse& response)
             // whatever was asked.
             if (response.op != request.op && response.status != kNotInGroup) break;
             if (parsed.consumed != input.size()) break;
+            // The service has closed a connection it refused.
+            if (response.status == kNotInGroup) Disconnect();
             return true;
         }
         if (parsed.result != Parse::kIncomplete) break;
