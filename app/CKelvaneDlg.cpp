@@ -507,7 +507,7 @@ void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenUrl(kWebSiteAddress); }
 
 void CKelvaneDlg::ShowAbout()
 {
-    CAboutDlg about(m_skins, this);
+    CAboutDlg about(m_skins, this, m_strChipAccess);
     about.exec();
 }
 

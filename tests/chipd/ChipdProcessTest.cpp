@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@
 #include "accesslib/Wbcdflsh.h"
 #include "accesslib/client/CServiceConnection.h"
 #include "engine/SimulatorProgram.h"
+#include "platform/CServiceLibraryLoader.h"
 #include "tests/chipd/CServiceProcess.h"
 
 using namespace ChipFrame;
@@ -259,4 +262,67 @@ TEST_F(ChipdProcessTest, RestoresTheChipWhenItsLastClientIsKilled) {
     }
     EXPECT_EQ(now, limit);
     EXPECT_EQ(ReadValue(after, 0x01, 0x53), hysteresis);
+}
+
+namespace {
+
+// The program directory's "client" folder with the service client build
+// naming this service's socket.
+void AddClientFolder(const SimulatorProgram& program, const CServiceProcess& service) {
+    std::filesystem::copy(service.ClientDirectory(), program.Directory() + "/client");
+}
+
+}  // namespace
+
+TEST_F(ChipdProcessTest, ProgramsChooseTheClientBuildOnlyWhenTheServiceAnswers) {
+    struct Case {
+        const char* what;
+        bool clientFolder;
+        bool answers;
+        bool service;
+    };
+    const Case cases[] = {
+        {"service answers", true, true, true},
+        {"service silent", true, false, false},
+        {"no client build", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimulatorProgram local{"W83782D"};
+        if (c.clientFolder) AddClientFolder(local, service);
+        CDlLibraryLoader inner(local.Directory());
+        std::string probed;
+        CServiceLibraryLoader loader(inner, [&](const std::string& socket) {
+            probed = socket;
+            return c.answers;
+        });
+        void* handle = loader.Open(kWbcdflshLibraryName);
+        ASSERT_NE(handle, nullptr);
+        EXPECT_EQ(loader.UsesService(), c.service);
+        if (c.clientFolder) {
+            EXPECT_EQ(probed, service.SocketPath());
+        }
+        const std::string expected = c.service ? "chip service at " + service.SocketPath()
+                                               : "access library " + local.Directory() + "/libWbcdflsh.so";
+        EXPECT_EQ(loader.InUse(), expected);
+        loader.Close(handle);
+    }
+}
+
+TEST_F(ChipdProcessTest, CliSaysItReadsThroughTheServiceAndReadsAlike) {
+    auto run = [&](const std::string& out, const std::string& err) {
+        const std::string command = CServiceProcess::BuildDirectory() + "/kelvane-cli --json --dir '" +
+                                    program.Directory() + "' >'" + out + "' 2>'" + err + "'";
+        return std::system(command.c_str());
+    };
+    const std::string out = program.Directory() + "/out.txt", err = program.Directory() + "/err.txt";
+    ASSERT_EQ(run(out, err), 0) << CTempDir::Read(err);
+    const std::string inProcess = CTempDir::Read(out);
+    EXPECT_NE(CTempDir::Read(err).find("chip access: access library "), std::string::npos) << CTempDir::Read(err);
+
+    AddClientFolder(program, service);
+    ASSERT_EQ(run(out, err), 0) << CTempDir::Read(err);
+    EXPECT_NE(CTempDir::Read(err).find("chip access: chip service at " + service.SocketPath()), std::string::npos)
+        << CTempDir::Read(err);
+    EXPECT_EQ(CTempDir::Read(out), inProcess);
 }

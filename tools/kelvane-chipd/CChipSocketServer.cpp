@@ -61,6 +61,8 @@ bool CChipSocketServer::Listen(const std::string& path, std::string& problem) {
         problem = std::string("socket: ") + std::strerror(errno);
         return false;
     }
+    const std::string folder = path.substr(0, path.rfind('/'));
+    if (!folder.empty()) ::mkdir(folder.c_str(), 0755);
     // Only a socket file is replaced, never any other file at that path.
     struct stat existing {};
     if (::lstat(path.c_str(), &existing) == 0 && S_ISSOCK(existing.st_mode)) ::unlink(path.c_str());
@@ -90,7 +92,12 @@ void CChipSocketServer::Accept() {
     if (fd < 0) return;
     ucred peer{};
     socklen_t length = sizeof(peer);
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || !m_peers.Allowed(peer.pid, peer.gid)) {
+    const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0;
+    std::vector<gid_t> groups(256);
+    socklen_t groupBytes = static_cast<socklen_t>(groups.size() * sizeof(gid_t));
+    const bool haveGroups = ::getsockopt(fd, SOL_SOCKET, SO_PEERGROUPS, groups.data(), &groupBytes) == 0;
+    groups.resize(haveGroups ? groupBytes / sizeof(gid_t) : 0);
+    if (!known || !m_peers.Allowed(peer.pid, peer.gid, haveGroups ? &groups : nullptr)) {
         CResponse refusal;
         refusal.op = kHello;
         refusal.status = kNotInGroup;
