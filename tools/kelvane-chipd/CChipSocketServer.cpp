@@ -37,6 +37,22 @@ bool SendAll(int fd, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+// Closing a socket with unread input resets the connection, and the peer
+// may then never read its refusal; so the refusal is followed by the end of
+// our side and the peer's request is read away until it closes, for at most
+// a tenth of a second. (Only members can open the socket file at all, so a
+// refused peer is rare and cannot stall the service for long.)
+void DrainAndClose(int fd) {
+    ::shutdown(fd, SHUT_WR);
+    uint8_t buffer[256];
+    for (int round = 0; round < 10; ++round) {
+        pollfd input{fd, POLLIN, 0};
+        if (::poll(&input, 1, 10) <= 0) continue;
+        if (::recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT) <= 0) break;
+    }
+    ::close(fd);
+}
+
 }  // namespace
 
 CChipSocketServer::~CChipSocketServer() {
@@ -102,7 +118,7 @@ void CChipSocketServer::Accept() {
         refusal.op = kHello;
         refusal.status = kNotInGroup;
         SendAll(fd, EncodeResponse(refusal));
-        ::close(fd);
+        DrainAndClose(fd);
         return;
     }
     // A client that stops reading its replies must not stall the others.
