@@ -8,7 +8,7 @@
 
 #include "skin/CSkinLibrary.h"
 
-CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent) : QDialog(parent)
+CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent, const std::string& chipAccess) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Kelvane"));
 
@@ -19,13 +19,23 @@ CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent) : QDialog(paren
     auto* text = new QLabel(QString::fromLatin1(kVersionText), this);
     text->setObjectName(QStringLiteral("version"));
 
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(text);
+    if (!chipAccess.empty()) {
+        auto* access = new QLabel(QStringLiteral("Chip: ") + QString::fromStdString(chipAccess), this);
+        access->setObjectName(QStringLiteral("chipAccess"));
+        access->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        texts->addWidget(access);
+    }
+    texts->addStretch(1);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* row = new QHBoxLayout;
     row->addWidget(picture);
     row->addSpacing(12);
-    row->addWidget(text, 1);
+    row->addLayout(texts, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);

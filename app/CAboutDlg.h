@@ -1,8 +1,11 @@
-// The About box: the maker's emblem, the program's name and version, and an
-// OK button.
+// The About box: the maker's emblem, the program's name and version, how the
+// chip is reached (the chip service or the access library in the process),
+// and an OK button.
 #pragma once
 
 #include <QDialog>
+
+#include <string>
 
 class CSkinLibrary;
 
@@ -13,6 +16,7 @@ public:
     static constexpr int kPicture = 224;
     static constexpr const char* kVersionText = "Kelvane Version 1.2.3.2";
 
-    // The library must outlive the box.
-    explicit CAboutDlg(const CSkinLibrary& skins, QWidget* parent = nullptr);
+    // The library must outlive the box. chipAccess: "chip service at ..." or
+    // "access library ..."; no line when empty.
+    explicit CAboutDlg(const CSkinLibrary& skins, QWidget* parent = nullptr, const std::string& chipAccess = {});
 };

@@ -720,7 +720,7 @@ void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programD
 
 void CKelvaneDlg::ShowAbout()
 {
-    CAboutDlg about(m_skins, this);
+    CAboutDlg about(m_skins, this, m_strChipAccess);
     about.exec();
 }
 

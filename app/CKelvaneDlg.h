@@ -278,6 +278,8 @@ public:
     int Result() const { return m_nResult; }
 
     void SetAutomationService(CAutomationService* service);
+    // How the engine reaches the chip, for the About box.
+    void SetChipAccess(std::string text) { m_strChipAccess = std::move(text); }
 
     // Part of the window other windows work with.
     CHardwareMonitor& Engine() { return m_Engine; }
@@ -419,6 +421,7 @@ private:
     QBasicTimer m_suiteTimer;
     bool m_bInTray = false;
     CAutomationService* m_pAutomation = nullptr;
+    std::string m_strChipAccess;
     bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;

@@ -29,6 +29,7 @@
 #include "platform/CPrivateProfile.h"
 #include "platform/CQtMessageBox.h"
 #include "platform/CRegistryKey.h"
+#include "platform/CServiceLibraryLoader.h"
 #include "platform/CSteadyClock.h"
 #include "platform/CSystemLocalTime.h"
 #include "windows/CInstanceChecker.h"
@@ -52,8 +53,11 @@ int main(int argc, char* argv[])
     CPrivateProfile profile;
     CQtMessageBox messageBox;
     CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
-    // Bare name: the executable's RUNPATH $ORIGIN finds the library beside it.
-    CDlLibraryLoader loader;
+    // Bare name: the executable's RUNPATH $ORIGIN finds the library beside it;
+    // the chip service's client build beside that is used when the service
+    // answers.
+    CDlLibraryLoader libraryLoader;
+    CServiceLibraryLoader loader(libraryLoader);
     CFileChipLock lock(CFileChipLock::DefaultPath());
     // A peer stopped while holding the chip lock must not keep a termination
     // signal from ending the program.
@@ -95,6 +99,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<CKelvaneDlg> window = kelvane.CreateMainWindow();
     if (!window) return 0;
     window->SetAutomationService(&automation);
+    window->SetChipAccess(loader.InUse());
     QObject::connect(window.get(), &CKelvaneDlg::finished, &application, [] { QApplication::quit(); });
 
     // Log-out, shutdown, a closed terminal or Ctrl+C end the dialog the

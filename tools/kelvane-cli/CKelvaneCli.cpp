@@ -9,6 +9,7 @@
 #include "platform/CFileChipLock.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CRegistryKey.h"
+#include "platform/CServiceLibraryLoader.h"
 #include "platform/CSteadyClock.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
 #include "tools/kelvane-cli/CReadingReport.h"
@@ -77,7 +78,8 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     // still ends through the engine's destructor.
     CStopSignals stop;
 
-    CProgramDirectoryLoader loader(programDirectory, options.directory.empty());
+    CProgramDirectoryLoader directoryLoader(programDirectory, options.directory.empty());
+    CServiceLibraryLoader loader(directoryLoader);
     CFileChipLock lock(CFileChipLock::DefaultPath());
     CStderrMessageBox messageBox(m_err);
     CPrivateProfile profile;
@@ -88,6 +90,8 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
 
     CHardwareMonitor engine(
         CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
+    // On stderr, so the readings on stdout stay a table or JSON lines.
+    if (!loader.InUse().empty()) m_err << "kelvane-cli: chip access: " << loader.InUse() << std::endl;
     engine.SetUseDefaultFiles(true);
     engine.SetUsePreferenceFile(false);
     engine.SetPaths(boardName);
