@@ -10,6 +10,9 @@
 // ends when the main window's dialog ends.
 #include <QApplication>
 #include <QDBusConnection>
+#include <QMessageBox>
+
+#include <cstdlib>
 
 #include "app/CAutomationService.h"
 #include "app/CCommandLine.h"
@@ -24,6 +27,7 @@
 #include "platform/CAutostartEntry.h"
 #include "platform/CDlLibraryLoader.h"
 #include "platform/CFileChipLock.h"
+#include "platform/CInstalledLayout.h"
 #include "platform/CLogindPowerOff.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CQtMessageBox.h"
@@ -46,13 +50,21 @@ int main(int argc, char* argv[])
     CAutomationService automation(QDBusConnection::sessionBus());
     if (CAutomationService::ShouldRegister(commandLine)) automation.Register();
 
-    const std::string programDirectory = CProgramDirectory::GetProgramDirectory();
+    std::string layoutError;
+    const std::string programDirectory =
+        CInstalledLayout::ProgramDirectory(CProgramDirectory::GetProgramDirectory(), std::getenv, layoutError);
+    if (programDirectory.empty() && !layoutError.empty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(layoutError));
+        return 1;
+    }
     const CSystemInfo systemInfo("/");
     CPrivateProfile profile;
     CQtMessageBox messageBox;
     CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
-    // Bare name: the executable's RUNPATH $ORIGIN finds the library beside it.
-    CDlLibraryLoader loader;
+    // The library beside the program directory's files first (an installed
+    // program links it into the user's directory, where the simulator keeps
+    // its state), then the executable's RUNPATH.
+    CDlLibraryLoader loader(programDirectory);
     CFileChipLock lock(CFileChipLock::DefaultPath());
     CSteadyClock clock;
     CLogindPowerOff powerOff;
