@@ -11,8 +11,13 @@ include(GNUInstallDirs)
 set(KELVANE_INSTALL_LIBDIR lib/kelvane)
 set(KELVANE_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/kelvane)
 
+# One RUNPATH, linked in, for the build tree and the installation: a RUNPATH
+# rewritten at install time is padded in the build tree with empty entries,
+# and an empty entry searches the working directory for the access library.
 foreach(program kelvane kelvane-cli kelvane-simctl)
-  set_target_properties(${program} PROPERTIES INSTALL_RPATH "\$ORIGIN/../${KELVANE_INSTALL_LIBDIR}")
+  set_target_properties(${program} PROPERTIES
+    BUILD_WITH_INSTALL_RPATH ON
+    INSTALL_RPATH "\$ORIGIN:\$ORIGIN/../${KELVANE_INSTALL_LIBDIR}")
   install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 install(TARGETS Wbcdflsh LIBRARY DESTINATION ${KELVANE_INSTALL_LIBDIR} NAMELINK_SKIP)
@@ -24,14 +29,15 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help DESTINATION ${KELVANE_INS
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kelvane-empty-error.txt
         DESTINATION ${KELVANE_INSTALL_DATADIR} RENAME error.txt)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/kelvane-empty-error.txt "")
-# The skin is drawn at build time by kelvane-skingen into the program directory.
+# The skin is drawn at build time by kelvane-skingen into the program directory;
+# its tray icon (skin/128.png, 64 by 64) is the hicolor bitmap icon.
 install(DIRECTORY ${KELVANE_PROGRAM_DIR}/skin DESTINATION ${KELVANE_INSTALL_DATADIR})
 
 set(desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
 install(FILES ${desktop}/kelvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${desktop}/io.kelvane.Kelvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${desktop}/kelvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${KELVANE_PROGRAM_DIR}/skin/128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
+install(FILES ${KELVANE_PROGRAM_DIR}/skin/128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps
         RENAME kelvane.png)
 install(FILES ${desktop}/kelvane-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelvane-cli)

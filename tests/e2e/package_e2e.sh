@@ -17,10 +17,18 @@ for f in bin/kelvane bin/kelvane-cli bin/kelvane-simctl \
          share/kelvane/def.ini share/kelvane/Root.ini share/kelvane/error.txt \
          share/kelvane/W83782D.ini share/kelvane/help/help_enu.htm share/kelvane/skin/128.png \
          share/applications/kelvane.desktop share/metainfo/io.kelvane.Kelvane.metainfo.xml \
-         share/icons/hicolor/scalable/apps/kelvane.svg share/icons/hicolor/128x128/apps/kelvane.png \
+         share/icons/hicolor/scalable/apps/kelvane.svg share/icons/hicolor/64x64/apps/kelvane.png \
          share/man/man1/kelvane.1 share/man/man1/kelvane-cli.1 share/man/man1/kelvane-simctl.1 \
          share/bash-completion/completions/kelvane-cli; do
   [ -e "$prefix/$f" ] || { echo "package_e2e: not installed: $f" >&2; exit 1; }
+done
+
+# An empty RUNPATH entry would load an access library from the working directory.
+for program in kelvane kelvane-cli kelvane-simctl; do
+  for binary in "$build/bin/$program" "$prefix/bin/$program"; do
+    readelf -d "$binary" | grep RUNPATH | grep -qE '\[:|::|:\]' \
+      && { echo "package_e2e: empty RUNPATH entry in $binary" >&2; exit 1; }
+  done
 done
 
 # A plain user: CI runs as root, so drop to nobody there.
