@@ -30,12 +30,15 @@ constexpr int16_t kSimErrorBadArgument = 6;
 std::string LibraryDirectory() {
   Dl_info info{};
   if (::dladdr(reinterpret_cast<void*>(&LibraryDirectory), &info) == 0 || !info.dli_fname) return {};
-  // Absolute, so that a later change of the working directory cannot move the chip.
+  // The directory the library was opened from, made absolute so that a later
+  // change of the working directory cannot move the chip. The library itself
+  // may be a link (an installed program links it into each user's directory,
+  // where the chip's state belongs), so the link is not followed.
+  const std::string opened = info.dli_fname;
+  const size_t slash = opened.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : opened.substr(0, slash));
   char resolved[PATH_MAX];
-  const std::string path = ::realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  return ::realpath(directory.c_str(), resolved) ? resolved : directory;
 }
 
 CStateFile& Session() {

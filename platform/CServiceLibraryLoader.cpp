@@ -37,8 +37,12 @@ void* CServiceLibraryLoader::Open(const std::string& name) {
     m_inUse = "access library " + (path.empty() ? name : path);
     if (path.empty()) return found;
 
-    const std::string clientDirectory =
-        std::filesystem::path(path).parent_path().string() + "/" + kClientFolder;
+    // An installed program loads the simulator through a link in the user's
+    // directory; the client build sits beside the library the link names.
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(path, ec);
+    if (ec) real = path;
+    const std::string clientDirectory = real.parent_path().string() + "/" + kClientFolder;
     const std::string client = clientDirectory + "/" + std::filesystem::path(name).filename().string();
     if (::access(client.c_str(), R_OK) != 0) return found;
     const std::string socket = CClientSettings::SocketPath(clientDirectory);

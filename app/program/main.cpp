@@ -10,6 +10,9 @@
 // ends when the main window's dialog ends.
 #include <QApplication>
 #include <QDBusConnection>
+#include <QMessageBox>
+
+#include <cstdlib>
 
 #include "app/CAsyncMailer.h"
 #include "app/CAutomationService.h"
@@ -25,6 +28,7 @@
 #include "platform/CAutostartEntry.h"
 #include "platform/CDlLibraryLoader.h"
 #include "platform/CFileChipLock.h"
+#include "platform/CInstalledLayout.h"
 #include "platform/CLogindPowerOff.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CQtMessageBox.h"
@@ -48,15 +52,22 @@ int main(int argc, char* argv[])
     CAutomationService automation(QDBusConnection::sessionBus());
     if (CAutomationService::ShouldRegister(commandLine)) automation.Register();
 
-    const std::string programDirectory = CProgramDirectory::GetProgramDirectory();
+    std::string layoutError;
+    const std::string programDirectory =
+        CInstalledLayout::ProgramDirectory(CProgramDirectory::GetProgramDirectory(), std::getenv, layoutError);
+    if (programDirectory.empty() && !layoutError.empty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(layoutError));
+        return 1;
+    }
     const CSystemInfo systemInfo("/");
     CPrivateProfile profile;
     CQtMessageBox messageBox;
     CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
-    // Bare name: the executable's RUNPATH $ORIGIN finds the library beside it;
-    // the chip service's client build beside that is used when the service
-    // answers.
-    CDlLibraryLoader libraryLoader;
+    // The library beside the program directory's files first (an installed
+    // program links it into the user's directory, where the simulator keeps
+    // its state), then the executable's RUNPATH; the chip service's client
+    // build beside it is used when the service answers.
+    CDlLibraryLoader libraryLoader(programDirectory);
     CServiceLibraryLoader loader(libraryLoader);
     CFileChipLock lock(CFileChipLock::DefaultPath());
     // A peer stopped while holding the chip lock must not keep a termination

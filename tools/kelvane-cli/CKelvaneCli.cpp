@@ -11,6 +11,9 @@
 #include "platform/CRegistryKey.h"
 #include "platform/CServiceLibraryLoader.h"
 #include "platform/CSteadyClock.h"
+#include <cstdlib>
+
+#include "platform/CInstalledLayout.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
 #include "tools/kelvane-cli/CReadingReport.h"
 #include "tools/kelvane-cli/CReportingPowerOff.h"
@@ -59,7 +62,13 @@ int CKelvaneCli::Usage(const std::string& problem) {
 
 bool CKelvaneCli::ResolveProgramDirectory(const CCliOptions& options, std::string& directory) {
     if (options.directory.empty()) {
-        directory = WithoutTrailingSlash(fs::path(m_exePath).parent_path().string());
+        std::string error;
+        directory = CInstalledLayout::ProgramDirectory(
+            WithoutTrailingSlash(fs::path(m_exePath).parent_path().string()), std::getenv, error);
+        if (directory.empty() && !error.empty()) {
+            m_err << "kelvane-cli: " << error << std::endl;
+            return false;
+        }
         return true;
     }
     std::error_code ec;

@@ -1,10 +1,12 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "platform/CInstalledLayout.h"
 #include "tools/kelvane-simctl/CSimCtl.h"
 
 namespace {
@@ -23,6 +25,12 @@ std::string OwnDirectory() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  CSimCtl tool(OwnDirectory(), std::cout, std::cerr);
+  std::string error;
+  const std::string directory = CInstalledLayout::ProgramDirectory(OwnDirectory(), std::getenv, error);
+  if (directory.empty() && !error.empty()) {
+    std::cerr << "kelvane-simctl: " << error << std::endl;
+    return 1;
+  }
+  CSimCtl tool(directory, std::cout, std::cerr);
   return tool.Run(arguments);
 }
