@@ -1,7 +1,10 @@
 #include "app/CKelvaneApp.h"
 
+#include <QCoreApplication>
+
 #include "app/CComputerName.h"
 #include "app/CSystemInfo.h"
+#include "app/CTerminationSignals.h"
 #include "windows/CInstanceChecker.h"
 
 CKelvaneApp::CKelvaneApp(CKelvaneAppSeams seams) : m_seams(std::move(seams)) {}
@@ -50,4 +53,22 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
         m_seams.autostartDirectory,
     };
     return std::make_unique<CKelvaneDlg>(windowSeams, std::move(instance));
+}
+
+int CKelvaneApp::RunMainWindow(CKelvaneDlg& window, bool minimised, CTerminationSignals& termination)
+{
+    // exit, not quit: quit does nothing outside the application's own loop,
+    // and a dialog ended while a start-up box is up must end the box's loop.
+    QObject::connect(&window, &CKelvaneDlg::finished, &window, [] { QCoreApplication::exit(0); });
+    // Log-out, shutdown, a closed terminal or Ctrl+C end the dialog the
+    // ordinary way, so the preferences are saved and the chip put back.
+    QObject::connect(&termination, &CTerminationSignals::terminationRequested, &window, [&window] {
+        if (!window.IsEnded()) window.EndDialog(CKelvaneDlg::kResultCancel);
+    });
+    if (!window.InitDialog(minimised)) return 0;
+    if (window.IsEnded()) return 0;
+    // Started with "-m"/"-M", the window went to the tray (or, without a
+    // notification area, to the taskbar minimised) and is not shown here.
+    if (!window.IsInTray()) window.show();
+    return QCoreApplication::exec();
 }

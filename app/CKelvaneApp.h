@@ -16,6 +16,7 @@
 
 class CRegistryKey;
 class CSystemInfo;
+class CTerminationSignals;
 class IChipLock;
 class IClock;
 class ILibraryLoader;
@@ -69,6 +70,16 @@ public:
     std::unique_ptr<CKelvaneDlg> CreateMainWindow();
 
     const std::string& BoardName() const { return m_strBoardName; }
+
+    // Runs the built window as the program's dialog: initialisation, then
+    // the event loop until the dialog ends; a termination signal (log-out,
+    // Ctrl+C) ends the dialog the ordinary way. A dialog that ended during
+    // initialisation, for a failed start or a signal while a start-up box
+    // was up, starts no event loop: its quit was spent in the box's loop and
+    // a loop started now would never end. Returns the process status.
+    // The caller keeps the signals' handlers until the window is destroyed,
+    // so that a second signal cannot cut short the chip's hand-back.
+    static int RunMainWindow(CKelvaneDlg& window, bool minimised, CTerminationSignals& termination);
 
 private:
     CKelvaneAppSeams m_seams;

@@ -111,29 +111,10 @@ int main(int argc, char* argv[])
     if (!window) return 0;
     window->SetAutomationService(&automation);
     window->SetChipAccess(loader.InUse());
-    QObject::connect(window.get(), &CKelvaneDlg::finished, &application, [] { QApplication::quit(); });
-
-    // Log-out, shutdown, a closed terminal or Ctrl+C end the dialog the
-    // ordinary way, so the preferences are saved and the chip put back.
-    CTerminationSignals termination;
-    QObject::connect(&termination, &CTerminationSignals::terminationRequested, window.get(), [&window] {
-        if (!window->IsEnded()) window->EndDialog(CKelvaneDlg::kResultCancel);
-    });
-
     // Suspend and resume from the login manager reach the main window
     // through its tray object.
-
-    // A failed engine start has shown "Initial value fail!" and ended the
-    // dialog; the window is destroyed below, which saves the preferences.
-    if (!window->InitDialog(commandLine.IsMinimised())) return 0;
-    // A termination signal while a start-up message box was up ended the
-    // dialog inside the box's own event loop, and the quit it asked for has
-    // been spent there: an event loop started now would never end.
-    if (window->IsEnded()) return 0;
-    // Started with "-m"/"-M", the window went to the tray (or, without a
-    // notification area, to the taskbar minimised) and is not shown here.
-    if (!window->IsInTray()) window->show();
-    const int status = application.exec();
+    CTerminationSignals termination;
+    const int status = CKelvaneApp::RunMainWindow(*window, commandLine.IsMinimised(), termination);
     window.reset();
     return status;
 }
