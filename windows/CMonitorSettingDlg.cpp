@@ -262,25 +262,15 @@ void CMonitorSettingDlg::BuildControls()
     for (const auto& [id, text] : {std::pair{int(kIdBeepHeader), "Beep"}, std::pair{int(kIdEnableHeader), "Enable"}})
         header(id, QString::fromLatin1(text), Qt::AlignHCenter, 0, 40, 0)->hide();
 
+    // Rows of inputs the chip does not have take no place: the rows below
+    // move up and the group ends after its last present row. Presence is
+    // fixed once the engine has started, so this layout holds while the
+    // dialog is open.
     int y = kVoltTop;
-    QWidget* volts = BuildGroup(QStringLiteral("Voltage Setting"), y, kVoltRows, kVoltRowHeight);
-    for (int r = 1; r <= kVoltRows; ++r) {
-        SRow& row = m_rows[r - 1];
-        row.kind = Kind::Volt;
-        row.number = r;
-        row.item = m_host.engine.Volt(r - 1);
-        BuildRow(row, volts, kGroupTitle + (r - 1) * kVoltRowHeight, kVoltRowHeight);
-    }
+    QWidget* volts = BuildRows(Kind::Volt, 0, kVoltRows, QStringLiteral("Voltage Setting"), y, kVoltRowHeight);
     y += volts->height() + kGroupGap;
 
-    QWidget* fans = BuildGroup(QStringLiteral("Fan Setting"), y, kFanRows, kScaleRowHeight);
-    for (int r = 1; r <= kFanRows; ++r) {
-        SRow& row = m_rows[kVoltRows + r - 1];
-        row.kind = Kind::Fan;
-        row.number = r;
-        row.item = m_host.engine.Fan(r - 1);
-        BuildRow(row, fans, kGroupTitle + (r - 1) * kScaleRowHeight, kScaleRowHeight);
-    }
+    QWidget* fans = BuildRows(Kind::Fan, kVoltRows, kFanRows, QStringLiteral("Fan Setting"), y, kScaleRowHeight);
     m_pSmartFan = new QCheckBox(QStringLiteral("Smart Fan Enable"), fans);
     SetControlId(m_pSmartFan, kIdSmartFan);
     m_pSmartFan->setGeometry(kGroupWidth - 166, 0, 160, 16);
@@ -289,14 +279,8 @@ void CMonitorSettingDlg::BuildControls()
     connect(m_pSmartFan, &QCheckBox::clicked, this, &CMonitorSettingDlg::OnSmartFanClicked);
     y += fans->height() + kGroupGap;
 
-    QWidget* temps = BuildGroup(QStringLiteral("Temperature Setting"), y, kTempRows, kScaleRowHeight);
-    for (int r = 1; r <= kTempRows; ++r) {
-        SRow& row = m_rows[kVoltRows + kFanRows + r - 1];
-        row.kind = Kind::Temp;
-        row.number = r;
-        row.item = m_host.engine.Temp(r - 1);
-        BuildRow(row, temps, kGroupTitle + (r - 1) * kScaleRowHeight, kScaleRowHeight);
-    }
+    QWidget* temps =
+        BuildRows(Kind::Temp, kVoltRows + kFanRows, kTempRows, QStringLiteral("Temperature Setting"), y, kScaleRowHeight);
     m_pFahrenheit = new QRadioButton(QStringLiteral("Fahrenheit"), temps);
     SetControlId(m_pFahrenheit, kIdFahrenheit);
     m_pFahrenheit->setGeometry(kGroupWidth - 96, 0, 90, 16);
@@ -350,11 +334,51 @@ void CMonitorSettingDlg::PlaceTitleLineControls()
     m_pSmartFan->setGeometry(kGroupWidth - 10 - width, 0, width, 15);
 }
 
-QWidget* CMonitorSettingDlg::BuildGroup(const QString& title, int y, int rows, int rowHeight)
+QWidget* CMonitorSettingDlg::BuildRows(Kind kind, int first, int count, const QString& title, int y, int rowHeight)
 {
     auto* group = new CSettingGroup(title, this);
+    int slot = 0;
+    for (int r = 1; r <= count; ++r) {
+        SRow& row = m_rows[first + r - 1];
+        row.kind = kind;
+        row.number = r;
+        switch (kind) {
+        case Kind::Volt: row.item = m_host.engine.Volt(r - 1); break;
+        case Kind::Fan: row.item = m_host.engine.Fan(r - 1); break;
+        case Kind::Temp: row.item = m_host.engine.Temp(r - 1); break;
+        }
+        // An absent row keeps its controls (every designed id exists), hidden
+        // under the next present row.
+        BuildRow(row, group, kGroupTitle + slot * rowHeight, rowHeight);
+        if (IsPresentRow(row)) ++slot;
+    }
+    // A group keeps at least one row's height, so its title line controls
+    // stand on a frame.
+    const int rows = slot > 0 ? slot : 1;
     group->setGeometry(kGroupLeft, y, kGroupWidth, kGroupTitle + rows * rowHeight + kGroupBottom);
+
+    // The value column's unit, on the title line over the column; the column
+    // itself is too narrow for a suffix on every value.
+    QLabel* tag = new QLabel(group);
+    tag->setObjectName(QStringLiteral("unit%1").arg(int(kind)));
+    tag->setAlignment(Qt::AlignCenter);
+    tag->setAutoFillBackground(true);
+    QPalette palette = tag->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xA8, 0xB2, 0xBC));
+    tag->setPalette(palette);
+    m_unitTags[int(kind)] = tag;
     return group;
+}
+
+bool CMonitorSettingDlg::IsPresentRow(const SRow& row) { return row.item != nullptr && row.item->IsPresent(); }
+
+void CMonitorSettingDlg::HideRow(SRow& row)
+{
+    for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.high, row.low, row.ruler,
+                                                           row.slider, row.scale, row.enable, row.beep, row.shutDown,
+                                                           row.loadDefault}) {
+        if (widget != nullptr) widget->hide();
+    }
 }
 
 void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeight)
@@ -442,8 +466,12 @@ void CMonitorSettingDlg::FillDialog(bool defaults)
     m_pSmartFan->setChecked(m_host.preferences.m_bSmartFan);
     ApplySmartFanToFans();
 
+    SetUnitTags();
     for (SRow& row : m_rows) {
-        if (row.item == nullptr) continue;
+        if (!IsPresentRow(row)) {
+            HideRow(row);
+            continue;
+        }
         switch (row.kind) {
         case Kind::Volt: FillVoltRow(row); break;
         case Kind::Fan: FillFanRow(row); break;
@@ -533,8 +561,13 @@ void CMonitorSettingDlg::FillTempRow(SRow& row)
 {
     CSensorItem& item = *row.item;
     if (!item.IsEnabled()) {
-        // Greyed, named, without values.
+        // Greyed, named, with its limit in the current unit; no value, for
+        // an item that is off is not read.
         SetName(row.name, item.Name());
+        row.value->setText(QString());
+        row.high->setText(TempText(item.HiLimit()));
+        row.slider->setRange(ToUnits(item.LoBound(), 1) * 10, ToUnits(item.HiBound(), 1) * 10);
+        row.slider->setValue(ToUnits(item.HiLimit(), 1) * 10);
         for (QWidget* widget : std::initializer_list<QWidget*>{row.high, row.name, row.value, row.enable, row.beep,
                                                                row.slider, row.scale, row.shutDown, row.loadDefault})
             widget->setEnabled(false);
@@ -665,10 +698,28 @@ void CMonitorSettingDlg::OnUnitClicked(bool centigrade)
 {
     m_host.preferences.m_bCentigrade = centigrade;
     if (m_host.setTempUnitLetters) m_host.setTempUnitLetters(centigrade);
+    SetUnitTags();
     for (SRow& row : m_rows) {
-        if (row.kind != Kind::Temp || row.item == nullptr || !row.item->IsEnabled()) continue;
-        row.value->setText(TempText(row.item->Value()));
-        SetTempTexts(row, row.slider->value());
+        if (row.kind != Kind::Temp || !IsPresentRow(row)) continue;
+        if (row.item->IsEnabled()) {
+            row.value->setText(TempText(row.item->Value()));
+            SetTempTexts(row, row.slider->value());
+        } else {
+            // A greyed row's limit is the item's: Apply leaves it alone.
+            row.high->setText(TempText(row.item->HiLimit()));
+        }
+    }
+}
+
+void CMonitorSettingDlg::SetUnitTags()
+{
+    const QString degrees = QString(QChar(0x00B0)) + QLatin1Char(m_host.preferences.m_bCentigrade ? 'C' : 'F');
+    const QString texts[] = {QStringLiteral("V"), QStringLiteral("RPM"), degrees};
+    for (int i = 0; i < 3; ++i) {
+        QLabel* tag = m_unitTags[i];
+        tag->setText(texts[i]);
+        const int width = tag->fontMetrics().horizontalAdvance(texts[i]) + 6;
+        tag->setGeometry(kValueX + kValueW + 3 - width, 0, width, 15);
     }
 }
 

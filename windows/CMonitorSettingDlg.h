@@ -106,7 +106,9 @@ private:
     };
 
     void BuildControls();
-    QWidget* BuildGroup(const QString& title, int y, int rows, int rowHeight);
+    // The group of the count rows of a kind that start at m_rows[first], its
+    // top at y; a row whose input the chip lacks takes no place in it.
+    QWidget* BuildRows(Kind kind, int first, int count, const QString& title, int y, int rowHeight);
     void BuildRow(SRow& row, QWidget* group, int y, int rowHeight);
     void PlaceTitleLineControls();
 
@@ -119,6 +121,12 @@ private:
     void FillTempRow(SRow& row);
     // Shows and enables a live row's visible controls.
     static void ShowRow(SRow& row);
+    static void HideRow(SRow& row);
+    // Whether the chip has the row's input (an absent row is never shown).
+    static bool IsPresentRow(const SRow& row);
+    // The unit over each group's value column, the temperature's from the
+    // unit flag.
+    void SetUnitTags();
 
     // Apply steps 1-4: the flags, each enabled row into its item and the
     // chip, the item settings saved, the sub-screen's unit letters.
@@ -141,6 +149,7 @@ private:
 
     CMonitorSettingHost m_host;
     std::array<SRow, kVoltRows + kFanRows + kTempRows> m_rows{};
+    std::array<QLabel*, 3> m_unitTags{};  // by Kind
     QBasicTimer m_valueTimer;
     QCheckBox* m_pSmartFan = nullptr;
     QRadioButton* m_pCentigrade = nullptr;

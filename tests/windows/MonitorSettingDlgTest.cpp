@@ -55,9 +55,10 @@ protected:
     // inputs: extra simulator inputs; defaultsEdit: (section, key, value)
     // changes to the board defaults before the engine starts.
     void Start(const std::string& inputs = "",
-               const std::vector<std::array<std::string, 3>>& defaultsEdit = {})
+               const std::vector<std::array<std::string, 3>>& defaultsEdit = {},
+               const std::string& model = "W83782D")
     {
-        m_program = std::make_unique<SimulatorProgram>("W83782D", "", inputs);
+        m_program = std::make_unique<SimulatorProgram>(model, "", inputs);
         const fs::path build = BuildProgramDirectory();
         fs::copy(build / "skin", fs::path(m_program->Directory()) / "skin", fs::copy_options::recursive);
         fs::copy_file(build / "kelvaneDEU.ini", fs::path(m_program->Directory()) / "kelvaneDEU.ini");
@@ -331,6 +332,62 @@ TEST_F(MonitorSettingDlgTest, DisabledRowsAreGreyedOrHiddenAndApplySkipsThem)
     EXPECT_DOUBLE_EQ(m_engine->Fan(1)->LoLimit(), fan2Limit);
     EXPECT_DOUBLE_EQ(m_engine->Temp(2)->HiLimit(), 61.5);
     EXPECT_EQ(static_cast<uint8_t>(m_engine->Temp(2)->HiLimitField().Read()), temp3Over);
+}
+
+TEST_F(MonitorSettingDlgTest, InputsTheChipLacksHaveNoRowsAndTheRowsBelowMoveUp)
+{
+    // The W83697F has no VOLT2 and no FAN3 input, whatever def.ini enables.
+    Start("", {{"VOLT2", "Enable", "1"}, {"FAN3", "Enable", "1"}}, "W83697F");
+    ASSERT_FALSE(m_engine->Volt(1)->IsPresent());
+    ASSERT_FALSE(m_engine->Fan(2)->IsPresent());
+    m_prefs.m_bCentigrade = true;
+    auto dialog = Open();
+
+    for (int id : {1080, 1107, 1096, 1052, 1088, 1049, 1060, 1105, 1117, 1121, 1069, 1148, 1073})
+        EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
+    EXPECT_TRUE(dialog->findChild<QLabel*>("scale1069")->isHidden());
+    // VOLT3 takes VOLT2's place; the fan group ends after FAN2 and the
+    // temperature group follows it.
+    EXPECT_EQ(dialog->Control(1081)->y() - dialog->Control(1079)->y(), 16);
+    QWidget* fans = dialog->Control(1103)->parentWidget();
+    QWidget* temps = dialog->Control(1127)->parentWidget();
+    EXPECT_EQ(fans->height(), 17 + 2 * 25 + 4);
+    EXPECT_EQ(temps->y(), fans->y() + fans->height() + 3);
+
+    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR"))
+        dialog->grab().save(QString::fromLocal8Bit(dir) + "/monitor-setting-absent.png");
+
+    // Default Setting does not bring them back.
+    Click(*dialog, CMonitorSettingDlg::kIdDefaultSetting);
+    for (int id : {1080, 1052, 1105, 1069}) EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
+    EXPECT_FALSE(m_engine->Fan(2)->IsEnabled());
+}
+
+TEST_F(MonitorSettingDlgTest, UnitButtonsRewriteGreyedRowsAndTheUnitOverTheValues)
+{
+    Start("", {{"TEMP3", "Enable", "0"}});
+    m_engine->Temp(2)->SetLimits(61.5, 55.0);
+    m_prefs.m_bCentigrade = true;
+    auto dialog = Open();
+    const auto unit = [&](int kind) { return dialog->findChild<QLabel*>(QStringLiteral("unit%1").arg(kind))->text(); };
+    EXPECT_EQ(unit(0), "V");
+    EXPECT_EQ(unit(1), "RPM");
+    EXPECT_EQ(unit(2), QString::fromUtf8("°C"));
+    EXPECT_EQ(Text(*dialog, 1138), "61.5");
+    EXPECT_EQ(Text(*dialog, 1132), "");
+    EXPECT_FALSE(dialog->Control(1138)->isEnabled());
+
+    Click(*dialog, CMonitorSettingDlg::kIdFahrenheit);
+    EXPECT_EQ(Text(*dialog, 1138), "142.7");
+    EXPECT_EQ(Text(*dialog, 1132), "");
+    EXPECT_EQ(unit(2), QString::fromUtf8("°F"));
+    Click(*dialog, CMonitorSettingDlg::kIdCentigrade);
+    EXPECT_EQ(Text(*dialog, 1138), "61.5");
+    EXPECT_EQ(unit(2), QString::fromUtf8("°C"));
+    // Still greyed, and Apply leaves its limit alone.
+    EXPECT_FALSE(dialog->Control(1077)->isEnabled());
+    Click(*dialog, CMonitorSettingDlg::kIdApply);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(2)->HiLimit(), 61.5);
 }
 
 TEST_F(MonitorSettingDlgTest, UnitButtonsActAtOnceAndCancelKeepsThem)
