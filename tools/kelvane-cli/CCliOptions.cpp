@@ -26,7 +26,7 @@ std::optional<long> ParseCount(const std::string& text) {
 }  // namespace
 
 const char* CCliOptions::UsageLine() {
-    return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] "
+    return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] [--lock FILE] "
            "| --help | --version";
 }
 
@@ -76,7 +76,7 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 word.resize(equals);
             }
         }
-        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir";
+        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir" || word == "--lock";
         if (attached && !takesValue) {
             result.error = "option " + word + " takes no value";
             return result;
@@ -123,6 +123,12 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 return result;
             }
             options.directory = value;
+        } else if (word == "--lock") {
+            if (value.empty()) {
+                result.error = "--lock needs a file";
+                return result;
+            }
+            options.lockFile = value;
         } else if (word.starts_with("-")) {
             result.error = "unknown option " + word;
             return result;
