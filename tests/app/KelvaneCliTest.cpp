@@ -368,6 +368,7 @@ TEST(KelvaneCliTest, BadOptionsExitWithUsage) {
     const Outcome help = dir.Cli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("never powers the machine off"), std::string::npos);
+    EXPECT_NE(help.out.find("--lock FILE"), std::string::npos);
 }
 
 TEST(KelvaneCliTest, WatchStopsAfterCountReadings) {

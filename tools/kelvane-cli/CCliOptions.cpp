@@ -43,6 +43,8 @@ const char* CCliOptions::HelpText() {
            "  --dir DIR          use DIR as the program directory (chip descriptors,\n"
            "                     board defaults, registry.db and libWbcdflsh.so);\n"
            "                     default: the directory of this program\n"
+           "  --lock FILE        take the chip lock on FILE instead of the lock every\n"
+           "                     Kelvane program on this machine shares (for tests)\n"
            "  --help             show this help\n"
            "  --version          show the version\n"
            "\n"
