@@ -29,16 +29,14 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help DESTINATION ${KELVANE_INS
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kelvane-empty-error.txt
         DESTINATION ${KELVANE_INSTALL_DATADIR} RENAME error.txt)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/kelvane-empty-error.txt "")
-# The skin is drawn at build time by kelvane-skingen into the program directory;
-# its tray icon (skin/128.png, 64 by 64) is the hicolor bitmap icon.
+# The skin and the hicolor bitmap icons are drawn at build time by kelvane-skingen.
 install(DIRECTORY ${KELVANE_PROGRAM_DIR}/skin DESTINATION ${KELVANE_INSTALL_DATADIR})
 
 set(desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
 install(FILES ${desktop}/kelvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${desktop}/io.kelvane.Kelvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${desktop}/kelvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${KELVANE_PROGRAM_DIR}/skin/128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps
-        RENAME kelvane.png)
+install(DIRECTORY ${KELVANE_ICON_THEME_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${desktop}/kelvane-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelvane-cli)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/man/kelvane.1 ${PROJECT_SOURCE_DIR}/docs/man/kelvane-cli.1

@@ -8,7 +8,7 @@ packages=(
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core dbus-daemon
-  dpkg-dev file
+  dpkg-dev file desktop-file-utils
 )
 packages+=("$@")
 

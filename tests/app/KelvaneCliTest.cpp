@@ -3,6 +3,7 @@
 // simulator, its output read back (the JSON through a small parser, so the
 // output must be valid JSON).
 #include <fcntl.h>
+#include <sys/file.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -172,11 +173,17 @@ public:
     }
 
     const std::string& Path() const { return m_dir.Path(); }
+    // Every kelvane-cli started here takes its chip lock on this file, never
+    // on the machine's, which a running Kelvane may hold.
+    std::string LockFile() const { return m_dir.File("chip.lock"); }
     std::string DefaultsFile() const { return m_dir.File(CSystemInfo("/").GetBoardName() + "def.ini"); }
 
-    // Starts a program with stdout and stderr into files of the directory.
-    pid_t Start(const std::string& program, const std::vector<std::string>& arguments) const {
+    // Starts a program with stdout and stderr into files of the directory;
+    // kelvane-cli on LockFile() unless lock says otherwise.
+    pid_t Start(const std::string& program, const std::vector<std::string>& arguments,
+                std::optional<std::string> lock = std::nullopt) const {
         std::vector<std::string> words{program};
+        if (fs::path(program).filename() == "kelvane-cli") words.insert(words.end(), {"--lock", lock.value_or(LockFile())});
         words.insert(words.end(), arguments.begin(), arguments.end());
         const std::string out = m_dir.File("stdout.txt");
         const std::string err = m_dir.File("stderr.txt");
@@ -347,6 +354,7 @@ TEST(KelvaneCliTest, BadOptionsExitWithUsage) {
         {"--bogus"},          {"--watch", "0"}, {"--watch", "abc"},  {"--watch", "1e9"},
         {"--count", "2"},     {"--watch"},      {"--watch", "1", "--count", "0"},
         {"--json=yes"},       {"extra"},        {"--dir", dir.Path() + "/missing"},
+        {"--lock="},
     };
     for (const auto& arguments : bad) {
         SCOPED_TRACE(arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : ""));
@@ -360,6 +368,7 @@ TEST(KelvaneCliTest, BadOptionsExitWithUsage) {
     const Outcome help = dir.Cli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("never powers the machine off"), std::string::npos);
+    EXPECT_NE(help.out.find("--lock FILE"), std::string::npos);
 }
 
 TEST(KelvaneCliTest, WatchStopsAfterCountReadings) {
@@ -414,4 +423,27 @@ TEST(KelvaneCliTest, NamesAreEscapedInJson) {
     EXPECT_EQ(readings[0].at("TEMP2")["name"].text, "CPU \"hot\" \\ \xEF\xBF\xBD\ttemp");
     // The terminal never gets the control character.
     EXPECT_NE(TableLine(dir.Cli({}).out, "TEMP2").find("\\ \xFF?temp"), std::string::npos);
+}
+
+TEST(KelvaneCliTest, TheLockOptionChoosesTheChipLockFile) {
+    CliDirectory dir;
+    const std::string held = dir.Path() + "/held.lock";
+    const int fd = ::open(held.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+
+    // A lock held on another file does not concern this run.
+    const Outcome elsewhere = dir.Finish(dir.Start(dir.Path() + "/kelvane-cli", {"--json"}));
+    ASSERT_EQ(elsewhere.status, 0) << elsewhere.err;
+    EXPECT_DOUBLE_EQ(JsonReadings(elsewhere.out).at(0).at("TEMP2")["value"].number, 45.5);
+
+    // On the held file the first chip access waits its full bound, finds the
+    // chip busy and the engine does not start.
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome blocked = dir.Finish(dir.Start(dir.Path() + "/kelvane-cli", {"--json"}, held));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(blocked.status, 2);
+    EXPECT_NE(blocked.err.find("Initial value fail!"), std::string::npos) << blocked.err;
+    EXPECT_EQ(blocked.out, "");
+    ::close(fd);
 }

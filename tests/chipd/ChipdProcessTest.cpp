@@ -311,8 +311,9 @@ TEST_F(ChipdProcessTest, ProgramsChooseTheClientBuildOnlyWhenTheServiceAnswers) 
 
 TEST_F(ChipdProcessTest, CliSaysItReadsThroughTheServiceAndReadsAlike) {
     auto run = [&](const std::string& out, const std::string& err) {
-        const std::string command = CServiceProcess::BuildDirectory() + "/kelvane-cli --json --dir '" +
-                                    program.Directory() + "' >'" + out + "' 2>'" + err + "'";
+        const std::string command = CServiceProcess::BuildDirectory() + "/kelvane-cli --json --lock '" +
+                                    program.Directory() + "/chip.lock' --dir '" + program.Directory() + "' >'" +
+                                    out + "' 2>'" + err + "'";
         return std::system(command.c_str());
     };
     const std::string out = program.Directory() + "/out.txt", err = program.Directory() + "/err.txt";

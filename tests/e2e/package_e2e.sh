@@ -17,11 +17,19 @@ for f in bin/kelvane bin/kelvane-cli bin/kelvane-simctl \
          share/kelvane/def.ini share/kelvane/Root.ini share/kelvane/error.txt \
          share/kelvane/W83782D.ini share/kelvane/help/help_enu.htm share/kelvane/skin/128.png \
          share/applications/kelvane.desktop share/metainfo/io.kelvane.Kelvane.metainfo.xml \
-         share/icons/hicolor/scalable/apps/kelvane.svg share/icons/hicolor/64x64/apps/kelvane.png \
+         share/icons/hicolor/scalable/apps/kelvane.svg \
          share/man/man1/kelvane.1 share/man/man1/kelvane-cli.1 share/man/man1/kelvane-simctl.1 \
          share/bash-completion/completions/kelvane-cli; do
   [ -e "$prefix/$f" ] || { echo "package_e2e: not installed: $f" >&2; exit 1; }
 done
+
+for size in 16 22 24 32 48 64 128 256; do
+  icon=$prefix/share/icons/hicolor/${size}x${size}/apps/kelvane.png
+  file "$icon" | grep -q "PNG image data, $size x $size," \
+    || { echo "package_e2e: no $size by $size PNG icon: $(file "$icon")" >&2; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/kelvane.desktop" \
+  || { echo "package_e2e: the desktop entry does not validate" >&2; exit 1; }
 
 # An empty RUNPATH entry would load an access library from the working directory.
 for program in kelvane kelvane-cli kelvane-simctl; do
@@ -42,7 +50,8 @@ fi
 run() { "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" TMPDIR="$home" "$@"; }
 
 run "$prefix/bin/kelvane-simctl" set TEMP1=41 >/dev/null
-out=$(run "$prefix/bin/kelvane-cli" --json)
+# Its own chip lock, so as neither to wait for nor to hold up a running Kelvane.
+out=$(run "$prefix/bin/kelvane-cli" --lock "$home/chip.lock" --json)
 echo "$out" | grep -q '"value"' || { echo "package_e2e: no readings: $out" >&2; exit 1; }
 [ -f "$home/.config/kelvane/Root.ini" ] && [ ! -L "$home/.config/kelvane/Root.ini" ] \
   || { echo "package_e2e: Root.ini not seeded per user" >&2; exit 1; }

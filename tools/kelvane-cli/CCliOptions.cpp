@@ -26,7 +26,7 @@ std::optional<long> ParseCount(const std::string& text) {
 }  // namespace
 
 const char* CCliOptions::UsageLine() {
-    return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] "
+    return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] [--lock FILE] "
            "| --help | --version";
 }
 
@@ -43,6 +43,8 @@ const char* CCliOptions::HelpText() {
            "  --dir DIR          use DIR as the program directory (chip descriptors,\n"
            "                     board defaults, registry.db and libWbcdflsh.so);\n"
            "                     default: the directory of this program\n"
+           "  --lock FILE        take the chip lock on FILE instead of the lock every\n"
+           "                     Kelvane program on this machine shares (for tests)\n"
            "  --help             show this help\n"
            "  --version          show the version\n"
            "\n"
@@ -76,7 +78,7 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 word.resize(equals);
             }
         }
-        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir";
+        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir" || word == "--lock";
         if (attached && !takesValue) {
             result.error = "option " + word + " takes no value";
             return result;
@@ -123,6 +125,12 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 return result;
             }
             options.directory = value;
+        } else if (word == "--lock") {
+            if (value.empty()) {
+                result.error = "--lock needs a file";
+                return result;
+            }
+            options.lockFile = value;
         } else if (word.starts_with("-")) {
             result.error = "unknown option " + word;
             return result;

@@ -18,6 +18,9 @@ struct CCliOptions {
     std::optional<long> count;
     // The program directory given with --dir; empty: the program's own.
     std::string directory;
+    // The chip lock file given with --lock; empty: the one every Kelvane
+    // program on this machine shares.
+    std::string lockFile;
 
     // The longest interval --watch accepts: one day.
     static constexpr double kMaxWatchSeconds = 86400.0;

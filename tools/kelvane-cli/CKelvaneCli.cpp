@@ -89,7 +89,7 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
 
     CProgramDirectoryLoader directoryLoader(programDirectory, options.directory.empty());
     CServiceLibraryLoader loader(directoryLoader);
-    CFileChipLock lock(CFileChipLock::DefaultPath());
+    CFileChipLock lock(options.lockFile.empty() ? CFileChipLock::DefaultPath() : options.lockFile);
     CStderrMessageBox messageBox(m_err);
     CPrivateProfile profile;
     CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);

@@ -86,3 +86,18 @@ bool CSkinGenerator::WriteAll(const QString& directory, QString* error) const
     }
     return true;
 }
+
+bool CSkinGenerator::WriteIcons(const QString& themeDirectory, QString* error) const
+{
+    for (const int size : kIconSizes) {
+        const QString directory = QStringLiteral("%1/%2x%2/apps").arg(themeDirectory).arg(size);
+        const QString path = directory + QStringLiteral("/kelvane.png");
+        if (!QDir().mkpath(directory) ||
+            !PaintAppIcon(size).convertToFormat(QImage::Format_ARGB32).save(path, "PNG")) {
+            if (error)
+                *error = path;
+            return false;
+        }
+    }
+    return true;
+}

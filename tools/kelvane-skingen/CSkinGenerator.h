@@ -3,6 +3,8 @@
 #include "tools/kelvane-skingen/SkinCatalogue.h"
 
 #include <QImage>
+
+#include <array>
 #include <QString>
 
 // Draws every bitmap of the skin catalogue. The faces are drawn first because
@@ -18,6 +20,12 @@ public:
     // Writes <directory>/<id>.png for every row; false (with the file that
     // failed in error) when a file cannot be written.
     bool WriteAll(const QString& directory, QString* error) const;
+
+    // The desktop icon sizes of the hicolor theme.
+    static constexpr std::array<int, 8> kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+
+    // Writes <themeDirectory>/<N>x<N>/apps/kelvane.png for every icon size.
+    bool WriteIcons(const QString& themeDirectory, QString* error) const;
 
 private:
     // What lies behind the button on the face, or a null image for pictures

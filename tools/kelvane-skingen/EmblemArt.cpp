@@ -122,12 +122,13 @@ QImage PaintScale(Glyph kind)
     return scale;
 }
 
-QImage PaintAppIcon()
+QImage PaintAppIcon(int size)
 {
-    QImage icon(64, 64, QImage::Format_ARGB32_Premultiplied);
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(size / 64.0, size / 64.0);
     const QRectF tile(2, 2, 60, 60);
     QPainterPath tilePath;
     tilePath.addRoundedRect(tile, 13, 13);

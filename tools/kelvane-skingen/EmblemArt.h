@@ -19,7 +19,8 @@ QImage PaintLogo();
 // 160x20 scale; Fan: slow to fast, Temp: cool to hot.
 QImage PaintScale(Glyph kind);
 
-// 64x64 with transparency: the one picture the program uses as an icon.
-QImage PaintAppIcon();
+// size by size (64 in the skin) with transparency: the one picture the
+// program uses as an icon, drawn on a 64-unit grid scaled to the size.
+QImage PaintAppIcon(int size = 64);
 
 }  // namespace skinart
