@@ -430,22 +430,34 @@ int CKelvaneDlg::Advance(int position, int count)
     return next >= count ? 0 : next;
 }
 
-int CKelvaneDlg::PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm)
+int CKelvaneDlg::PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm,
+                                const std::function<bool(int)>& present)
 {
     const int entries = std::max(count, 1);
+    const auto shown = [&](int p) { return !present || present(p); };
     for (int k = 0; k < entries; ++k) {
         const int p = (position + k) % entries;
-        if (inAlarm(p)) return p;
+        if (shown(p) && inAlarm(p)) return p;
+    }
+    for (int k = 0; k < entries; ++k) {
+        const int p = (position + k) % entries;
+        if (shown(p)) return p;
     }
     return position;
 }
 
-int CKelvaneDlg::NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm)
+int CKelvaneDlg::NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm,
+                              const std::function<bool(int)>& present)
 {
     const int entries = std::max(count, 1);
+    const auto isShown = [&](int p) { return !present || present(p); };
     for (int k = 1; k <= entries; ++k) {
         const int p = (shown + k) % entries;
-        if (inAlarm(p)) return p;
+        if (isShown(p) && inAlarm(p)) return p;
+    }
+    for (int k = 1; k <= entries; ++k) {
+        const int p = (shown + k) % entries;
+        if (isShown(p)) return p;
     }
     return Advance(shown, count);
 }
@@ -457,15 +469,19 @@ void CKelvaneDlg::RefreshDisplay()
     const auto volt = [&](int p) { return alarmed(m_Engine.Volt(m_prefs.m_nVoltItem[p])); };
     const auto temp = [&](int p) { return alarmed(m_Engine.Temp(m_prefs.m_nTempItem[p])); };
     const auto fan = [&](int p) { return alarmed(m_Engine.Fan(m_prefs.m_nFanItem[p])); };
-    m_nVoltPos = PositionToShow(m_nVoltPos, m_prefs.m_nVoltCount, volt);
-    m_nTempPos = PositionToShow(m_nTempPos, m_prefs.m_nTempCount, temp);
-    m_nFanPos = PositionToShow(m_nFanPos, m_prefs.m_nFanCount, fan);
+    const auto present = [](const CSensorItem* item) { return item && item->IsPresent(); };
+    const auto voltThere = [&](int p) { return present(m_Engine.Volt(m_prefs.m_nVoltItem[p])); };
+    const auto tempThere = [&](int p) { return present(m_Engine.Temp(m_prefs.m_nTempItem[p])); };
+    const auto fanThere = [&](int p) { return present(m_Engine.Fan(m_prefs.m_nFanItem[p])); };
+    m_nVoltPos = PositionToShow(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
+    m_nTempPos = PositionToShow(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
+    m_nFanPos = PositionToShow(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
     ShowVoltSlot();
     ShowTempSlot();
     ShowFanSlot();
-    m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt);
-    m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp);
-    m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan);
+    m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
+    m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
+    m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
     CheckWarnings();
     UpdateCountdown();
 }
@@ -497,6 +513,12 @@ void CKelvaneDlg::ShowVoltSlot()
 {
     const CVoltItem* item = m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]);
     CSegmentDisplay& display = *m_displays.at(kIdVoltDisplay);
+    if (!item || !item->IsPresent()) {
+        // Only a list of nothing but inputs the chip lacks lands here.
+        ShowName(*m_labels.at(kIdVoltName), std::string());
+        display.SetDisplayText(QString());
+        return;
+    }
     ShowName(*m_labels.at(kIdVoltName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
@@ -510,6 +532,12 @@ void CKelvaneDlg::ShowTempSlot()
 {
     const CTempItem* item = m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos]);
     CSegmentDisplay& display = *m_displays.at(kIdTempDisplay);
+    if (!item || !item->IsPresent()) {
+        // Only a list of nothing but inputs the chip lacks lands here.
+        ShowName(*m_labels.at(kIdTempName), std::string());
+        display.SetDisplayText(QString());
+        return;
+    }
     CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
     ShowName(*m_labels.at(kIdTempName), item->Name());
     if (item->IsEnabled()) {
@@ -528,6 +556,12 @@ void CKelvaneDlg::ShowFanSlot()
 {
     const CSmartFanItem* item = m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]);
     CSegmentDisplay& display = *m_displays.at(kIdFanDisplay);
+    if (!item || !item->IsPresent()) {
+        // Only a list of nothing but inputs the chip lacks lands here.
+        ShowName(*m_labels.at(kIdFanName), std::string());
+        display.SetDisplayText(QString());
+        return;
+    }
     ShowName(*m_labels.at(kIdFanName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());

@@ -203,9 +203,14 @@ public:
     // Which rotation position a well shows on this tick, and which it moves
     // on to: while items of the list are in alarm the well stays on them
     // (taking them in turn when there are several); otherwise it rotates.
-    // count 0 is a list of the one entry 0.
-    static int PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm);
-    static int NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm);
+    // count 0 is a list of the one entry 0. Entries naming an item the chip
+    // does not have are passed over (the stored list keeps them); a list of
+    // nothing but such entries stays where it is. No present test: every
+    // entry counts.
+    static int PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm,
+                              const std::function<bool(int)>& present = {});
+    static int NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm,
+                            const std::function<bool(int)>& present = {});
 
     // The desktop notifications of alarms, failed mails and the power-off;
     // by default org.freedesktop.Notifications on the session bus. Must

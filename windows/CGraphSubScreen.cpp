@@ -16,6 +16,11 @@ constexpr int kCheckBoxTop = 10;
 constexpr int kCheckBoxStep = 14;
 constexpr QSize kCheckBoxSize(70, 14);
 
+// The scale's print, as the tick marks' captions of the panel backgrounds.
+constexpr Colorref kScaleColour = 0xBFB4A9;
+constexpr int kScalePixels = 7;
+constexpr std::array<QRect, 3> kScaleRects{QRect(18, 2, 31, 10), QRect(18, 47, 31, 10), QRect(18, 93, 31, 10)};
+
 }  // namespace
 
 CGraphSubScreen::CGraphSubScreen(ISubScreenHost& host, const Design& design, QWidget* parent)
@@ -40,12 +45,17 @@ CGraphSubScreen::CGraphSubScreen(ISubScreenHost& host, const Design& design, QWi
         m_checkBoxes.push_back(box);
     }
 
-    // The scale labels of the template stay hidden at the left edge: the
-    // background bitmap carries the scale.
+    // The scale labels of the template stay hidden at the left edge unless
+    // the panel prints its own scale: then they take the places of the
+    // background's tick marks (chart top, middle and bottom).
     for (size_t i = 0; i < kScaleLabelIds.size(); ++i) {
-        auto* label = new CTransparentStatic(0, this);
+        auto* label = new CTransparentStatic(SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX, this);
         SetControlId(label, kScaleLabelIds[i]);
         label->setGeometry(0, static_cast<int>(i) * 26, 40, 12);
+        label->SetTextColour(kScaleColour);
+        QFont font = label->font();
+        font.setPixelSize(kScalePixels);
+        label->setFont(font);
         label->hide();
         m_scaleLabels[i] = label;
     }
@@ -84,6 +94,11 @@ void CGraphSubScreen::Setup()
         CColourCheckBox* box = CheckBox(i);
         if (!item || !box)
             continue;
+        // An input the chip lacks has neither a line nor a box.
+        if (!item->IsPresent()) {
+            box->hide();
+            continue;
+        }
         if (!TakesItem(*item)) {
             AdjustLeftOutBox(*box);
             continue;
@@ -104,6 +119,20 @@ void CGraphSubScreen::Setup()
         line->SetVisible(true);
     }
     m_pChart->SetGridColour(kGridColour);
+    ShowScale();
+}
+
+void CGraphSubScreen::ShowScale()
+{
+    const QStringList texts = ScaleTexts();
+    for (int i = 0; i < static_cast<int>(kScaleRects.size()) && i < texts.size(); ++i) {
+        CTransparentStatic* label = m_scaleLabels[static_cast<size_t>(i)];
+        if (label->Text() == texts[i] && !label->isHidden())
+            continue;
+        label->setGeometry(kScaleRects[static_cast<size_t>(i)]);
+        label->SetText(texts[i]);
+        label->show();
+    }
 }
 
 void CGraphSubScreen::OnCheckBoxClicked(int index, bool checked)
@@ -124,4 +153,6 @@ void CGraphSubScreen::Tick()
             m_pChart->AddPoint(line, *point);
     }
     m_pChart->Scroll();
+    // The user may have changed the unit since the last tick.
+    ShowScale();
 }

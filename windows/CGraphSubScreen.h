@@ -67,6 +67,8 @@ public:
     // The chart line of item index, or -1 when the item has none.
     int LineOfItem(int index) const;
     QGroupBox* GroupBox() const { return m_pGroupBox; }
+    // Scale label i (0-based, of kScaleLabelIds).
+    CTransparentStatic* ScaleLabel(int index) const { return m_scaleLabels.at(static_cast<size_t>(index)); }
 
 protected:
     CGraphSubScreen(ISubScreenHost& host, const Design& design, QWidget* parent);
@@ -80,9 +82,13 @@ protected:
     virtual void AdjustLeftOutBox(CColourCheckBox& box) const = 0;
     // The point the item's current reading adds, if any.
     virtual std::optional<int> Point(const CSensorItem& item) const = 0;
+    // The scale printed at the chart's top, middle and bottom when it
+    // changes with the user's choices; empty: the background carries it.
+    virtual QStringList ScaleTexts() const { return {}; }
 
 private:
     void OnCheckBoxClicked(int index, bool checked);
+    void ShowScale();
 
     Design m_design;
     CStripChart* m_pChart = nullptr;

@@ -8,6 +8,8 @@
 
 #include <QTimerEvent>
 
+#include <initializer_list>
+
 namespace {
 
 constexpr int kBackgroundId = 195;
@@ -108,6 +110,12 @@ void CNumericSubScreen::Refresh()
     for (int i = 0; i < kSlotCount; ++i) {
         Slot& slot = m_slots[static_cast<size_t>(i)];
         const CSensorItem* item = SlotItem(i);
+        // An input the chip lacks leaves its slot empty, not "OFF".
+        const bool absent = item && !item->IsPresent();
+        for (QWidget* control : std::initializer_list<QWidget*>{slot.indicator, slot.value, slot.unit, slot.name})
+            control->setVisible(!absent);
+        if (absent)
+            continue;
         const QString name = item ? QString::fromStdString(item->Name()) : QString();
         slot.name->SetText(name);
         // A long name is cut short on the label; the whole of it on hover.
@@ -131,6 +139,8 @@ void CNumericSubScreen::OnTimer(int id)
         const auto index = static_cast<size_t>(i);
         Slot& slot = m_slots[index];
         const CSensorItem* item = SlotItem(i);
+        if (item && !item->IsPresent())
+            continue;
         if (!item || !item->IsEnabled()) {
             slot.value->SetDisplayText(kOffText);
             continue;

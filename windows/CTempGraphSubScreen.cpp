@@ -38,3 +38,13 @@ std::optional<int> CTempGraphSubScreen::Point(const CSensorItem& item) const
 {
     return SubScreenValues::TemperaturePoint(item.Value(), item.HiBound());
 }
+
+QStringList CTempGraphSubScreen::ScaleTexts() const
+{
+    const bool centigrade = Host().IsCentigrade();
+    const QString unit = SubScreenValues::TemperatureUnit(centigrade);
+    QStringList texts;
+    for (const int celsius : {kMaximum / 2, kMaximum / 4, 0})
+        texts << QString::number(centigrade ? celsius : celsius * 9 / 5 + 32) + unit;
+    return texts;
+}

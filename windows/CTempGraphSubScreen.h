@@ -1,5 +1,7 @@
 // The temperature graph: temperature items 1..3, plotted as half degrees
-// Celsius on a range of 1..180 (0.5 to 90 degrees).
+// Celsius on a range of 1..180 (0.5 to 90 degrees). The scale is printed in
+// the user's unit over the same range, so a change of unit leaves the
+// samples already drawn where they are.
 #pragma once
 
 #include "windows/CGraphSubScreen.h"
@@ -20,4 +22,5 @@ protected:
     void AdjustTakenBox(const CSensorItem&, CColourCheckBox&) const override {}
     void AdjustLeftOutBox(CColourCheckBox& box) const override;
     std::optional<int> Point(const CSensorItem& item) const override;
+    QStringList ScaleTexts() const override;
 };

@@ -90,6 +90,32 @@ TEST(WellRotation, StaysOnItemsInAlarmAndTakesThemInTurn)
     }
 }
 
+TEST(WellRotation, PassesOverEntriesTheChipLacks)
+{
+    struct Case {
+        int position, count;
+        std::vector<int> absent, alarmed;
+        int shown, next;
+    };
+    const Case cases[] = {
+        {0, 3, {1}, {}, 0, 2},          // the rotation skips the missing entry
+        {2, 3, {1}, {}, 2, 0},
+        {1, 3, {1}, {}, 2, 0},          // a position left on it moves on
+        {0, 3, {0, 2}, {}, 1, 1},       // one present entry: the well stays on it
+        {0, 3, {0, 1, 2}, {}, 0, 1},    // none present: nothing to go to
+        {0, 3, {2}, {2}, 0, 1},         // an absent entry never counts as in alarm
+        {0, 4, {1}, {3}, 3, 3},
+    };
+    for (const Case& c : cases) {
+        const auto has = [](const std::vector<int>& v, int p) { return std::find(v.begin(), v.end(), p) != v.end(); };
+        const auto inAlarm = [&](int p) { return has(c.alarmed, p); };
+        const auto present = [&](int p) { return !has(c.absent, p); };
+        const int shown = CKelvaneDlg::PositionToShow(c.position, c.count, inAlarm, present);
+        EXPECT_EQ(shown, c.shown) << c.position << "/" << c.count;
+        EXPECT_EQ(CKelvaneDlg::NextPosition(shown, c.count, inAlarm, present), c.next) << c.position << "/" << c.count;
+    }
+}
+
 TEST_F(AlarmWindow, TheTemperatureWellShowsTheAlarmedItemAtOnceUntilItClears)
 {
     const std::string temp1 = ItemName(CHardwareMonitor::kFirstTemp);

@@ -71,6 +71,36 @@ TEST_F(MainWindow, ListsOfThreeOneAndTwoRotateIndependently)
     EXPECT_NE(temp1, temp2);
 }
 
+TEST_F(MainWindow, TheWellsNeverShowAnInputTheChipLacks)
+{
+    // This part has no VOLT2 (item 1) and no FAN3 (item 15); the stored
+    // lists name them all the same.
+    const std::string root = Root("count=3\nItem1=0\nItem2=1\nItem3=2\n", "count=1\nItem1=2\n",
+                                  "count=1\nItem1=0\n", true);
+    CTestProgram program(root, "[Chip]\nModel=W83697F\n");
+    auto window = Start(program);
+    CHardwareMonitor& engine = window->Engine();
+    ASSERT_FALSE(engine.Item(1)->IsPresent());
+    ASSERT_FALSE(engine.Item(CHardwareMonitor::kFirstFan + 2)->IsPresent());
+
+    std::vector<std::string> volts{Text(window->Label(CKelvaneDlg::kIdVoltName))};
+    for (int tick = 0; tick < 4; ++tick) {
+        window->OnTimer(CKelvaneDlg::kMonitorTimer);
+        volts.push_back(Text(window->Label(CKelvaneDlg::kIdVoltName)));
+        EXPECT_NE(Text(window->Display(CKelvaneDlg::kIdVoltDisplay)), "OFF");
+        // A list of nothing but missing inputs leaves its well empty.
+        EXPECT_EQ(Text(window->Label(CKelvaneDlg::kIdFanName)), "");
+        EXPECT_EQ(Text(window->Display(CKelvaneDlg::kIdFanDisplay)), "");
+    }
+    const auto name = [&](int item) { return engine.Item(item)->Name(); };
+    EXPECT_EQ(volts, (std::vector<std::string>{name(0), name(2), name(0), name(2), name(0)}));
+
+    // The lists keep the entries: only their use passes over them.
+    EXPECT_EQ(window->Preferences().m_nVoltCount, 3);
+    EXPECT_EQ(window->Preferences().m_nVoltItem[1], 1);
+    EXPECT_EQ(window->Preferences().m_nFanItem[0], 2);
+}
+
 TEST_F(MainWindow, AnEmptyListNeverAdvances)
 {
     CTestProgram program(Root("count=0\n", "count=0\n", "count=0\n", true));

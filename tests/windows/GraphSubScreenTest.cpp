@@ -9,11 +9,13 @@
 #include <memory>
 
 #include "PanelProgram.h"
+#include "skin/CTransparentStatic.h"
 #include "windows/CColourCheckBox.h"
 #include "windows/CFanGraphSubScreen.h"
 #include "windows/CStripChart.h"
 #include "windows/CTempGraphSubScreen.h"
 #include "windows/CVoltGraphSubScreen.h"
+#include "windows/StripChartPixels.h"
 #include "windows/SubScreenValues.h"
 
 namespace {
@@ -105,6 +107,56 @@ TEST(GraphSubScreenTest, SetupTakesItemsAndKeysTheirBoxes)
     EXPECT_EQ(fans.Chart().Line(0)->Span(), 210);
     EXPECT_EQ(fans.Chart().geometry(), QRect(55, 6, 180, 93));
     EXPECT_EQ(fans.Chart().GridColour(), 0x0E2A72u);
+}
+
+TEST(GraphSubScreenTest, AnInputTheChipLacksHasNeitherLineNorBox)
+{
+    // SYSTEM FAN is on by default, so the fan graph would take it even off.
+    PanelProgram program;
+    program.Engine().Fan(2)->SetPresent(false);
+    program.Engine().Volt(3)->SetPresent(false);
+    CFanGraphSubScreen fans(program);
+    CVoltGraphSubScreen volts(program);
+    fans.Setup();
+    volts.Setup();
+    EXPECT_EQ(fans.LineOfItem(2), -1);
+    EXPECT_FALSE(fans.CheckBox(2)->isVisibleTo(&fans));
+    EXPECT_EQ(fans.Chart().LineCount(), 1);
+    EXPECT_FALSE(volts.CheckBox(3)->isVisibleTo(&volts));
+}
+
+TEST(GraphSubScreenTest, TemperatureScaleFollowsTheUnitOverTheSameSamples)
+{
+    PanelProgram program;
+    CTempGraphSubScreen temps(program);
+    CVoltGraphSubScreen volts(program);
+    temps.Setup();
+    volts.Setup();
+    const auto texts = [&] {
+        std::vector<std::string> all;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(temps.ScaleLabel(i)->isVisibleTo(&temps)) << i;
+            all.push_back(temps.ScaleLabel(i)->Text().toStdString());
+        }
+        return all;
+    };
+    EXPECT_EQ(texts(), (std::vector<std::string>{"90\u00B0C", "45\u00B0C", "0\u00B0C"}));
+    // The other graphs keep the scale of their background.
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(volts.ScaleLabel(i)->isVisibleTo(&volts)) << i;
+    EXPECT_FALSE(temps.ScaleLabel(3)->isVisibleTo(&temps));
+
+    program.centigrade = false;
+    temps.Tick();
+    EXPECT_EQ(texts(), (std::vector<std::string>{"194\u00B0F", "113\u00B0F", "32\u00B0F"}));
+
+    // A reading of 45 degrees Celsius (113 Fahrenheit) is drawn level with
+    // the middle mark, and 90 (194) with the top one.
+    const SChartRect client = temps.Chart().ClientRect();
+    const int chartTop = temps.Chart().geometry().top();
+    for (const auto& [celsius, label] : {std::pair{45.0, 1}, std::pair{89.5, 0}}) {
+        const int row = chartTop + StripChartPixels::PointY(client, *SubScreenValues::TemperaturePoint(celsius, 100), 180);
+        EXPECT_NEAR(row, temps.ScaleLabel(label)->geometry().center().y(), 2) << celsius;
+    }
 }
 
 TEST(GraphSubScreenTest, VoltageAtHiBoundAddsNoPointAndTheLineStaysLevel)

@@ -150,6 +150,28 @@ TEST(NumericSubScreenTest, ItemThatIsOffShowsOffUntilItIsOnAgain)
     EXPECT_EQ(panel.ValueDisplay(1)->DisplayText(), "OFF");
 }
 
+TEST(NumericSubScreenTest, SlotOfAnInputTheChipLacksStaysEmpty)
+{
+    PanelProgram program;
+    program.Engine().Temp(1)->SetPresent(false);
+    CTempSubScreen panel(program);
+    panel.Refresh();
+    panel.OnTimer(CTempSubScreen::kTimerId);
+    const auto shown = [&](int slot) {
+        return !panel.Indicator(slot)->isHidden() && !panel.ValueDisplay(slot)->isHidden() &&
+               !panel.UnitLabel(slot)->isHidden() && !panel.NameLabel(slot)->isHidden();
+    };
+    const auto hidden = [&](int slot) {
+        return panel.Indicator(slot)->isHidden() && panel.ValueDisplay(slot)->isHidden() &&
+               panel.UnitLabel(slot)->isHidden() && panel.NameLabel(slot)->isHidden();
+    };
+    EXPECT_TRUE(shown(0));
+    EXPECT_TRUE(hidden(1));
+    EXPECT_NE(panel.ValueDisplay(1)->DisplayText(), "OFF");
+    EXPECT_TRUE(shown(2));
+    EXPECT_EQ(panel.NameLabel(0)->Text().toStdString(), program.Engine().Temp(0)->Name());
+}
+
 TEST(NumericSubScreenTest, RefreshFillsNamesUnitsAndValues)
 {
     PanelProgram program;

@@ -347,7 +347,7 @@ QImage PaintGraphPanel(Glyph area)
     DrawRecess(p, QRectF(240.5, 4.5, 79, 96), 4, QColor(0x17, 0x1B, 0x20));
 
     // Area symbol and scale along the left edge. The chart's top is the
-    // line's range: 14 V, 10500 RPM, 90 degrees.
+    // line's range: 14 V, 10500 RPM, 90 degrees Celsius.
     QString top;
     QString middle;
     QString bottom;
@@ -362,7 +362,8 @@ QImage PaintGraphPanel(Glyph area)
         caption = QStringLiteral("RPM");
         break;
     default:
-        top = QStringLiteral("90°C"); middle = QStringLiteral("45°C"); bottom = QStringLiteral("0°C");
+        // Only the tick marks: the panel prints the numbers in the user's
+        // unit.
         caption = QStringLiteral("TEMP");
         break;
     }
