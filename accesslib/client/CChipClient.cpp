@@ -71,11 +71,8 @@ uint8_t CChipClient::Read(uint8_t reg, int16_t& error) {
     if (reg == 0x4E && !m_alternate) return m_bank;
     const CRegisterAddress address = Address(reg);
     if (Volatile(reg)) {
-        CRequest request;
-        request.op = kRead;
-        request.address = address;
         CResponse response;
-        error = Exchange(request, response);
+        error = Exchange(ReadRequest(address), response);
         if (error == 0 && response.data.size() != 1) error = kErrorUnreachable;
         return error == 0 ? response.data[0] : 0;
     }
@@ -106,12 +103,8 @@ void CChipClient::Write(uint8_t reg, uint8_t value, int16_t& error) {
     // A write can change other registers too (divisors change the counts,
     // 0x40 stops the readings): nothing read before it is served after it.
     m_cache.clear();
-    CRequest request;
-    request.op = kWrite;
-    request.address = Address(reg);
-    request.value = value;
     CResponse response;
-    error = Exchange(request, response);
+    error = Exchange(WriteRequest(Address(reg), value), response);
 }
 
 uint8_t CChipClient::In(uint16_t port, int16_t& error) {

@@ -11,20 +11,9 @@ using Transfer = CFakeRegisterBackend::CTransfer;
 
 namespace {
 
-CRequest Read(uint8_t bank, uint8_t reg) {
-    CRequest request;
-    request.op = kRead;
-    request.address = {bank, reg};
-    return request;
-}
+CRequest Read(uint8_t bank, uint8_t reg) { return ReadRequest({bank, reg}); }
 
-CRequest Write(uint8_t bank, uint8_t reg, uint8_t value) {
-    CRequest request;
-    request.op = kWrite;
-    request.address = {bank, reg};
-    request.value = value;
-    return request;
-}
+CRequest Write(uint8_t bank, uint8_t reg, uint8_t value) { return WriteRequest({bank, reg}, value); }
 
 class ChipServiceTest : public ::testing::Test {
 protected:

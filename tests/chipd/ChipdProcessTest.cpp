@@ -28,19 +28,9 @@ namespace {
 
 constexpr const char* kInputs = "TEMP1=38\nTEMP2=40\nTEMP3=70\nFAN1=4500\n";
 
-CRequest Read(uint8_t bank, uint8_t reg) {
-    CRequest request;
-    request.op = kRead;
-    request.address = {bank, reg};
-    return request;
-}
+CRequest Read(uint8_t bank, uint8_t reg) { return ReadRequest({bank, reg}); }
 
-CRequest Write(uint8_t bank, uint8_t reg, uint8_t value) {
-    CRequest request = Read(bank, reg);
-    request.op = kWrite;
-    request.value = value;
-    return request;
-}
+CRequest Write(uint8_t bank, uint8_t reg, uint8_t value) { return WriteRequest({bank, reg}, value); }
 
 // One request's response, or a response with status 0xFF when the round
 // trip failed.

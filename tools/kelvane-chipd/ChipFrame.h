@@ -65,6 +65,21 @@ struct CRequest {
     std::vector<CRegisterAddress> batch;  // kReadBatch
 };
 
+// One register's read or write, as both sides build them.
+inline CRequest ReadRequest(CRegisterAddress address) {
+    CRequest request;
+    request.op = kRead;
+    request.address = address;
+    return request;
+}
+
+inline CRequest WriteRequest(CRegisterAddress address, uint8_t value) {
+    CRequest request = ReadRequest(address);
+    request.op = kWrite;
+    request.value = value;
+    return request;
+}
+
 struct CResponse {
     Op op = kHello;
     Status status = kOk;
