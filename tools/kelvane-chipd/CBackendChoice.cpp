@@ -45,7 +45,7 @@ bool CBackendChoice::Answers(IChipBackend& backend) {
 }
 
 std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
-    const CDriverConflictCheck check(m_config.root);
+    const CDriverConflictCheck check(m_config.root, m_config.sysfsRoot);
     std::string problem;
     if (!Allows(check.CheckPorts(m_config.portBase), m_config.shareReadOnly, problem, m_shared)) {
         Note(problem);
@@ -62,7 +62,7 @@ std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
 }
 
 std::unique_ptr<IChipBackend> CBackendChoice::TrySmbus(int bus) {
-    const CDriverConflictCheck check(m_config.root);
+    const CDriverConflictCheck check(m_config.root, m_config.sysfsRoot);
     std::string problem;
     if (!Allows(check.CheckSmbus(bus, m_config.smbusAddress), m_config.shareReadOnly, problem, m_shared)) {
         Note(problem);
