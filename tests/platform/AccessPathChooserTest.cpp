@@ -17,13 +17,18 @@ const CHwmonChipFact kW83791d{"hwmon0", "w83791d", "/sys/devices/pci0000:00/i2c-
 const CHwmonChipFact kCoretemp{"hwmon1", "coretemp", "/sys/devices/platform/coretemp.0", "coretemp", false};
 
 struct SMachine {
+    SMachine(CServiceAnswer service_ = {}, std::vector<CHwmonChipFact> hwmon_ = {}, bool root_ = false,
+             std::vector<CPortClaim> claims_ = {}, bool hwmonBuild_ = true, bool portsBuild_ = true,
+             bool chipAtPorts_ = false)
+        : service(std::move(service_)), hwmon(std::move(hwmon_)), root(root_), claims(std::move(claims_)),
+          hwmonBuild(hwmonBuild_), portsBuild(portsBuild_), chipAtPorts(chipAtPorts_) {}
     CServiceAnswer service;
     std::vector<CHwmonChipFact> hwmon;
-    bool root = false;
+    bool root;
     std::vector<CPortClaim> claims;
-    bool hwmonBuild = true;
-    bool portsBuild = true;
-    bool chipAtPorts = false;
+    bool hwmonBuild;
+    bool portsBuild;
+    bool chipAtPorts;
 };
 
 class CFakeProbes : public IAccessProbes {
@@ -122,15 +127,22 @@ TEST(AccessPathChooser, TakesTheFirstRealPathAndTheSimulatorOnlyWhenNoChipOrDriv
         CFakeProbes probes(c.machine);
         const CAccessPathChooser::CChoice choice = CAccessPathChooser::Choose(c.wanted, probes);
         EXPECT_EQ(choice.ok, c.path.has_value()) << Everything(choice);
-        if (c.path) EXPECT_EQ(choice.path, *c.path);
-        if (!c.path) EXPECT_FALSE(choice.problem.empty());
+        if (c.path) {
+            EXPECT_EQ(choice.path, *c.path);
+        } else {
+            EXPECT_FALSE(choice.problem.empty());
+        }
         EXPECT_NE(Everything(choice).find(c.mentions), std::string::npos) << Everything(choice);
         // "SIMULATED" is never shown for a real chip, and always for the simulator.
         EXPECT_EQ(choice.description.find("SIMULATED") != std::string::npos, choice.Simulated());
         EXPECT_EQ(choice.DriverOwnsChip(), choice.ok && choice.path == AccessPath::kHwmon);
         // The ports are only ever probed as root with nothing claiming them.
-        if (!c.machine.root || !c.machine.claims.empty() || !c.machine.hwmon.empty()) EXPECT_EQ(probes.portsProbed, 0);
-        if (c.wanted == AccessPath::kSimulator || c.wanted == AccessPath::kHwmon) EXPECT_EQ(probes.serviceAsked, 0);
+        if (!c.machine.root || !c.machine.claims.empty() || !c.machine.hwmon.empty()) {
+            EXPECT_EQ(probes.portsProbed, 0);
+        }
+        if (c.wanted == AccessPath::kSimulator || c.wanted == AccessPath::kHwmon) {
+            EXPECT_EQ(probes.serviceAsked, 0);
+        }
     }
 }
 
@@ -179,13 +191,19 @@ TEST(AccessPathChooser, TheCommandLineOverridesRootIniWhichOverridesAuto) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rootIni ? c.rootIni : "no Root.ini");
-        if (c.rootIni) profile.SetFile(ini, c.rootIni);
-        else profile.RemoveFile(ini);
+        if (c.rootIni) {
+            profile.SetFile(ini, c.rootIni);
+        } else {
+            profile.RemoveFile(ini);
+        }
         AccessPath wanted = AccessPath::kAuto;
         std::string problem;
         EXPECT_EQ(CAccessPathChooser::WantedPath(c.option, profile, ini, wanted, problem), c.ok);
-        if (c.ok) EXPECT_EQ(wanted, c.wanted);
-        else EXPECT_NE(problem.find("Access=driver is none of auto, service"), std::string::npos) << problem;
+        if (c.ok) {
+            EXPECT_EQ(wanted, c.wanted);
+        } else {
+            EXPECT_NE(problem.find("Access=driver is none of auto, service"), std::string::npos) << problem;
+        }
     }
 }
 
