@@ -753,10 +753,9 @@ void CKelvaneDlg::OpenHelpPage()
 
 void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programDirectory + kAboutPage); }
 
-void CKelvaneDlg::SetAccessState(bool simulated, bool driverOwnsChip, std::vector<std::string> notes)
+void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
 {
     m_bSimulated = simulated;
-    m_bDriverOwnsChip = driverOwnsChip;
     m_accessNotes = std::move(notes);
     if (simulated && !m_pSimulatedTag) {
         // In the title strip, between the maker's badge and the title-bar
@@ -780,7 +779,8 @@ void CKelvaneDlg::ShowAbout()
 {
     std::vector<std::string> remarks;
     if (m_bSimulated) remarks.push_back(CAccessPathChooser::kSimulatedText);
-    if (m_bDriverOwnsChip) remarks.push_back(CAccessPathChooser::kDriverOwnsChipText);
+    if (const std::string owner = CAccessPathChooser::OwnerText(m_Engine.ChipSetType()); !owner.empty())
+        remarks.push_back(owner);
     remarks.insert(remarks.end(), m_accessNotes.begin(), m_accessNotes.end());
     CAboutDlg about(m_skins, this, m_strChipAccess, remarks);
     about.exec();
@@ -806,7 +806,7 @@ void CKelvaneDlg::OpenMonitorSetting()
         },
     };
     CMonitorSettingDlg dialog(host, this);
-    if (m_bDriverOwnsChip)
+    if (m_Engine.ChipSetType() == kChipSetDriverOwnedReadOnly)
         dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
                          QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
     dialog.exec();

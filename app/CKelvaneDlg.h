@@ -293,9 +293,10 @@ public:
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text) { m_strChipAccess = std::move(text); }
     // What the window says of the chip it reads: "SIMULATED" in the title
-    // strip and in About for the simulator; the kernel driver's ownership in
-    // About and Monitor Setting; what was passed over on the way, in About.
-    void SetAccessState(bool simulated, bool driverOwnsChip, std::vector<std::string> notes);
+    // strip and in About for the simulator; what was passed over on the way,
+    // in About. A kernel driver's ownership (About, Monitor Setting) is the
+    // access library's to say, asked when the box opens.
+    void SetAccessState(bool simulated, std::vector<std::string> notes);
     bool IsSimulated() const { return m_bSimulated; }
 
     // Part of the window other windows work with.
@@ -440,7 +441,6 @@ private:
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
     bool m_bSimulated = false;
-    bool m_bDriverOwnsChip = false;
     std::vector<std::string> m_accessNotes;
     CTransparentStatic* m_pSimulatedTag = nullptr;
     bool m_bHiddenByRefusedClose = false;

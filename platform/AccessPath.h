@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "accesslib/hwmon/CHwmonScanner.h"
+
 enum class AccessPath {
     kAuto,       // the first that works, in the order below
     kService,    // kelvane-chipd over its socket (client/libWbcdflsh.so)
@@ -23,4 +25,4 @@ const char* AccessPathFolder(AccessPath path);
 
 inline constexpr const char* kAccessPathWords = "auto, service, hwmon, ports or simulator";
 // The environment variable the hwmon build takes its sysfs root from.
-inline constexpr const char* kSysfsRootVariable = "KELVANE_SYSFS_ROOT";
+inline constexpr const char* kSysfsRootVariable = CHwmonScanner::kRootVariable;

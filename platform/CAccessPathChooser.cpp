@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "accesslib/Wbcdflsh.h"
+
 namespace {
 
 using CChoice = CAccessPathChooser::CChoice;
@@ -202,4 +204,13 @@ std::string CAccessPathChooser::StartMessage(const CChoice& choice) {
     std::string text;
     for (const std::string& note : choice.notes) text += (text.empty() ? "" : "; ") + note;
     return "The chip service is not used: " + text + ".";
+}
+
+const char* CAccessPathChooser::OwnerText(int chipSetType) {
+    switch (chipSetType) {
+        case kChipSetDriverOwned: return kDriverDrivenText;
+        case kChipSetDriverOwnedReadOnly: return kDriverOwnsChipText;
+        case kChipSetDriverGone: return kDriverGoneText;
+        default: return "";
+    }
 }

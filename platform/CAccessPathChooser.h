@@ -59,6 +59,14 @@ public:
     static constexpr const char* kDriverOwnsChipText =
         "The kernel driver owns the chip: limits are Kelvane's own (they raise Kelvane's alarms but never reach "
         "the chip), and the chip's beeper and Smart Fan are not driven.";
+    static constexpr const char* kDriverDrivenText =
+        "The kernel driver owns the chip: Kelvane's limits, beep and fan duties reach the chip through the driver's "
+        "files.";
+    static constexpr const char* kDriverGoneText =
+        "The kernel driver of the chip has gone: readings fail until it is loaded again.";
+    // The sentence for what the access library says of the chip's owner
+    // (ReturnChipSetType); empty for a chip Kelvane reaches itself.
+    static const char* OwnerText(int chipSetType);
     static constexpr const char* kSimulatedText =
         "SIMULATED: the readings come from Kelvane's chip simulator, not from a chip.";
 };

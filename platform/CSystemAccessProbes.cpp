@@ -2,37 +2,12 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "accesslib/Wbcdflsh.h"
 #include "accesslib/client/CClientSettings.h"
+#include "accesslib/hwmon/CHwmonScanner.h"
 #include "platform/CIoPortClaims.h"
 #include "platform/CServiceProbe.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-// The first line of a small sysfs file; at most 256 bytes are read.
-std::string FirstLine(const fs::path& path) {
-    std::ifstream file(path);
-    if (!file) return {};
-    char buffer[257] = {};
-    file.read(buffer, 256);
-    std::string line(buffer, static_cast<size_t>(file.gcount()));
-    line.resize(std::min(line.size(), line.find_first_of("\r\n")));
-    return line;
-}
-
-bool IsSupportedName(const std::string& name) {
-    static const char* const kNames[] = {"w83781d", "w83782d", "w83783s", "w83627hf",
-                                         "w83697hf", "w83637hf", "w83791d"};
-    return std::any_of(std::begin(kNames), std::end(kNames), [&](const char* known) { return name == known; });
-}
-
-}  // namespace
 
 CSystemAccessProbes::CSystemAccessProbes(std::string libraryDirectory, std::string sysfsRoot, std::string procRoot,
                                          ILibraryLoader& loader, HwmonLister hwmon)
@@ -106,27 +81,15 @@ bool CSystemAccessProbes::ChipAtPorts(std::string& problem) {
 
 std::vector<CHwmonChipFact> CSystemAccessProbes::ListHwmonChips(const std::string& sysfsRoot) {
     std::vector<CHwmonChipFact> chips;
-    std::error_code ec;
-    const fs::path root = sysfsRoot.empty() ? fs::path("/sys") : fs::path(sysfsRoot);
-    for (const fs::directory_entry& entry : fs::directory_iterator(root / "class" / "hwmon", ec)) {
-        const fs::path device = entry.path() / "device";
+    for (const HwmonChipInfo& info : CHwmonScanner(sysfsRoot.empty() ? CHwmonScanner::kDefaultRoot : sysfsRoot).Scan()) {
         CHwmonChipFact chip;
-        chip.hwmon = entry.path().filename().string();
-        // Newer drivers keep their files in hwmonN itself, older ones on the device.
-        chip.name = FirstLine(entry.path() / "name");
-        if (chip.name.empty()) chip.name = FirstLine(device / "name");
-        std::error_code linkError;
-        const fs::path real = fs::canonical(device, linkError);
-        if (!linkError) {
-            const fs::path canonicalRoot = fs::canonical(root, linkError);
-            const fs::path relative = linkError ? real : real.lexically_relative(canonicalRoot);
-            chip.devicePath = "/sys/" + relative.string();
-            chip.driver = fs::read_symlink(device / "driver", linkError).filename().string();
-        }
-        chip.supported = IsSupportedName(chip.name);
+        chip.hwmon = info.hwmonEntry;
+        chip.name = info.name;
+        // As the machine itself names it, whatever root it was read under.
+        chip.devicePath = info.devicePath.empty() ? std::string() : "/sys" + info.devicePath;
+        chip.driver = info.driver;
+        chip.supported = info.Supported();
         chips.push_back(std::move(chip));
     }
-    std::sort(chips.begin(), chips.end(),
-              [](const CHwmonChipFact& a, const CHwmonChipFact& b) { return a.devicePath < b.devicePath; });
     return chips;
 }

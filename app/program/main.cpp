@@ -139,7 +139,7 @@ int main(int argc, char* argv[])
     if (!window) return 0;
     window->SetAutomationService(&automation);
     window->SetChipAccess(loader.Choice().description);
-    window->SetAccessState(loader.Choice().Simulated(), loader.Choice().DriverOwnsChip(), loader.Choice().notes);
+    window->SetAccessState(loader.Choice().Simulated(), loader.Choice().notes);
     // Suspend and resume from the login manager reach the main window
     // through its tray object.
     CTerminationSignals termination;

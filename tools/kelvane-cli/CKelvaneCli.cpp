@@ -123,6 +123,9 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
         m_err << "Initial value fail!" << std::endl;
         return kFailed;
     }
+    // The library knows whether the driver lets this process drive the chip.
+    if (const std::string owner = CAccessPathChooser::OwnerText(engine.ChipSetType()); !owner.empty())
+        m_err << "kelvane-cli: " << owner << std::endl;
     engine.UpdateAll();
     return ReadLoop(options, engine, stop, loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path));
 }
@@ -142,7 +145,6 @@ bool CKelvaneCli::ReportChoice(const CAccessPathChooser::CChoice& choice) {
         return false;
     }
     if (!choice.description.empty()) m_err << "kelvane-cli: chip access: " << choice.description << "\n";
-    if (choice.DriverOwnsChip()) m_err << "kelvane-cli: " << CAccessPathChooser::kDriverOwnsChipText << "\n";
     m_err << std::flush;
     return true;
 }
