@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 
+#include "accesslib/hwmon/CHwmonScanner.h"
 #include "app/CAsyncMailer.h"
 #include "app/CAutomationService.h"
 #include "app/CCommandLine.h"
@@ -79,7 +80,7 @@ int main(int argc, char* argv[])
     }
     // The hwmon build reads the sysfs root from the environment.
     if (!accessOptions.sysfsRoot.empty()) ::setenv(kSysfsRootVariable, accessOptions.sysfsRoot.c_str(), 1);
-    const std::string sysfsRoot = accessOptions.sysfsRoot.empty() ? "/sys" : accessOptions.sysfsRoot;
+    const std::string sysfsRoot = CHwmonScanner::RootFromEnvironment();
     // The library beside the program directory's files first (an installed
     // program links it into the user's directory, where the simulator keeps
     // its state), then the executable's RUNPATH; the build of the chosen

@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "accesslib/Wbcdflsh.h"
+#include "accesslib/hwmon/CHwmonScanner.h"
 #include "platform/CInstalledLayout.h"
 #include "tools/kelvane-cli/CChipListing.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
@@ -131,7 +132,7 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
 }
 
 CAccessPathLoader::ProbeFactory CKelvaneCli::Probes(const CCliOptions& options, ILibraryLoader& portLoader) {
-    const std::string sysfsRoot = options.sysfsRoot.empty() ? "/sys" : options.sysfsRoot;
+    const std::string sysfsRoot = CHwmonScanner::RootFromEnvironment();
     const std::string procRoot = options.procRoot.empty() ? "/proc" : options.procRoot;
     return [sysfsRoot, procRoot, &portLoader](const std::string& libraryDirectory) -> std::unique_ptr<IAccessProbes> {
         return std::make_unique<CSystemAccessProbes>(libraryDirectory, sysfsRoot, procRoot, portLoader);
@@ -161,7 +162,7 @@ int CKelvaneCli::ListChips(const CCliOptions& options, const std::string& progra
     }
     CAccessPathLoader loader(directoryLoader, wanted, Probes(options, portLoader));
     const CChipListing listing = CChipListing::Gather(loader.Prepare(kWbcdflshLibraryName),
-                                                      options.sysfsRoot.empty() ? "/sys" : options.sysfsRoot,
+                                                      CHwmonScanner::RootFromEnvironment(),
                                                       options.procRoot.empty() ? "/proc" : options.procRoot);
     m_out << (options.json ? listing.Json() : listing.Text()) << std::flush;
     return m_out ? kOk : kOutputFailed;
