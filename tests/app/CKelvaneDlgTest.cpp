@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/CComputerName.h"
@@ -297,7 +298,9 @@ TEST_F(MainWindow, OnTheSimulatorTheTitleStripSaysSimulatedWithoutCoveringAContr
     EXPECT_TRUE(window->mask().contains(tag->geometry()));
     for (const auto& place : CKelvaneDlg::kButtonLayout) {
         const CSkinButton* button = window->Button(place.id);
-        if (button->isVisibleTo(window.get())) EXPECT_FALSE(button->geometry().intersects(tag->geometry())) << place.id;
+        if (button->isVisibleTo(window.get())) {
+            EXPECT_FALSE(button->geometry().intersects(tag->geometry())) << place.id;
+        }
     }
     // The tag is painted: some pixel of its box is amber.
     const QImage face = window->grab().toImage();
@@ -306,6 +309,8 @@ TEST_F(MainWindow, OnTheSimulatorTheTitleStripSaysSimulatedWithoutCoveringAContr
         for (int x = tag->x(); x < tag->x() + tag->width() && !amber; ++x)
             amber = face.pixelColor(x, y).red() > 200 && face.pixelColor(x, y).blue() < 80;
     EXPECT_TRUE(amber);
+    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR"))
+        face.save(QString::fromLocal8Bit(dir) + "/main-simulated.png");
 
     window->SetAccessState(false, {});
     EXPECT_FALSE(tag->isVisibleTo(window.get()));

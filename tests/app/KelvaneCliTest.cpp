@@ -501,7 +501,10 @@ TEST(KelvaneCliAccessTest, ReadsBesideTheKernelDriverAndSaysSoInEveryReading) {
     const Outcome simulated = dir.Cli(With({"--json", "--access", "simulator"}, machine.Options()));
     ASSERT_EQ(simulated.status, 0) << simulated.err;
     EXPECT_NE(simulated.err.find("chip access: SIMULATED chip"), std::string::npos) << simulated.err;
-    for (const auto& [section, item] : JsonReadings(simulated.out).at(0)) EXPECT_EQ(item["access"].text, "simulator");
+    const auto simulatedReadings = JsonReadings(simulated.out);
+    ASSERT_EQ(simulatedReadings.size(), 1u);
+    EXPECT_NE(simulatedReadings[0].at("TEMP2")["value"].number, 38.0);
+    for (const auto& [section, item] : simulatedReadings[0]) EXPECT_EQ(item["access"].text, "simulator") << section;
 }
 
 TEST(KelvaneCliAccessTest, AForcedPathThatCannotWorkStopsWithTheReason) {
@@ -542,8 +545,8 @@ TEST(KelvaneCliAccessTest, ListsTheChipsTheCandidatesAndTheClaimsForABugReport) 
 
     const Outcome text = dir.Cli(With({"--list-chips"}, machine.Options()));
     ASSERT_EQ(text.status, 0) << text.err;
-    for (const std::string expected :
-         {"Chip access: hwmon: kernel driver w83791d", "hwmon1  w83791d  /sys" + CHwmonFixture::DevicePath("w83791d") +
+    for (const std::string& expected : std::vector<std::string>{
+             "Chip access: hwmon: kernel driver w83791d", "hwmon1  w83791d  /sys" + CHwmonFixture::DevicePath("w83791d") +
                                                            "  driver w83791d  supported, path hwmon",
           std::string("hwmon4  coretemp  "), std::string("not supported"),
           std::string("ISA base 0x290 (ports 0295-0296): claimed by the firmware ACPI OpRegion (0295-0296)")}) {
