@@ -309,8 +309,9 @@ TEST_F(MainWindow, OnTheSimulatorTheTitleStripSaysSimulatedWithoutCoveringAContr
         for (int x = tag->x(); x < tag->x() + tag->width() && !amber; ++x)
             amber = face.pixelColor(x, y).red() > 200 && face.pixelColor(x, y).blue() < 80;
     EXPECT_TRUE(amber);
-    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR"))
-        face.save(QString::fromLocal8Bit(dir) + "/main-simulated.png");
+    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR")) {
+        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(dir) + "/main-simulated.png"));
+    }
 
     window->SetAccessState(false, {});
     EXPECT_FALSE(tag->isVisibleTo(window.get()));
