@@ -207,8 +207,13 @@ bool CHwmonChip::Read(const std::string& attribute, int64_t& value) {
   entry.ok = CSysfsFile::ReadInteger(m_chip.attributeDirectory + "/" + attribute, entry.value);
   entry.readAt = now;
   if (!entry.ok) {
+    const std::string directory = m_chip.attributeDirectory;
     CheckDriverPresent();
     if (m_gone) return false;
+    // Found again under another number: read it there.
+    if (m_chip.attributeDirectory != directory) {
+      entry.ok = CSysfsFile::ReadInteger(m_chip.attributeDirectory + "/" + attribute, entry.value);
+    }
   }
   m_cache[attribute] = entry;
   value = entry.value;

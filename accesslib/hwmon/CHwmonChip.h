@@ -71,6 +71,8 @@ class CHwmonChip {
     int64_t value;
   };
   const std::vector<AsFound>& ChangedAttributes() const { return m_asFound; }
+  // After a restore: the next write records its attribute afresh.
+  void ForgetChanges() { m_asFound.clear(); }
   // Writes one attribute of the attached chip in the driver's units (the
   // restore of ChangedAttributes); false when refused.
   bool WriteAttribute(const std::string& attribute, int64_t value);
