@@ -85,7 +85,8 @@ std::unique_ptr<IChipBackend> CBackendChoice::Choose() {
     // Through the driver's files: no race with the driver, so no conflict
     // check and no read-only sharing.
     if (m_config.backend == Backend::kHwmon) {
-        auto backend = std::make_unique<CHwmonBackend>(m_config.UnderRoot("/sys"));
+        auto backend = std::make_unique<CHwmonBackend>(m_config.sysfsRoot.empty() ? m_config.UnderRoot("/sys")
+                                                                                  : m_config.sysfsRoot);
         if (!Answers(*backend)) return nullptr;
         return backend;
     }
