@@ -29,6 +29,7 @@
 #include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
 #include "skin/SkinRegion.h"
+#include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CDBusNotifier.h"
 #include "windows/CShutdownCountdown.h"
@@ -217,6 +218,11 @@ void CKelvaneDlg::CreateControls()
         m_displays[id] = display;
     }
 
+    // Over the captions under the wells, which an alarm makes the lesser
+    // news; above every other control of that band.
+    m_pAlarmStrip = new CAlarmStrip(this);
+    m_pAlarmStrip->setGeometry(kAlarmStripPlace);
+
     m_buttons[kIdDravikManager]->setText(QStringLiteral("Dravik Manager"));
     m_buttons[kIdDisplaySetting]->setText(QStringLiteral("Display Setting"));
     m_buttons[kIdMonitorSetting]->setText(QStringLiteral("Monitor Setting"));
@@ -270,13 +276,14 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     LocaliseButtons();
     LayoutFace();
     LoadPreferences(m_strIniPath);
-    RestorePlacement();
     StartEngine();
 
     m_panels.CreatePanels(this, m_panelHost);
-    // The form and the area views the window had when it last closed.
+    // The form and the area views the window had when it last closed; the
+    // place is checked against the size of that form.
     const bool expanded = m_prefs.m_bExpanded;
     if (expanded) ShowDetail();
+    RestorePlacement();
     const std::pair<Area, bool> views[] = {
         {Area::Volt, m_prefs.m_bVoltGraph}, {Area::Fan, m_prefs.m_bFanGraph}, {Area::Temp, m_prefs.m_bTempGraph}};
     for (const auto& [area, graph] : views)
@@ -415,6 +422,13 @@ QString CKelvaneDlg::FormatReal(double value)
     return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
 }
 
+QString CKelvaneDlg::FormatVolts(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
 void CKelvaneDlg::ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange)
 {
     if (outOfRange && display.GetLitColour() == kGreen)
@@ -479,6 +493,8 @@ void CKelvaneDlg::RefreshDisplay()
     ShowVoltSlot();
     ShowTempSlot();
     ShowFanSlot();
+    m_wellItems = {m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]), m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]),
+                   m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos])};
     m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
     m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
     m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
@@ -522,7 +538,7 @@ void CKelvaneDlg::ShowVoltSlot()
     ShowName(*m_labels.at(kIdVoltName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
-        display.SetDisplayText(FormatReal(item->Value()));
+        display.SetDisplayText(FormatVolts(item->Value()));
     } else {
         display.SetDisplayText(QStringLiteral("OFF"));
     }
@@ -578,11 +594,18 @@ void CKelvaneDlg::SetNotifier(IDesktopNotifier* notifier)
     m_pNotifier = notifier != nullptr ? notifier : m_pOwnNotifier.get();
 }
 
-std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& names)
+std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& entries)
 {
-    if (names.empty()) return CSystemTray::kTooltip;
+    if (entries.empty()) return CSystemTray::kTooltip;
     std::string tooltip = "Kelvane - alarm: ";
-    for (std::size_t i = 0; i < names.size(); ++i) tooltip += (i ? ", " : "") + names[i];
+    for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : "") + entries[i];
+    return tooltip;
+}
+
+std::string CKelvaneDlg::NormalTooltip(const std::vector<std::string>& entries)
+{
+    std::string tooltip = CSystemTray::kTooltip;
+    for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : ": ") + entries[i];
     return tooltip;
 }
 
@@ -598,29 +621,88 @@ QString CKelvaneDlg::ValueWithUnit(const CSensorItem& item) const
         return FormatReal(centigrade ? item.Value() : item.Value() * 1.8 + 32) +
                (centigrade ? QStringLiteral(" \u00B0C") : QStringLiteral(" \u00B0F"));
     }
-    std::snprintf(text, sizeof text, "%2.2f", item.Value());
-    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.')) + QStringLiteral(" V");
+    return FormatVolts(item.Value()) + QStringLiteral(" V");
+}
+
+QString CKelvaneDlg::Entry(const CSensorItem& item) const
+{
+    return QString::fromStdString(item.Name()) + QLatin1Char(' ') + ValueWithUnit(item);
 }
 
 void CKelvaneDlg::ShowAlarms(const CWarningMonitor::SAlarms& alarms)
 {
-    if (!alarms.changed) return;
-    std::vector<std::string> names;
-    QStringList lines;
-    bool newItem = false;
+    QStringList entries;
+    std::vector<std::string> tooltipEntries;
     for (const int i : alarms.items) {
         const CSensorItem* item = m_Engine.Item(i);
         if (item == nullptr) continue;
-        names.push_back(item->Name());
-        lines << QString::fromStdString(item->Name()) + QLatin1Char(' ') + ValueWithUnit(*item);
-        if (std::find(m_alarmItems.begin(), m_alarmItems.end(), i) == m_alarmItems.end()) newItem = true;
+        entries << Entry(*item);
+        tooltipEntries.push_back(entries.back().toStdString());
     }
     m_alarmItems = alarms.items;
-    m_TrayIcon.SetIcon(names.empty() ? m_trayIcon : m_trayAlarmIcon, AlarmTooltip(names));
-    // One notification per new alarm episode: an item that was not in
-    // alarm at the last tick.
-    if (newItem && m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane: hardware alarm"), lines.join(QLatin1Char('\n')), true);
+    m_pAlarmStrip->SetEntries(entries);
+    if (entries.isEmpty()) {
+        // The wells' current readings, as the face shows them.
+        tooltipEntries.clear();
+        for (const CSensorItem* item : m_wellItems) {
+            if (item == nullptr || !item->IsPresent()) continue;
+            tooltipEntries.push_back(item->IsEnabled() ? Entry(*item).toStdString() : item->Name() + " OFF");
+        }
+    }
+    const std::string tooltip = entries.isEmpty() ? NormalTooltip(tooltipEntries) : AlarmTooltip(tooltipEntries);
+    const bool alarm = !entries.isEmpty();
+    if (alarm != m_bTrayShowsAlarm || tooltip != m_strTrayTooltip) {
+        m_bTrayShowsAlarm = alarm;
+        m_strTrayTooltip = tooltip;
+        m_TrayIcon.SetIcon(alarm ? m_trayAlarmIcon : m_trayIcon, tooltip);
+    }
+    UpdateAlarmNotifications();
+}
+
+QString CKelvaneDlg::NotificationKey(int item) { return QStringLiteral("alarm-%1").arg(item); }
+
+void CKelvaneDlg::UpdateAlarmNotifications()
+{
+    ++m_nAlarmTicks;
+    if (m_pNotifier == nullptr) return;
+    // Episodes that ended: the red bubble becomes a short-lived note that
+    // the value is back.
+    for (auto it = m_episodes.begin(); it != m_episodes.end();) {
+        if (std::find(m_alarmItems.begin(), m_alarmItems.end(), it->first) != m_alarmItems.end()) {
+            ++it;
+            continue;
+        }
+        if (const CSensorItem* item = m_Engine.Item(it->first))
+            m_pNotifier->Show(NotificationKey(it->first),
+                              QStringLiteral("Kelvane: %1 back to normal").arg(QString::fromStdString(item->Name())),
+                              Entry(*item), false, kBackToNormalExpireMs);
+        it = m_episodes.erase(it);
+    }
+    for (const int i : m_alarmItems) {
+        const CSensorItem* item = m_Engine.Item(i);
+        if (item == nullptr) continue;
+        // Critical only while the item's shut-down timer runs: that alarm
+        // ends with the machine off unless someone acts.
+        const int64_t left = item->ShutdownSecondsLeft();
+        const bool critical = left >= 0 || item->IsShutdownPending();
+        QString body = Entry(*item);
+        if (critical) body += QStringLiteral("\nPower-off in %1 s").arg(left < 0 ? 0 : left);
+        const auto found = m_episodes.find(i);
+        const bool isNew = found == m_episodes.end();
+        if (!isNew) {
+            const SEpisode& episode = found->second;
+            if (episode.critical == critical && episode.body == body) continue;
+            // A changing value re-shows the bubble: a normal one at most once
+            // a minute, a critical one (its countdown) on every tick.
+            if (episode.critical == critical && !critical &&
+                m_nAlarmTicks - episode.shownAtTick < kNormalNotificationTicks)
+                continue;
+        }
+        m_pNotifier->Show(NotificationKey(i),
+                          QStringLiteral("Kelvane alarm: %1").arg(QString::fromStdString(item->Name())), body, critical,
+                          critical ? 0 : kAlarmExpireMs);
+        m_episodes[i] = SEpisode{body, critical, m_nAlarmTicks};
+    }
 }
 
 int CKelvaneDlg::IndexOf(const CSensorItem& item) const
@@ -663,6 +745,7 @@ void CKelvaneDlg::CancelShutdown(int index)
     CSensorItem* item = m_Engine.Item(index);
     if (item == nullptr) return;
     item->SetShutDownEnable(false);
+    m_cancelledShutDowns.insert(index);
     m_warnings.WriteLogLine(CWarningMonitor::kShutdownCancelled,
                             CWarningMonitor::ItemEntry(*item, m_prefs.m_bCentigrade) +
                                 "shut-down cancelled by the user until the next start");
@@ -710,6 +793,8 @@ void CKelvaneDlg::ShowDetail()
     ApplyForm(kExpandedOutline, kExpandedFace);
     m_bExpanded = true;
     m_prefs.m_bExpanded = true;
+    // The longer form grows downwards: it must not run off the screen.
+    if (isVisible()) KeepOnScreen();
     repaint();
 }
 
@@ -776,6 +861,7 @@ void CKelvaneDlg::OpenMonitorSetting()
         [this](bool) {
             if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
         },
+        [this](const CSensorItem& item) { return m_cancelledShutDowns.count(IndexOf(item)) != 0; },
     };
     CMonitorSettingDlg dialog(host, this);
     dialog.exec();
@@ -838,6 +924,9 @@ void CKelvaneDlg::MinimiseToTray()
     // No notification area holds the icon (none at start, or its host has
     // gone since): a hidden window could not be brought back, so it stays
     // on the taskbar.
+    // The place it leaves is the place it comes back to, whether or not a
+    // move has been seen before (the desktop's first placement).
+    if (isVisible() && !isMinimized()) RememberPlace();
     if (m_TrayIcon.IsRemoved() || !m_trayHost.IsAvailable()) {
         showMinimized();
     } else {
@@ -847,18 +936,58 @@ void CKelvaneDlg::MinimiseToTray()
     m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
 }
 
+QPoint CKelvaneDlg::FitOnScreen(QPoint wanted, QSize size, const std::vector<QRect>& screens)
+{
+    const QRect window(wanted, size);
+    const QRect* best = nullptr;
+    long long bestArea = -1;
+    long long bestDistance = 0;
+    for (const QRect& screen : screens) {
+        if (screen.contains(window)) return wanted;
+        const QRect common = screen.intersected(window);
+        const long long area = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
+        const QPoint offset = screen.center() - window.center();
+        const long long distance = 1LL * offset.x() * offset.x() + 1LL * offset.y() * offset.y();
+        // The screen that holds most of the window, else the nearest one.
+        if (best == nullptr || area > bestArea || (area == bestArea && area == 0 && distance < bestDistance)) {
+            best = &screen;
+            bestArea = area;
+            bestDistance = distance;
+        }
+    }
+    if (best == nullptr) return wanted;
+    // Inside that screen; a window larger than it keeps its top left on the
+    // screen, where the title-bar buttons are.
+    const auto inside = [](int at, int length, int first, int room) {
+        return length >= room ? first : std::clamp(at, first, first + room - length);
+    };
+    return QPoint(inside(wanted.x(), size.width(), best->left(), best->width()),
+                  inside(wanted.y(), size.height(), best->top(), best->height()));
+}
+
+void CKelvaneDlg::KeepOnScreen()
+{
+    std::vector<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+    const QPoint place = FitOnScreen(pos(), size(), screens);
+    if (place != pos()) move(place);
+}
+
 void CKelvaneDlg::RestorePlacement()
 {
     if (!m_prefs.m_bWindowPlaced) return;
-    const QPoint position(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
-    // A place on a screen that has gone since (a second monitor) would put
-    // the window out of reach: then the desktop places it.
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(QRect(position, size()).adjusted(40, 10, -40, -10))) {
-            move(position);
-            return;
-        }
-    }
+    // Only where the whole window, in the form it comes back in, lies on a
+    // screen; else moved inside the screen that holds most of it (a place
+    // on a monitor that has gone since, or saved at another scale).
+    move(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
+    KeepOnScreen();
+}
+
+void CKelvaneDlg::RememberPlace()
+{
+    m_prefs.m_bWindowPlaced = true;
+    m_prefs.m_nWindowX = pos().x();
+    m_prefs.m_nWindowY = pos().y();
 }
 
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
@@ -866,15 +995,13 @@ void CKelvaneDlg::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // Only a place the user can see is worth coming back to.
     if (!isVisible() || isMinimized() || m_bInTray) return;
-    m_prefs.m_bWindowPlaced = true;
-    m_prefs.m_nWindowX = pos().x();
-    m_prefs.m_nWindowY = pos().y();
+    RememberPlace();
 }
 
 void CKelvaneDlg::RestoreFromTray()
 {
-    // Back where the user left it.
-    if (m_prefs.m_bWindowPlaced && !isVisible()) move(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
+    // Back where the user left it, and whole on a screen.
+    if (m_prefs.m_bWindowPlaced && !isVisible()) RestorePlacement();
     if (!isVisible())
         m_TrayIcon.AnimateFromTray(*this);
     else if (isMinimized())

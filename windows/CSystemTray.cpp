@@ -52,7 +52,7 @@ void CSystemTray::BuildMenu()
         action->setData(command);
         connect(action, &QAction::triggered, this, [this, command] { emit Command(command); });
     };
-    add("&Maximize", kMaximize);
+    add("&Show", kShow);
     add("&Minimize", kMinimize);
     m_menu->addSeparator();
     add("&About", kAbout);

@@ -42,10 +42,13 @@ public:
     // The main window's icon: id 185 (also the menu's id), icon resource 128.
     static constexpr unsigned kIconId = 185;
     static constexpr int kIconResource = 128;
-    static constexpr const char* kTooltip = "Kelvane - Right click on me!";
+    // The tooltip before the first reading; the main window adds the
+    // readings to it.
+    static constexpr const char* kTooltip = "Kelvane";
 
-    // The popup menu's commands.
-    static constexpr int kMaximize = 32771;
+    // The popup menu's commands. 32771 shows the window again ("&Show").
+    static constexpr int kShow = 32771;
+    static constexpr int kMaximize = kShow;
     static constexpr int kMinimize = 32772;
     static constexpr int kExit = 32773;
     static constexpr int kAbout = 32774;
