@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CSystemLocalTime.h"
 #include "tools/kelvane-cli/CCliOptions.h"
 
 class CHardwareMonitor;
@@ -22,7 +23,8 @@ public:
 
     // exePath: the running executable (/proc/self/exe); its directory is the
     // program directory unless --dir names another.
-    CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err);
+    // localTime: the clock of the watch's time stamps; null for the system's.
+    CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err, const ILocalTime* localTime = nullptr);
 
     int Run(const std::vector<std::string>& arguments);
 
@@ -37,4 +39,6 @@ private:
     std::string m_exePath;
     std::ostream& m_out;
     std::ostream& m_err;
+    CSystemLocalTime m_systemTime;
+    const ILocalTime& m_localTime;
 };
