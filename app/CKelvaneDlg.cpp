@@ -43,6 +43,7 @@
 #include "windows/CTempSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
+#include "windows/NameFit.h"
 
 const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
     {kIdClose, 338, 15, 184, 183, 182, 181, 181, "Close Kelvane"},
@@ -235,8 +236,21 @@ void CKelvaneDlg::CreateControls()
 
     // The face is a caption everywhere, so a right click on it opens what
     // the window menu offered, and so does the window-menu key.
-    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-    connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
+    // Window managers take Alt+Space for their own menu; the menu key and
+    // Shift+F10, the keys of a context menu, are left to the window.
+    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::SHIFT | Qt::Key_F10),
+                                    QKeySequence(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(key, this);
+        connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
+    }
+    // A disabled setting key keeps its caption readable on the light key
+    // picture: dark grey with a light emboss, not white on light grey.
+    for (const int id : {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager}) {
+        QPalette keyPalette = m_buttons[id]->palette();
+        keyPalette.setColor(QPalette::Disabled, QPalette::WindowText, ColorFromColorref(kDisabledKeyText));
+        keyPalette.setColor(QPalette::Light, QColor(0xF4, 0xF4, 0xF4));
+        m_buttons[id]->setPalette(keyPalette);
+    }
 }
 
 void CKelvaneDlg::ConnectButtons()
@@ -517,7 +531,7 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
     // in an ellipsis.
     QFont nameFont = font();
     nameFont.setPixelSize(kNamePixels);
-    const QFont fitted = FitFont(nameFont, text, label.width(), kSmallestNamePixels);
+    const QFont fitted = NameFit::FittingFont(nameFont, text, label.width(), kSmallestNamePixels);
     label.setFont(fitted);
     label.SetText(text);
     // A name cut short shows whole on hover.

@@ -166,6 +166,8 @@ public:
     // The keyboard focus ring of the face's buttons: amber, clear on the
     // dark face and unlike the green and red of the readings.
     static constexpr Colorref kFocusRing = 0x00B0FF;
+    // The caption of a disabled setting key (0x00BBGGRR).
+    static constexpr Colorref kDisabledKeyText = 0x4F4A45;
 
     // The project's own page, opened by button 1013: a local about page in
     // the program directory (the project keeps no web site).

@@ -203,6 +203,11 @@ protected:
     }
 };
 
+constexpr const char* kFocusStyle =
+    "QCheckBox:focus, QRadioButton:focus { color: #FFB000; }"
+    "QCheckBox:focus { border: 1px solid #FFB000; border-radius: 2px; }"
+    "QPushButton:focus { border: 1px solid #FFB000; }";
+
 // The typed fields: sunk into the plate, the text in the face's light
 // colour, an accent frame while focused.
 constexpr const char* kFieldStyle =
@@ -240,6 +245,8 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
     setFont(dialogFont);
     setPalette(DialogPalette());
     setAutoFillBackground(true);
+    // The focus, which the dark plate would swallow, in the face's amber.
+    setStyleSheet(QString::fromLatin1(kFocusStyle));
 
     BuildControls();
 
@@ -349,6 +356,8 @@ void CMonitorSettingDlg::BuildControls()
         SetControlId(button, id);
         button->setText(text);
         button->SetTextColour(0x201A16);
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->SetFocusRing(0x00B0FF);
         return button;
     };
     m_pDefaultSetting = skinButton(kIdDefaultSetting, QStringLiteral("Default Setting"));

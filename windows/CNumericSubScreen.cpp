@@ -1,5 +1,7 @@
 #include "windows/CNumericSubScreen.h"
 
+#include "windows/NameFit.h"
+
 #include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
@@ -53,7 +55,7 @@ CNumericSubScreen::CNumericSubScreen(ISubScreenHost& host, const Design& design,
         for (CTransparentStatic* label : {slot.unit, slot.name}) {
             label->SetTextColour(kLabelColour);
             QFont font = label->font();
-            font.setPixelSize(label == slot.name ? 10 : 11);
+            font.setPixelSize(label == slot.name ? kNamePixels : 11);
             label->setFont(font);
         }
     }
@@ -117,9 +119,13 @@ void CNumericSubScreen::Refresh()
         if (absent)
             continue;
         const QString name = item ? QString::fromStdString(item->Name()) : QString();
+        // A long name takes a smaller or condensed type; one that still does
+        // not fit is cut short, whole on hover.
+        QFont nameFont = slot.name->font();
+        nameFont.setPixelSize(kNamePixels);
+        slot.name->setFont(NameFit::FittingFont(nameFont, name, slot.name->width(), kSmallestNamePixels));
         slot.name->SetText(name);
-        // A long name is cut short on the label; the whole of it on hover.
-        slot.name->setToolTip(name);
+        slot.name->setToolTip(NameFit::Fits(slot.name->font(), name, slot.name->width()) ? QString() : name);
         slot.unit->SetText(UnitText());
         if (item && item->IsEnabled()) {
             LeaveItemOff(i);

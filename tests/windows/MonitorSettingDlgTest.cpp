@@ -27,7 +27,9 @@
 #include "skin/CRulerSlider.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
+#include "accesslib/ChipModel.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CLimitField.h"
 
 namespace fs = std::filesystem;
 
@@ -143,7 +145,7 @@ TEST_F(MonitorSettingDlgTest, EveryDesignedControlExistsOnceUnderItsId)
         ASSERT_EQ(found.size(), 1) << "control " << id;
         EXPECT_EQ(found[0]->property("controlId").toInt(), id);
     }
-    EXPECT_EQ(dialog->size(), QSize(453, 427));
+    EXPECT_EQ(dialog->width(), CMonitorSettingDlg::kWidth);
     EXPECT_EQ(dialog->windowTitle(), "Monitor Setting");
     EXPECT_NE(qobject_cast<CRulerSlider*>(dialog->Control(1051)), nullptr);
     EXPECT_NE(qobject_cast<QCheckBox*>(dialog->Control(1050)), nullptr);
@@ -528,6 +530,149 @@ TEST_F(MonitorSettingDlgTest, CaptionsComeFromTheTranslationFileAndFitTheirPlace
         m_engine.reset();
         m_program.reset();
     }
+}
+
+TEST_F(MonitorSettingDlgTest, TypedLimitsMoveTheSlidersAndApplyWritesThem)
+{
+    Start();
+    m_prefs.m_bCentigrade = true;
+    auto dialog = Open();
+    const int vcore = CMonitorSettingDlg::VoltSliderId(1);
+    CLimitField* low = dialog->LowField(vcore);
+    CLimitField* high = dialog->HighField(vcore);
+    auto* ruler = Find<CRulerSlider>(*dialog, vcore);
+    ASSERT_TRUE(low && high && low->isVisible());
+    // Typed in the item's unit, with either decimal mark.
+    low->lineEdit()->setText(QStringLiteral("1,43"));
+    low->editingFinished();
+    EXPECT_EQ(ruler->GetLowLimit(), 143);
+    EXPECT_EQ(Text(*dialog, 1095), "1.43");
+    // The arrows step one hundredth; the limits never pass each other.
+    high->lineEdit()->setText(QStringLiteral("1.2"));
+    high->editingFinished();
+    EXPECT_EQ(ruler->GetHighLimit(), 143);
+    high->stepBy(2);
+    EXPECT_EQ(high->Text(), "1.45");
+    // A ruler moved by keys shows in the fields.
+    ruler->setFocus();
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(ruler, &left);
+    EXPECT_EQ(low->Text(), "1.42");
+
+    // The temperature field steps whole degrees and follows the unit.
+    const int temp1 = CMonitorSettingDlg::TempSliderId(1);
+    CLimitField* hot = dialog->HighField(temp1);
+    hot->lineEdit()->setText(QStringLiteral("61.5"));
+    hot->editingFinished();
+    EXPECT_EQ(Find<QSlider>(*dialog, temp1)->value(), 615);
+    Click(*dialog, CMonitorSettingDlg::kIdFahrenheit);
+    EXPECT_EQ(hot->Text(), "142.7");
+    Click(*dialog, CMonitorSettingDlg::kIdCentigrade);
+    hot->stepBy(1);
+    EXPECT_EQ(hot->Text(), "62.5");
+
+    // The fan field is in rpm; up is faster, whichever way the counts run.
+    const int fan1 = CMonitorSettingDlg::FanSliderId(1);
+    CLimitField* slow = dialog->LowField(fan1);
+    const QString before = slow->Text();
+    slow->stepBy(1);
+    EXPECT_GT(slow->Text().toInt(), before.toInt());
+    EXPECT_EQ(slow->Text(), Text(*dialog, 1119));
+
+    // The shut-down time is typed in seconds, inside its limits.
+    CLimitField* time = dialog->ShutDownTimeField(vcore);
+    EXPECT_EQ(time->Text(), QStringLiteral("%1 s").arg(m_engine->Volt(0)->ShutDownTime()));
+    time->lineEdit()->setText(QStringLiteral("2"));
+    time->editingFinished();
+    EXPECT_EQ(time->Position(), CMonitorSettingDlg::kShortestShutDown);
+    time->lineEdit()->setText(QStringLiteral("45 s"));
+    time->editingFinished();
+
+    Click(*dialog, CMonitorSettingDlg::kIdApply);
+    EXPECT_DOUBLE_EQ(m_engine->Volt(0)->LoLimit(), 1.42);
+    EXPECT_DOUBLE_EQ(m_engine->Volt(0)->HiLimit(), 1.45);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->HiLimit(), 62.5);
+    EXPECT_EQ(m_engine->Volt(0)->ShutDownTime(), 45);
+    EXPECT_EQ(Stored(0, "ShutDownTime"), "45");
+}
+
+TEST_F(MonitorSettingDlgTest, TheRulersMarkersCarryVisibleThumbs)
+{
+    Start();
+    auto dialog = Open();
+    auto* ruler = Find<CRulerSlider>(*dialog, CMonitorSettingDlg::VoltSliderId(1));
+    const QImage picture = ruler->grab().toImage();
+    for (const int marker : {ruler->Model().LowMarker(), ruler->Model().HighMarker()}) {
+        const QColor thumb = picture.pixelColor(marker, ruler->height() / 2);
+        // The light handle, not the blue, red or dark zones around it.
+        EXPECT_GT(thumb.lightness(), 150) << marker;
+        EXPECT_LT(std::abs(thumb.red() - thumb.blue()), 40) << marker;
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, EveryPresentInputHasARowVbatIncluded)
+{
+    Start();
+    ASSERT_TRUE(m_engine->Volt(8)->IsPresent());
+    ASSERT_EQ(m_engine->Volt(8)->Name(), "VBAT");
+    auto dialog = Open();
+    const int vbat = CMonitorSettingDlg::VoltSliderId(9);
+    ASSERT_NE(dialog->Control(vbat), nullptr);
+    EXPECT_TRUE(dialog->Control(vbat)->isVisible());
+    EXPECT_EQ(Text(*dialog, vbat - 3), "VBAT");
+    // Every visible control lies inside the dialog, whose height follows
+    // the rows.
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->parentWidget() == nullptr) continue;
+        const QRect place(widget->mapTo(dialog.get(), QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(dialog->rect().contains(place)) << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, TheUnitButtonsTakeClicksOnEveryModel)
+{
+    for (const ChipModel& model : ChipModels()) {
+        SCOPED_TRACE(std::string(model.descriptorName));
+        m_program.reset();
+        m_engine.reset();
+        Start("", {}, std::string(model.descriptorName));
+        m_prefs.m_bCentigrade = true;
+        auto dialog = Open();
+        const auto clickAt = [&](int id) {
+            // Where a user's click lands: the widget under the button's centre.
+            QWidget* button = dialog->Control(id);
+            ASSERT_TRUE(button->isVisible());
+            const QPoint centre = button->mapTo(dialog.get(), button->rect().center());
+            QWidget* hit = dialog->childAt(centre);
+            ASSERT_EQ(hit, button) << (hit ? hit->objectName().toStdString() : "nothing");
+            Click(*dialog, id);
+        };
+        clickAt(CMonitorSettingDlg::kIdFahrenheit);
+        EXPECT_FALSE(m_prefs.m_bCentigrade);
+        clickAt(CMonitorSettingDlg::kIdCentigrade);
+        EXPECT_TRUE(m_prefs.m_bCentigrade);
+        dialog.reset();
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, ASessionCancelledShutDownIsShownAndStoredAsTheUserHasIt)
+{
+    Start();
+    CSensorItem& temp1 = *m_engine->Temp(0);
+    temp1.SetShutDownEnable(true);
+    m_engine->SaveAllPreferences();
+    // The countdown's Cancel: off for the session.
+    temp1.SetShutDownEnable(false);
+    m_prefs.m_bCentigrade = true;
+    m_translator = std::make_unique<CCaptionTranslator>(m_program->profile, "");
+    CMonitorSettingHost host{*m_engine, m_prefs, *m_skins, *m_translator, {}, {}, {},
+                             [&](const CSensorItem& item) { return &item == &temp1; }};
+    CMonitorSettingDlg dialog(host);
+    dialog.show();
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(dialog.Control(1150))->isChecked());
+    Click(dialog, CMonitorSettingDlg::kIdApply);
+    EXPECT_EQ(Stored(CHardwareMonitor::kFirstTemp, "ShutDownEnable"), "1");
+    EXPECT_FALSE(temp1.IsShutDownEnabled());
 }
 
 }  // namespace
