@@ -28,6 +28,7 @@
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
+#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
 #include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
@@ -81,9 +82,23 @@ const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
     {kIdTempName, 296, 60, 72, 16},
 }};
 
+const std::array<CKelvaneDlg::SFaceCaption, 3> CKelvaneDlg::kWellCaptions{{
+    {"VOLTAGE", QRectF(23.5, 128, 96, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
+    {"FAN SPEED", QRectF(149.5, 131, 105, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
+    {"TEMPERATURE", QRectF(284.5, 128, 96, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
+}};
+
+// On the rails between the sub-screens, left of the view switches.
+const std::array<CKelvaneDlg::SFaceCaption, 3> CKelvaneDlg::kRailCaptions{{
+    {"VOLTAGES", QRectF(46, 181, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
+    {"FANS", QRectF(46, 301, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
+    {"TEMPERATURES", QRectF(46, 421, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
+}};
+
 namespace {
 
 constexpr const char* kLanguageSection = "Kelvane";
+constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
 
 // Text sizes of the face, in pixels, so that the face looks the same at any
 // desktop font size: the skin's pictures do not scale either.
@@ -351,6 +366,19 @@ void CKelvaneDlg::LocaliseButtons()
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
     m_strLangFile = translator.TranslateCaptions(*this, kLanguageSection,
                                                  {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
+    m_TrayIcon.TranslateMenu([this](const QString& text) { return Tr(text.toUtf8().constData()); });
+    m_pCountdown->SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
+}
+
+QString CKelvaneDlg::Tr(const char* english) const
+{
+    // Looked up once: notifications and tooltips are made on every tick.
+    const auto found = m_captions.find(english);
+    if (found != m_captions.end()) return found->second;
+    const QString caption =
+        CCaptionTranslator::Lookup(m_seams.engine.profile, m_strLangFile, kLanguageSection, QString::fromUtf8(english));
+    m_captions.emplace(english, caption);
+    return caption;
 }
 
 void CKelvaneDlg::LayoutFace()
@@ -359,7 +387,7 @@ void CKelvaneDlg::LayoutFace()
         CSkinButton* button = m_buttons.at(place.id);
         button->move(place.x, place.y);
         button->ApplySkin(place.normal, place.pressed, place.hover, place.disabled, 0, place.mask, 0, 0, 0);
-        button->SetTipText(QString::fromLatin1(place.tooltip));
+        button->SetTipText(Tr(place.tooltip));
     }
     for (const STextPlace& place : kDisplayLayout) {
         CSegmentDisplay* display = m_displays.at(place.id);
@@ -608,10 +636,10 @@ void CKelvaneDlg::SetNotifier(IDesktopNotifier* notifier)
     m_pNotifier = notifier != nullptr ? notifier : m_pOwnNotifier.get();
 }
 
-std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& entries)
+std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& entries, const std::string& title)
 {
     if (entries.empty()) return CSystemTray::kTooltip;
-    std::string tooltip = "Kelvane - alarm: ";
+    std::string tooltip = title + ": ";
     for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : "") + entries[i];
     return tooltip;
 }
@@ -663,7 +691,8 @@ void CKelvaneDlg::ShowAlarms(const CWarningMonitor::SAlarms& alarms)
             tooltipEntries.push_back(item->IsEnabled() ? Entry(*item).toStdString() : item->Name() + " OFF");
         }
     }
-    const std::string tooltip = entries.isEmpty() ? NormalTooltip(tooltipEntries) : AlarmTooltip(tooltipEntries);
+    const std::string tooltip = entries.isEmpty() ? NormalTooltip(tooltipEntries)
+                                                  : AlarmTooltip(tooltipEntries, Tr("Kelvane - alarm").toStdString());
     const bool alarm = !entries.isEmpty();
     if (alarm != m_bTrayShowsAlarm || tooltip != m_strTrayTooltip) {
         m_bTrayShowsAlarm = alarm;
@@ -688,7 +717,7 @@ void CKelvaneDlg::UpdateAlarmNotifications()
         }
         if (const CSensorItem* item = m_Engine.Item(it->first))
             m_pNotifier->Show(NotificationKey(it->first),
-                              QStringLiteral("Kelvane: %1 back to normal").arg(QString::fromStdString(item->Name())),
+                              Tr("Kelvane: %1 back to normal").arg(QString::fromStdString(item->Name())),
                               Entry(*item), false, kBackToNormalExpireMs);
         it = m_episodes.erase(it);
     }
@@ -700,7 +729,7 @@ void CKelvaneDlg::UpdateAlarmNotifications()
         const int64_t left = item->ShutdownSecondsLeft();
         const bool critical = left >= 0 || item->IsShutdownPending();
         QString body = Entry(*item);
-        if (critical) body += QStringLiteral("\nPower-off in %1 s").arg(left < 0 ? 0 : left);
+        if (critical) body += QLatin1Char('\n') + Tr("Power-off in %1 s").arg(left < 0 ? 0 : left);
         const auto found = m_episodes.find(i);
         const bool isNew = found == m_episodes.end();
         if (!isNew) {
@@ -713,7 +742,7 @@ void CKelvaneDlg::UpdateAlarmNotifications()
                 continue;
         }
         m_pNotifier->Show(NotificationKey(i),
-                          QStringLiteral("Kelvane alarm: %1").arg(QString::fromStdString(item->Name())), body, critical,
+                          Tr("Kelvane alarm: %1").arg(QString::fromStdString(item->Name())), body, critical,
                           critical ? 0 : kAlarmExpireMs);
         m_episodes[i] = SEpisode{body, critical, m_nAlarmTicks};
     }
@@ -784,7 +813,7 @@ void CKelvaneDlg::PowerOffRefused(const CSensorItem& item, const std::string& re
     const QString name = QString::fromStdString(item.Name());
     m_pCountdown->ShowRefused(IndexOf(item), name, ValueWithUnit(item), QString::fromStdString(reason));
     if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane could not power off this computer"),
+        m_pNotifier->Notify(Tr("Kelvane could not power off this computer"),
                             name + QLatin1Char(' ') + ValueWithUnit(item) + QStringLiteral(": ") +
                                 QString::fromStdString(reason),
                             true);
@@ -794,7 +823,7 @@ void CKelvaneDlg::OnMailFailed(const std::string& failure)
 {
     if (m_prefs.m_bErrorLog) m_warnings.WriteLogLine(CWarningMonitor::kMailFailed, "alert mail not sent: " + failure);
     if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane: alert mail not sent"), QString::fromStdString(failure), false);
+        m_pNotifier->Notify(Tr("Kelvane: alert mail not sent"), QString::fromStdString(failure), false);
 }
 
 bool CKelvaneDlg::OnPowerBroadcast(int code) { return CPowerEventHandler::Handle(m_Engine, code); }
@@ -854,6 +883,7 @@ void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programD
 void CKelvaneDlg::ShowAbout()
 {
     CAboutDlg about(m_skins, this, m_strChipAccess);
+    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, about, kLanguageSection);
     about.exec();
 }
 
@@ -907,6 +937,7 @@ void CKelvaneDlg::OpenDisplaySetting()
 void CKelvaneDlg::OpenSuiteItems()
 {
     CSuiteItemsDlg dialog(m_suiteReporter.SendList(), this);
+    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, dialog, kSuiteItemsSection);
     dialog.exec();
 }
 
@@ -1039,7 +1070,7 @@ QMenu* CKelvaneDlg::WindowMenu()
 {
     if (m_windowMenu == nullptr) {
         m_windowMenu = new QMenu(this);
-        m_windowMenu->addAction(QStringLiteral("&About Kelvane..."), this, [this] { ShowAbout(); });
+        m_windowMenu->addAction(Tr("&About Kelvane..."), this, [this] { ShowAbout(); });
     }
     return m_windowMenu;
 }
@@ -1099,6 +1130,25 @@ void CKelvaneDlg::paintEvent(QPaintEvent*)
     if (m_face.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
+    // The captions engraved in the face, in the user's language.
+    const auto engrave = [&](const SFaceCaption& caption) {
+        const QString text = Tr(caption.text);
+        const QFont font = SkinCaption::Fitted(SkinCaption::Font(7, true, caption.letterSpacing), text,
+                                               caption.rect.width());
+        SkinCaption::DrawEngraved(painter, caption.rect, caption.flags, text, font);
+    };
+    for (const SFaceCaption& caption : kWellCaptions) engrave(caption);
+    if (m_bExpanded)
+        for (const SFaceCaption& caption : kRailCaptions) engrave(caption);
+}
+
+QStringList CKelvaneDlg::FaceCaptions() const
+{
+    QStringList captions;
+    for (const SFaceCaption& caption : kWellCaptions) captions << Tr(caption.text);
+    if (m_bExpanded)
+        for (const SFaceCaption& caption : kRailCaptions) captions << Tr(caption.text);
+    return captions;
 }
 
 void CKelvaneDlg::mousePressEvent(QMouseEvent* event)

@@ -23,6 +23,8 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
+#include <QStringList>
 #include <QRegion>
 #include <QWidget>
 
@@ -140,6 +142,21 @@ public:
         int x, y, width, height;
     };
 
+    // A caption engraved in the face (the pictures carry no words).
+    struct SFaceCaption {
+        const char* text;
+        QRectF rect;
+        int flags;
+        qreal letterSpacing;
+    };
+    // Under the three wells; on the rails of the expanded form.
+    static const std::array<SFaceCaption, 3> kWellCaptions;
+    static const std::array<SFaceCaption, 3> kRailCaptions;
+    // The face's captions as painted now, in the user's language.
+    QStringList FaceCaptions() const;
+    // A caption of the window's section ("Kelvane") in the user's language.
+    QString Tr(const char* english) const;
+
     // In the order the face is laid out.
     static const std::array<SButtonPlace, 15> kButtonLayout;
     static const std::array<STextPlace, 3> kDisplayLayout;
@@ -225,7 +242,8 @@ public:
     // VCore 1.62 V, CPU FAN 0 RPM"), and otherwise the wells' readings
     // ("Kelvane: VCore 1.46 V, SYSTEM FAN 2986 RPM, CPU 45.0 °C"); each entry
     // "NAME VALUE UNIT".
-    static std::string AlarmTooltip(const std::vector<std::string>& entries);
+    static std::string AlarmTooltip(const std::vector<std::string>& entries,
+                                    const std::string& title = "Kelvane - alarm");
     static std::string NormalTooltip(const std::vector<std::string>& entries);
     // Desktop notifications of alarms: one per item and episode (key
     // NotificationKey(item)), replaced while it lasts and turned into a
@@ -465,6 +483,7 @@ private:
     std::set<int> m_cancelledShutDowns;
     bool m_bTrayShowsAlarm = false;
     std::string m_strTrayTooltip;
+    mutable std::map<std::string, QString> m_captions;
     QIcon m_trayIcon;
     QIcon m_trayAlarmIcon;
 

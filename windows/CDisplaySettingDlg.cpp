@@ -93,6 +93,10 @@ CDisplaySettingDlg::CDisplaySettingDlg(Context context, QWidget* parent)
     for (int page = 0; page < m_pTab->count() && !strip.isNull(); ++page)
         m_pTab->setTabIcon(page, TabImage(strip, page));
     m_context.translator.TranslateCaptions(*this, "Display Setting", TranslatedControls());
+    // The window title and the tabs are no control's caption.
+    setWindowTitle(m_context.translator.Translate("Display Setting", windowTitle()));
+    for (int page = 0; page < m_pTab->count(); ++page)
+        m_pTab->setTabText(page, m_context.translator.Translate("Display Setting", m_pTab->tabText(page)));
     FitButtonCaptions();
     FillLists(kVoltagePage);
 

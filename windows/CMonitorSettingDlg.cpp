@@ -3,6 +3,7 @@
 #include "app/CUserPreferences.h"
 #include "engine/CHardwareMonitor.h"
 #include "skin/CRulerSlider.h"
+#include "skin/SkinCaption.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
 #include "windows/CCaptionTranslator.h"
@@ -24,6 +25,10 @@
 #include <vector>
 
 using namespace MonitorSettingScale;
+
+namespace {
+constexpr const char* kSection = "Monitor Setting";
+}  // namespace
 
 namespace {
 
@@ -252,6 +257,7 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
 
     std::vector<int> ids(kTranslatedIds.begin(), kTranslatedIds.end());
     m_host.translator.TranslateCaptions(*this, "Monitor Setting", ids);
+    TranslateOtherCaptions();
     PlaceTitleLineControls();
 
     FillDialog(false);
@@ -370,6 +376,41 @@ void CMonitorSettingDlg::BuildControls()
     connect(m_pApply, &CSkinButton::clicked, this, &CMonitorSettingDlg::OnApply);
     connect(m_pCancel, &CSkinButton::clicked, this, &CMonitorSettingDlg::reject);
     connect(m_pDefaultSetting, &CSkinButton::clicked, this, &CMonitorSettingDlg::OnDefaultSetting);
+}
+
+QString CMonitorSettingDlg::Tr(const char* english) const
+{
+    return m_host.translator.Translate(kSection, QString::fromUtf8(english));
+}
+
+QPixmap CMonitorSettingDlg::ScalePicture(Kind kind) const
+{
+    QImage picture = m_host.skins.Image(kind == Kind::Fan ? kScaleFan : kScaleTemp);
+    if (picture.isNull()) return {};
+    picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // The words at the scale's ends, under its colour bar and ticks.
+    const QString low = Tr(kind == Kind::Fan ? "SLOW" : "COOL");
+    const QString high = Tr(kind == Kind::Fan ? "FAST" : "HOT");
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const QFont font = SkinCaption::Font(7, true, 0.8);
+    painter.setFont(SkinCaption::Fitted(font, low.size() > high.size() ? low : high, 60));
+    painter.setPen(SkinCaption::kEngraving);
+    const int width = picture.width();
+    painter.drawText(QRectF(3, 11, 60, 9), Qt::AlignLeft | Qt::AlignVCenter, low);
+    painter.drawText(QRectF(width - 63, 11, 60, 9), Qt::AlignRight | Qt::AlignVCenter, high);
+    painter.end();
+    return QPixmap::fromImage(picture);
+}
+
+void CMonitorSettingDlg::TranslateOtherCaptions()
+{
+    setWindowTitle(Tr("Monitor Setting"));
+    for (auto* group : findChildren<QGroupBox*>()) group->setTitle(Tr(group->title().toUtf8().constData()));
+    for (SRow& row : m_rows) {
+        row.loadDefault->setToolTip(Tr("Load Default"));
+        row.timeField->setToolTip(Tr("Seconds out of range before the power-off"));
+    }
 }
 
 void CMonitorSettingDlg::PlaceTitleLineControls()
@@ -495,7 +536,7 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
     } else {
         row.scale = new QLabel(group);
         row.scale->setObjectName(QStringLiteral("scale%1").arg(sliderId));
-        row.scale->setPixmap(QPixmap::fromImage(m_host.skins.Image(row.kind == Kind::Fan ? kScaleFan : kScaleTemp)));
+        row.scale->setPixmap(ScalePicture(row.kind));
         row.scale->setGeometry(kSliderX, y, kSliderW, 20);
         row.slider = new QSlider(Qt::Horizontal, group);
         SetControlId(row.slider, sliderId);

@@ -15,6 +15,7 @@
 
 #include <QBasicTimer>
 #include <QDialog>
+#include <QPixmap>
 
 #include <array>
 
@@ -171,6 +172,11 @@ private:
     void ApplySmartFanToFans();
 
     void SetTempTexts(SRow& row, int highUnits);
+    // A caption of the dialog's section in the user's language.
+    QString Tr(const char* english) const;
+    void TranslateOtherCaptions();
+    // A scale picture with the words at its ends.
+    QPixmap ScalePicture(Kind kind) const;
     // A shut-down cancelled from the countdown is off for the session only:
     // the row shows, and Apply stores, the user's setting, and the item is
     // switched off again once stored.

@@ -60,6 +60,20 @@ void CSystemTray::BuildMenu()
     add("&Exit", kExit);
 }
 
+void CSystemTray::TranslateMenu(const std::function<QString(const QString&)>& translation)
+{
+    for (QAction* action : m_menu->actions())
+        if (!action->isSeparator()) action->setText(translation(action->text()));
+}
+
+QStringList CSystemTray::MenuTexts() const
+{
+    QStringList texts;
+    for (const QAction* action : m_menu->actions())
+        if (!action->isSeparator()) texts << action->text();
+    return texts;
+}
+
 std::string CSystemTray::CutToBytes(std::string_view text, std::size_t maxBytes)
 {
     if (text.size() <= maxBytes) return std::string(text);

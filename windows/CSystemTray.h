@@ -23,6 +23,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -100,6 +101,12 @@ public:
     // The alarm variant of an icon: the same picture with a red warning
     // badge in its lower right corner, at every size the icon has.
     static QIcon AlarmVariant(const QIcon& icon);
+
+    // The menu's entries in the user's language (each English text through
+    // translation, once).
+    void TranslateMenu(const std::function<QString(const QString&)>& translation);
+    // The menu's entries as shown.
+    QStringList MenuTexts() const;
 
     // Makes a menu item the default (shown bold, run by a double click):
     // byPosition true: item is a position in the menu, else a command id.
