@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,6 +45,14 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
 void Press(QWidget* widget, QPoint at) { SendMouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton); }
 void Move(QWidget* widget, QPoint at) { SendMouse(widget, QEvent::MouseMove, at, Qt::LeftButton); }
 void Release(QWidget* widget, QPoint at) { SendMouse(widget, QEvent::MouseButtonRelease, at, Qt::NoButton); }
+
+// A user's typing into a field, ended with Return.
+void Type(QWidget* field, const QString& text)
+{
+    field->findChild<QLineEdit*>()->setText(text);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter);
+}
 
 // W83782D registers of bank 0 that the dialog's rows end up in.
 constexpr uint8_t kIn2High = 0x2F;
@@ -543,13 +552,11 @@ TEST_F(MonitorSettingDlgTest, TypedLimitsMoveTheSlidersAndApplyWritesThem)
     auto* ruler = Find<CRulerSlider>(*dialog, vcore);
     ASSERT_TRUE(low && high && low->isVisible());
     // Typed in the item's unit, with either decimal mark.
-    low->lineEdit()->setText(QStringLiteral("1,43"));
-    low->editingFinished();
+    Type(low, QStringLiteral("1,43"));
     EXPECT_EQ(ruler->GetLowLimit(), 143);
     EXPECT_EQ(Text(*dialog, 1095), "1.43");
     // The arrows step one hundredth; the limits never pass each other.
-    high->lineEdit()->setText(QStringLiteral("1.2"));
-    high->editingFinished();
+    Type(high, QStringLiteral("1.2"));
     EXPECT_EQ(ruler->GetHighLimit(), 143);
     high->stepBy(2);
     EXPECT_EQ(high->Text(), "1.45");
@@ -562,8 +569,7 @@ TEST_F(MonitorSettingDlgTest, TypedLimitsMoveTheSlidersAndApplyWritesThem)
     // The temperature field steps whole degrees and follows the unit.
     const int temp1 = CMonitorSettingDlg::TempSliderId(1);
     CLimitField* hot = dialog->HighField(temp1);
-    hot->lineEdit()->setText(QStringLiteral("61.5"));
-    hot->editingFinished();
+    Type(hot, QStringLiteral("61.5"));
     EXPECT_EQ(Find<QSlider>(*dialog, temp1)->value(), 615);
     Click(*dialog, CMonitorSettingDlg::kIdFahrenheit);
     EXPECT_EQ(hot->Text(), "142.7");
@@ -582,11 +588,9 @@ TEST_F(MonitorSettingDlgTest, TypedLimitsMoveTheSlidersAndApplyWritesThem)
     // The shut-down time is typed in seconds, inside its limits.
     CLimitField* time = dialog->ShutDownTimeField(vcore);
     EXPECT_EQ(time->Text(), QStringLiteral("%1 s").arg(m_engine->Volt(0)->ShutDownTime()));
-    time->lineEdit()->setText(QStringLiteral("2"));
-    time->editingFinished();
+    Type(time, QStringLiteral("2"));
     EXPECT_EQ(time->Position(), CMonitorSettingDlg::kShortestShutDown);
-    time->lineEdit()->setText(QStringLiteral("45 s"));
-    time->editingFinished();
+    Type(time, QStringLiteral("45 s"));
 
     Click(*dialog, CMonitorSettingDlg::kIdApply);
     EXPECT_DOUBLE_EQ(m_engine->Volt(0)->LoLimit(), 1.42);
