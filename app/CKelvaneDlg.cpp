@@ -77,9 +77,9 @@ const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
     {kIdFanUnit, 180, 107, 44, 12},
     {kIdVoltUnit, 62, 101, 24, 12},
     {kIdTempUnit, 320, 101, 24, 12},
-    {kIdVoltName, 36, 60, 72, 16},
-    {kIdFanName, 163, 53, 78, 16},
-    {kIdTempName, 296, 60, 72, 16},
+    {kIdVoltName, 36, 54, 72, 22},
+    {kIdFanName, 163, 48, 78, 22},
+    {kIdTempName, 296, 54, 72, 22},
 }};
 
 const std::array<CKelvaneDlg::SFaceCaption, 3> CKelvaneDlg::kWellCaptions{{
@@ -105,6 +105,7 @@ constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
 constexpr int kCaptionPixels = 11;
 constexpr int kNamePixels = 11;
 constexpr int kSmallestNamePixels = 8;
+constexpr int kTwoLinePixels = 9;
 constexpr int kUnitPixels = 10;
 
 void TagControl(QWidget& control, int id)
@@ -555,15 +556,27 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
 {
     const QString text = QString::fromStdString(name);
     if (label.Text() == text) return;
-    // A long name takes a smaller type; one that still does not fit ends
-    // in an ellipsis.
+    // A long name takes a smaller or condensed type, then two lines; one
+    // that still does not fit ends in an ellipsis, whole on hover.
     QFont nameFont = font();
     nameFont.setPixelSize(kNamePixels);
-    const QFont fitted = NameFit::FittingFont(nameFont, text, label.width(), kSmallestNamePixels);
+    QFont fitted = NameFit::FittingFont(nameFont, text, label.width(), kSmallestNamePixels);
+    bool cut = !NameFit::Fits(fitted, text, label.width());
+    std::uint32_t style = SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS;
+    if (cut) {
+        QFont twoLines = fitted;
+        twoLines.setPixelSize(kTwoLinePixels);
+        const QRect needed = QFontMetrics(twoLines).boundingRect(QRect(0, 0, label.width(), 1000),
+                                                                 Qt::AlignHCenter | Qt::TextWordWrap, text);
+        if (needed.width() <= label.width() && needed.height() <= label.height()) {
+            fitted = twoLines;
+            style = SS_CENTER | SS_NOPREFIX;
+            cut = false;
+        }
+    }
+    label.SetStyle(style);
     label.setFont(fitted);
     label.SetText(text);
-    // A name cut short shows whole on hover.
-    const bool cut = QFontMetrics(fitted).horizontalAdvance(text) > label.width();
     label.setToolTip(cut ? text : QString());
 }
 

@@ -12,8 +12,9 @@
 
 class CUserPreferences {
 public:
-    static constexpr int kVoltCapacity = 8;
-    static constexpr int kFanCapacity = 3;
+    // A rotation list may hold every item of its group.
+    static constexpr int kVoltCapacity = 10;
+    static constexpr int kFanCapacity = 5;
     static constexpr int kTempCapacity = 3;
     static constexpr int kSubCount = 3;
     // Items per group: VOLT1-VOLT10, FAN1-FAN5, TEMP1-TEMP3 (every input the

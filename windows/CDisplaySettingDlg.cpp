@@ -45,7 +45,7 @@ constexpr std::array kListButtons = {CDisplaySettingDlg::kApplySub,  CDisplaySet
 // Keyboard focus, in the amber of the face's focus ring.
 constexpr Colorref kFocusRing = 0x00B0FF;
 constexpr const char* kListStyle =
-    "CSortedListBox { border: 1px solid #9AA0A6; } CSortedListBox:focus { border: 2px solid #FFB000; }";
+    "QListWidget { border: 1px solid #9AA0A6; } QListWidget:focus { border: 2px solid #FFB000; }";
 
 constexpr int kTabImageWidth = 15;
 constexpr int kTabStripBitmap = 223;

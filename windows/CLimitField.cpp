@@ -13,7 +13,6 @@ CLimitField::CLimitField(QWidget* parent) : QAbstractSpinBox(parent)
     setAccelerated(true);
     setKeyboardTracking(false);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    m_valueOf = [](int position) { return double(position); };
     connect(this, &QAbstractSpinBox::editingFinished, this, &CLimitField::Commit);
 }
 

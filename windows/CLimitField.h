@@ -64,6 +64,6 @@ private:
     int m_nStep = 1;
     int m_nDecimals = 0;
     int m_nPosition = 0;
-    ValueOf m_valueOf;
+    ValueOf m_valueOf = [](int position) { return double(position); };
     QString m_strSuffix;
 };

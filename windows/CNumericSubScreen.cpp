@@ -21,9 +21,11 @@ constexpr QSize kIndicatorSize(30, 15);
 constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kValuePositions{
     QPoint(30, 32), QPoint(130, 32), QPoint(230, 32)};
 constexpr QSize kValueSize(60, 25);
+// The names span their slot under the cell, so that "SYSTEM Temperature"
+// fits in a condensed type.
 constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kNamePositions{
-    QPoint(34, 90), QPoint(134, 90), QPoint(234, 90)};
-constexpr QSize kNameSize(61, 15);
+    QPoint(17, 90), QPoint(117, 90), QPoint(216, 90)};
+constexpr QSize kNameSize(95, 15);
 
 // Dark print on the silver panel, as the channel captions of the background.
 constexpr Colorref kLabelColour = 0x3A322A;

@@ -169,11 +169,11 @@ TEST_F(AlarmWindow, TrayTooltipShowsTheReadingsAndTheAlarmsWithTheirValues)
 {
     Tick();
     const std::string tooltip = m_window->Tray().Tooltip().toStdString();
-    // The three wells' items as they read.
-    for (const int item : {0, CHardwareMonitor::kFirstFan, CHardwareMonitor::kFirstTemp})
-        EXPECT_NE(tooltip.find(ItemName(item) + " "), std::string::npos) << tooltip;
-    EXPECT_NE(tooltip.find(" V, "), std::string::npos) << tooltip;
-    EXPECT_NE(tooltip.find(" RPM"), std::string::npos) << tooltip;
+    // The three wells' items as they read: a voltage, a fan, a temperature.
+    EXPECT_TRUE(tooltip.starts_with("Kelvane: " + ItemName(0) + " ")) << tooltip;
+    EXPECT_NE(tooltip.find(" V, " + ItemName(CHardwareMonitor::kFirstFan) + " "), std::string::npos) << tooltip;
+    EXPECT_NE(tooltip.find(" RPM, "), std::string::npos) << tooltip;
+    EXPECT_TRUE(tooltip.ends_with(" \u00B0C")) << tooltip;
     EXPECT_EQ(tooltip.find("alarm"), std::string::npos) << tooltip;
 
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
@@ -244,7 +244,7 @@ TEST_F(AlarmWindow, TheAlarmStripNamesEveryItemInAlarmWhetherOrNotAWellShowsIt)
     m_window->show();
     // VTT (VOLT2) is in no well's list: only the strip can tell.
     const std::string vtt = ItemName(1);
-    ASSERT_EQ(m_program.Simctl({"set", "VOLT2=1.40"}), 0);
+    ASSERT_EQ(m_program.Simctl({"set", "IN1=1.40"}), 0);
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
     Tick();
     EXPECT_TRUE(strip.isVisible());
@@ -258,7 +258,7 @@ TEST_F(AlarmWindow, TheAlarmStripNamesEveryItemInAlarmWhetherOrNotAWellShowsIt)
     const QColor plate = face.pixelColor(place.left() + place.width() - 4, place.center().y());
     EXPECT_GT(plate.red(), 2 * plate.green()) << plate.name().toStdString();
 
-    ASSERT_EQ(m_program.Simctl({"set", "VOLT2=1.20"}), 0);
+    ASSERT_EQ(m_program.Simctl({"set", "IN1=1.20"}), 0);
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=40"}), 0);
     Tick();
     EXPECT_FALSE(strip.isVisible());
@@ -366,8 +366,11 @@ TEST_F(AlarmWindow, APowerOffIsLoggedBeforeItsRequestAndARefusalIsShownAndLogged
     EXPECT_TRUE(box.isVisible());
     EXPECT_TRUE(box.IsShowingRefusal());
     EXPECT_NE(box.Text().toStdString().find("Operation inhibited"), std::string::npos);
-    ASSERT_FALSE(m_notifier.shown.empty());
-    EXPECT_EQ(m_notifier.shown.back().summary, "Kelvane could not power off this computer");
+    const auto refusal = std::find_if(m_notifier.shown.begin(), m_notifier.shown.end(), [](const auto& shown) {
+        return shown.summary == "Kelvane could not power off this computer";
+    });
+    ASSERT_NE(refusal, m_notifier.shown.end());
+    EXPECT_TRUE(refusal->critical);
 }
 
 }  // namespace

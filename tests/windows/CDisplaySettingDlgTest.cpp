@@ -60,12 +60,13 @@ TEST_F(DisplaySettingLists, FillsInCaseInsensitiveOrderAndApplyStoresItemOrder)
     F::Click(*dialog, Dlg::kSelectAll);
     const QStringList main = Texts(*dialog, Dlg::kMainList);
     EXPECT_EQ(main.front(), "5VSB");
-    EXPECT_EQ(main.size(), 8);
+    // Every voltage is offered, the battery (VOLT9) included.
+    EXPECT_EQ(main.size(), 9);
     EXPECT_EQ(main.mid(0, 3), (QStringList{"5VSB", "Alpha", "Gamma"}));
 
     F::Click(*dialog, Dlg::kApplyMain);
-    EXPECT_EQ(fixture.preferences.m_nVoltCount, 8);
-    EXPECT_EQ(Selection(fixture.preferences, 8), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(fixture.preferences.m_nVoltCount, 9);
+    EXPECT_EQ(Selection(fixture.preferences, 9), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 
     // Removing stops at the last entry.
     for (int i = 0; i < 10; ++i) {

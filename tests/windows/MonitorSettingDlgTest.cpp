@@ -28,7 +28,6 @@
 #include "skin/CRulerSlider.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
-#include "accesslib/ChipModel.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CLimitField.h"
 
@@ -325,10 +324,15 @@ TEST_F(MonitorSettingDlgTest, DisabledRowsAreGreyedOrHiddenAndApplySkipsThem)
     // FAN3: the whole row hidden.
     for (int id : {1105, 1117, 1121, 1069, 1148, 1073}) EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
     // TEMP3: greyed, not hidden.
-    for (int id : {1129, 1132, 1138, 1077, 1152, 1156}) {
+    for (int id : {1129, 1132, 1077, 1152, 1156}) {
         EXPECT_FALSE(dialog->Control(id)->isHidden()) << id;
         EXPECT_FALSE(dialog->Control(id)->isEnabled()) << id;
     }
+    // Its limit shows, greyed, in its field (the text 1138 is the record).
+    CLimitField* temp3High = dialog->HighField(CMonitorSettingDlg::TempSliderId(3));
+    EXPECT_FALSE(temp3High->isHidden());
+    EXPECT_FALSE(temp3High->isEnabled());
+    EXPECT_EQ(temp3High->Text(), Text(*dialog, 1138));
     EXPECT_EQ(Text(*dialog, 1129), "AUX Temperature");
     // VOLT8: hidden.
     for (int id : {1086, 1113, 1094, 1102, 1058, 1145, 1066}) EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
@@ -359,7 +363,7 @@ TEST_F(MonitorSettingDlgTest, InputsTheChipLacksHaveNoRowsAndTheRowsBelowMoveUp)
     EXPECT_TRUE(dialog->findChild<QLabel*>("scale1069")->isHidden());
     // VOLT3 takes VOLT2's place; the fan group ends after FAN2 and the
     // temperature group follows it.
-    EXPECT_EQ(dialog->Control(1081)->y() - dialog->Control(1079)->y(), 16);
+    EXPECT_EQ(dialog->Control(1081)->y() - dialog->Control(1079)->y(), 18);
     QWidget* fans = dialog->Control(1103)->parentWidget();
     QWidget* temps = dialog->Control(1127)->parentWidget();
     EXPECT_EQ(fans->height(), 17 + 2 * 25 + 4);
@@ -635,11 +639,17 @@ TEST_F(MonitorSettingDlgTest, EveryPresentInputHasARowVbatIncluded)
 
 TEST_F(MonitorSettingDlgTest, TheUnitButtonsTakeClicksOnEveryModel)
 {
-    for (const ChipModel& model : ChipModels()) {
-        SCOPED_TRACE(std::string(model.descriptorName));
+    // Every model with a descriptor beside the program.
+    std::vector<std::string> models;
+    for (const auto& entry : fs::directory_iterator(BuildProgramDirectory()))
+        if (entry.path().extension() == ".ini" && entry.path().filename().string().starts_with("W83"))
+            models.push_back(entry.path().stem().string());
+    ASSERT_GE(models.size(), 10u);
+    for (const std::string& model : models) {
+        SCOPED_TRACE(model);
         m_program.reset();
         m_engine.reset();
-        Start("", {}, std::string(model.descriptorName));
+        Start("", {}, model);
         m_prefs.m_bCentigrade = true;
         auto dialog = Open();
         const auto clickAt = [&](int id) {
