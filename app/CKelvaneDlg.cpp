@@ -82,19 +82,6 @@ const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
     {kIdTempName, 296, 54, 72, 22},
 }};
 
-const std::array<CKelvaneDlg::SFaceCaption, 3> CKelvaneDlg::kWellCaptions{{
-    {"VOLTAGE", QRectF(23.5, 128, 96, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
-    {"FAN SPEED", QRectF(149.5, 131, 105, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
-    {"TEMPERATURE", QRectF(284.5, 128, 96, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
-}};
-
-// On the rails between the sub-screens, left of the view switches.
-const std::array<CKelvaneDlg::SFaceCaption, 3> CKelvaneDlg::kRailCaptions{{
-    {"VOLTAGES", QRectF(46, 181, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
-    {"FANS", QRectF(46, 301, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
-    {"TEMPERATURES", QRectF(46, 421, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
-}};
-
 namespace {
 
 constexpr const char* kLanguageSection = "Kelvane";
@@ -1144,23 +1131,19 @@ void CKelvaneDlg::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
     // The captions engraved in the face, in the user's language.
-    const auto engrave = [&](const SFaceCaption& caption) {
-        const QString text = Tr(caption.text);
-        const QFont font = SkinCaption::Fitted(SkinCaption::Font(7, true, caption.letterSpacing), text,
-                                               caption.rect.width());
-        SkinCaption::DrawEngraved(painter, caption.rect, caption.flags, text, font);
-    };
-    for (const SFaceCaption& caption : kWellCaptions) engrave(caption);
+    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions)
+        SkinCaption::DrawPlace(painter, place, Tr(place.text));
     if (m_bExpanded)
-        for (const SFaceCaption& caption : kRailCaptions) engrave(caption);
+        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions)
+            SkinCaption::DrawPlace(painter, place, Tr(place.text));
 }
 
 QStringList CKelvaneDlg::FaceCaptions() const
 {
     QStringList captions;
-    for (const SFaceCaption& caption : kWellCaptions) captions << Tr(caption.text);
+    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions) captions << Tr(place.text);
     if (m_bExpanded)
-        for (const SFaceCaption& caption : kRailCaptions) captions << Tr(caption.text);
+        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions) captions << Tr(place.text);
     return captions;
 }
 

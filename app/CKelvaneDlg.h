@@ -142,17 +142,9 @@ public:
         int x, y, width, height;
     };
 
-    // A caption engraved in the face (the pictures carry no words).
-    struct SFaceCaption {
-        const char* text;
-        QRectF rect;
-        int flags;
-        qreal letterSpacing;
-    };
-    // Under the three wells; on the rails of the expanded form.
-    static const std::array<SFaceCaption, 3> kWellCaptions;
-    static const std::array<SFaceCaption, 3> kRailCaptions;
-    // The face's captions as painted now, in the user's language.
+    // The face's captions (SkinCaption::kWellCaptions, and kRailCaptions in
+    // the expanded form; the pictures carry no words) as painted now, in the
+    // user's language.
     QStringList FaceCaptions() const;
     // A caption of the window's section ("Kelvane") in the user's language.
     QString Tr(const char* english) const;

@@ -42,4 +42,9 @@ QFont Fitted(QFont font, const QString& text, qreal width)
     return font;
 }
 
+void DrawPlace(QPainter& painter, const SPlace& place, const QString& text)
+{
+    DrawEngraved(painter, place.rect, place.flags, text, Fitted(Font(7, true, place.letterSpacing), text, place.rect.width()));
+}
+
 }  // namespace SkinCaption

@@ -208,11 +208,6 @@ protected:
     }
 };
 
-constexpr const char* kFocusStyle =
-    "QCheckBox:focus, QRadioButton:focus { color: #FFB000; }"
-    "QCheckBox:focus { border: 1px solid #FFB000; border-radius: 2px; }"
-    "QPushButton:focus { border: 1px solid #FFB000; }";
-
 // The typed fields: sunk into the plate, the text in the face's light
 // colour, an accent frame while focused.
 constexpr const char* kFieldStyle =
@@ -225,6 +220,7 @@ constexpr const char* kDefaultButtonStyle =
     "QPushButton { padding: 0; border: 1px solid #12151A; border-radius: 3px; color: #DCE2E8;"
     " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4C555F, stop:1 #343A41); }"
     "QPushButton:pressed { background: #23282D; }"
+    "QPushButton:focus { border: 1px solid #FFB000; }"
     "QPushButton:disabled { color: #5C646D; background: #30353B; }";
 
 }  // namespace
@@ -250,8 +246,6 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
     setFont(dialogFont);
     setPalette(DialogPalette());
     setAutoFillBackground(true);
-    // The focus, which the dark plate would swallow, in the face's amber.
-    setStyleSheet(QString::fromLatin1(kFocusStyle));
 
     BuildControls();
 

@@ -244,13 +244,13 @@ TEST_F(AlarmWindow, TheAlarmStripNamesEveryItemInAlarmWhetherOrNotAWellShowsIt)
     m_window->show();
     // VTT (VOLT2) is in no well's list: only the strip can tell.
     const std::string vtt = ItemName(1);
-    ASSERT_EQ(m_program.Simctl({"set", "IN1=1.40"}), 0);
+    ASSERT_EQ(m_program.Simctl({"set", "IN1=1.44"}), 0);
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
     Tick();
     EXPECT_TRUE(strip.isVisible());
     const QStringList entries = strip.Entries();
     ASSERT_EQ(entries.size(), 2) << strip.ShownText().toStdString();
-    EXPECT_TRUE(entries.contains(QString::fromStdString(vtt + " 1.40 V"))) << entries.join(',').toStdString();
+    EXPECT_TRUE(entries.contains(QString::fromStdString(vtt + " 1.44 V"))) << entries.join(',').toStdString();
     EXPECT_TRUE(entries.contains(QString::fromStdString(ItemName(CHardwareMonitor::kFirstTemp) + " 75.0 \u00B0C")));
     // Painted over the face, in red.
     const QImage face = m_window->grab().toImage();

@@ -309,6 +309,7 @@ TEST(KelvaneCliTest, TableAndJsonShowTheSimulatedBoard) {
         EXPECT_EQ(vcc["kind"].text, "voltage");
         EXPECT_NEAR(vcc["value"].number, 3.30, 0.016);
         EXPECT_DOUBLE_EQ(vcc["lo"].number, 3.13);
+        EXPECT_EQ(vcc.members.count("hyst"), 0u) << "a voltage's second limit is a low limit";
 
         const Json& cpuFan = items.at("FAN1");
         EXPECT_EQ(cpuFan["kind"].text, "fan");

@@ -239,7 +239,7 @@ int main(int argc, char* argv[])
         if (!window.Countdown().grab().save(QString::fromStdString((output / "shutdown-countdown.png").string())))
             status = 1;
         // A second alarm on an input no well shows: the strip names both.
-        simctl.Run({(build / "kelvane-simctl").string(), "--dir", folder.path, "set", "IN1=1.40"}, "");
+        simctl.Run({(build / "kelvane-simctl").string(), "--dir", folder.path, "set", "IN1=1.44"}, "");
         window.OnTimer(CKelvaneDlg::kMonitorTimer);
         window.ShowCompact();
         save("main-alarm-strip.png");
