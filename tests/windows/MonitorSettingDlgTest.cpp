@@ -604,6 +604,20 @@ TEST_F(MonitorSettingDlgTest, TypedLimitsMoveTheSlidersAndApplyWritesThem)
     EXPECT_EQ(Stored(0, "ShutDownTime"), "45");
 }
 
+TEST_F(MonitorSettingDlgTest, AFocusedFieldAndButtonAreMarkedInAmber)
+{
+    Start();
+    auto dialog = Open();
+    CLimitField* low = dialog->LowField(CMonitorSettingDlg::VoltSliderId(2));
+    const auto edge = [&] { return low->grab().toImage().pixelColor(0, low->height() / 2); };
+    const auto amber = [](const QColor& c) { return c.red() > 200 && c.green() > 140 && c.blue() < 80; };
+    EXPECT_FALSE(amber(edge()));
+    low->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(amber(edge())) << edge().name().toStdString();
+    EXPECT_TRUE(Find<CSkinButton>(*dialog, CMonitorSettingDlg::kIdApply)->HasFocusRing());
+}
+
 TEST_F(MonitorSettingDlgTest, TheRulersMarkersCarryVisibleThumbs)
 {
     Start();
