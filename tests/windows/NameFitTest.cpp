@@ -19,7 +19,7 @@ TEST(NameFit, ASmallerTypeThenTheCondensedFaceBeforeAnEllipsis)
     };
     const Case cases[] = {
         {whole, true, false},       // fits as it is: unchanged
-        {whole * 9 / 11, true, false},  // a smaller size of the same face
+        {whole * 19 / 20, true, false}, // a smaller size of the same face
         {whole * 7 / 10, true, true},   // only the condensed face holds it
         {whole / 3, false, true},   // nothing does: the smallest condensed, cut short
     };
