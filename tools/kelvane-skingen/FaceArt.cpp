@@ -104,7 +104,7 @@ void PaintTitleStrip(QPainter& p)
 void PaintWell(QPainter& p, const QRectF& well, const QString& caption, qreal captionY)
 {
     // The caption under the well is the window's to draw, in the user's
-    // language (CKelvaneDlg::kWellCaptions).
+    // language (SkinCaption::kWellCaptions).
     Q_UNUSED(caption);
     Q_UNUSED(captionY);
     DrawGlassWell(p, well, 6);
@@ -167,7 +167,7 @@ void PaintCommonTop(QPainter& p, qreal bodyBottom)
 void PaintRail(QPainter& p, qreal y, const QString& caption)
 {
     // The strip between two sub-screens that carries the view switches.
-    // The caption is the window's to draw (CKelvaneDlg::kRailCaptions).
+    // The caption is the window's to draw (SkinCaption::kRailCaptions).
     Q_UNUSED(caption);
     DrawRecess(p, QRectF(176.5, y - 0.5, 49, 13), 6.5, QColor(0x0A, 0x0C, 0x0E));
     p.save();
