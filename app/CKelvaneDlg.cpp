@@ -29,7 +29,9 @@
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
 #include "skin/CTransparentStatic.h"
+#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
+#include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CDBusNotifier.h"
 #include "windows/CShutdownCountdown.h"
@@ -43,6 +45,7 @@
 #include "windows/CTempSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
+#include "windows/NameFit.h"
 
 const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
     {kIdClose, 338, 15, 184, 183, 182, 181, 181, "Close Kelvane"},
@@ -75,20 +78,22 @@ const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
     {kIdFanUnit, 180, 107, 44, 12},
     {kIdVoltUnit, 62, 101, 24, 12},
     {kIdTempUnit, 320, 101, 24, 12},
-    {kIdVoltName, 36, 60, 72, 16},
-    {kIdFanName, 163, 53, 78, 16},
-    {kIdTempName, 296, 60, 72, 16},
+    {kIdVoltName, 36, 54, 72, 22},
+    {kIdFanName, 163, 48, 78, 22},
+    {kIdTempName, 296, 54, 72, 22},
 }};
 
 namespace {
 
 constexpr const char* kLanguageSection = "Kelvane";
+constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
 
 // Text sizes of the face, in pixels, so that the face looks the same at any
 // desktop font size: the skin's pictures do not scale either.
 constexpr int kCaptionPixels = 11;
 constexpr int kNamePixels = 11;
 constexpr int kSmallestNamePixels = 8;
+constexpr int kTwoLinePixels = 9;
 constexpr int kUnitPixels = 10;
 
 void TagControl(QWidget& control, int id)
@@ -218,6 +223,11 @@ void CKelvaneDlg::CreateControls()
         m_displays[id] = display;
     }
 
+    // Over the captions under the wells, which an alarm makes the lesser
+    // news; above every other control of that band.
+    m_pAlarmStrip = new CAlarmStrip(this);
+    m_pAlarmStrip->setGeometry(kAlarmStripPlace);
+
     m_buttons[kIdDravikManager]->setText(QStringLiteral("Dravik Manager"));
     m_buttons[kIdDisplaySetting]->setText(QStringLiteral("Display Setting"));
     m_buttons[kIdMonitorSetting]->setText(QStringLiteral("Monitor Setting"));
@@ -230,8 +240,21 @@ void CKelvaneDlg::CreateControls()
 
     // The face is a caption everywhere, so a right click on it opens what
     // the window menu offered, and so does the window-menu key.
-    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
-    connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
+    // Window managers take Alt+Space for their own menu; the menu key and
+    // Shift+F10, the keys of a context menu, are left to the window.
+    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::SHIFT | Qt::Key_F10),
+                                    QKeySequence(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(key, this);
+        connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
+    }
+    // A disabled setting key keeps its caption readable on the light key
+    // picture: dark grey with a light emboss, not white on light grey.
+    for (const int id : {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager}) {
+        QPalette keyPalette = m_buttons[id]->palette();
+        keyPalette.setColor(QPalette::Disabled, QPalette::WindowText, ColorFromColorref(kDisabledKeyText));
+        keyPalette.setColor(QPalette::Light, QColor(0xF4, 0xF4, 0xF4));
+        m_buttons[id]->setPalette(keyPalette);
+    }
 }
 
 void CKelvaneDlg::ConnectButtons()
@@ -271,13 +294,14 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     LocaliseButtons();
     LayoutFace();
     LoadPreferences(m_strIniPath);
-    RestorePlacement();
     StartEngine();
 
     m_panels.CreatePanels(this, m_panelHost);
-    // The form and the area views the window had when it last closed.
+    // The form and the area views the window had when it last closed; the
+    // place is checked against the size of that form.
     const bool expanded = m_prefs.m_bExpanded;
     if (expanded) ShowDetail();
+    RestorePlacement();
     const std::pair<Area, bool> views[] = {
         {Area::Volt, m_prefs.m_bVoltGraph}, {Area::Fan, m_prefs.m_bFanGraph}, {Area::Temp, m_prefs.m_bTempGraph}};
     for (const auto& [area, graph] : views)
@@ -331,6 +355,19 @@ void CKelvaneDlg::LocaliseButtons()
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
     m_strLangFile = translator.TranslateCaptions(*this, kLanguageSection,
                                                  {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
+    m_TrayIcon.TranslateMenu([this](const QString& text) { return Tr(text.toUtf8().constData()); });
+    m_pCountdown->SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
+}
+
+QString CKelvaneDlg::Tr(const char* english) const
+{
+    // Looked up once: notifications and tooltips are made on every tick.
+    const auto found = m_captions.find(english);
+    if (found != m_captions.end()) return found->second;
+    const QString caption =
+        CCaptionTranslator::Lookup(m_seams.engine.profile, m_strLangFile, kLanguageSection, QString::fromUtf8(english));
+    m_captions.emplace(english, caption);
+    return caption;
 }
 
 void CKelvaneDlg::LayoutFace()
@@ -339,7 +376,7 @@ void CKelvaneDlg::LayoutFace()
         CSkinButton* button = m_buttons.at(place.id);
         button->move(place.x, place.y);
         button->ApplySkin(place.normal, place.pressed, place.hover, place.disabled, 0, place.mask, 0, 0, 0);
-        button->SetTipText(QString::fromLatin1(place.tooltip));
+        button->SetTipText(Tr(place.tooltip));
     }
     for (const STextPlace& place : kDisplayLayout) {
         CSegmentDisplay* display = m_displays.at(place.id);
@@ -416,6 +453,13 @@ QString CKelvaneDlg::FormatReal(double value)
     return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
 }
 
+QString CKelvaneDlg::FormatVolts(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
 void CKelvaneDlg::ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange)
 {
     if (outOfRange && display.GetLitColour() == kGreen)
@@ -480,6 +524,8 @@ void CKelvaneDlg::RefreshDisplay()
     ShowVoltSlot();
     ShowTempSlot();
     ShowFanSlot();
+    m_wellItems = {m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]), m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]),
+                   m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos])};
     m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
     m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
     m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
@@ -498,15 +544,27 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
 {
     const QString text = QString::fromStdString(name);
     if (label.Text() == text) return;
-    // A long name takes a smaller type; one that still does not fit ends
-    // in an ellipsis.
+    // A long name takes a smaller or condensed type, then two lines; one
+    // that still does not fit ends in an ellipsis, whole on hover.
     QFont nameFont = font();
     nameFont.setPixelSize(kNamePixels);
-    const QFont fitted = FitFont(nameFont, text, label.width(), kSmallestNamePixels);
+    QFont fitted = NameFit::FittingFont(nameFont, text, label.width(), kSmallestNamePixels);
+    bool cut = !NameFit::Fits(fitted, text, label.width());
+    std::uint32_t style = SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS;
+    if (cut) {
+        QFont twoLines = fitted;
+        twoLines.setPixelSize(kTwoLinePixels);
+        const QRect needed = QFontMetrics(twoLines).boundingRect(QRect(0, 0, label.width(), 1000),
+                                                                 Qt::AlignHCenter | Qt::TextWordWrap, text);
+        if (needed.width() <= label.width() && needed.height() <= label.height()) {
+            fitted = twoLines;
+            style = SS_CENTER | SS_NOPREFIX;
+            cut = false;
+        }
+    }
+    label.SetStyle(style);
     label.setFont(fitted);
     label.SetText(text);
-    // A name cut short shows whole on hover.
-    const bool cut = QFontMetrics(fitted).horizontalAdvance(text) > label.width();
     label.setToolTip(cut ? text : QString());
 }
 
@@ -523,7 +581,7 @@ void CKelvaneDlg::ShowVoltSlot()
     ShowName(*m_labels.at(kIdVoltName), item->Name());
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
-        display.SetDisplayText(FormatReal(item->Value()));
+        display.SetDisplayText(FormatVolts(item->Value()));
     } else {
         display.SetDisplayText(QStringLiteral("OFF"));
     }
@@ -579,11 +637,18 @@ void CKelvaneDlg::SetNotifier(IDesktopNotifier* notifier)
     m_pNotifier = notifier != nullptr ? notifier : m_pOwnNotifier.get();
 }
 
-std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& names)
+std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& entries, const std::string& title)
 {
-    if (names.empty()) return CSystemTray::kTooltip;
-    std::string tooltip = "Kelvane - alarm: ";
-    for (std::size_t i = 0; i < names.size(); ++i) tooltip += (i ? ", " : "") + names[i];
+    if (entries.empty()) return CSystemTray::kTooltip;
+    std::string tooltip = title + ": ";
+    for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : "") + entries[i];
+    return tooltip;
+}
+
+std::string CKelvaneDlg::NormalTooltip(const std::vector<std::string>& entries)
+{
+    std::string tooltip = CSystemTray::kTooltip;
+    for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : ": ") + entries[i];
     return tooltip;
 }
 
@@ -599,29 +664,89 @@ QString CKelvaneDlg::ValueWithUnit(const CSensorItem& item) const
         return FormatReal(centigrade ? item.Value() : item.Value() * 1.8 + 32) +
                (centigrade ? QStringLiteral(" \u00B0C") : QStringLiteral(" \u00B0F"));
     }
-    std::snprintf(text, sizeof text, "%2.2f", item.Value());
-    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.')) + QStringLiteral(" V");
+    return FormatVolts(item.Value()) + QStringLiteral(" V");
+}
+
+QString CKelvaneDlg::Entry(const CSensorItem& item) const
+{
+    return QString::fromStdString(item.Name()) + QLatin1Char(' ') + ValueWithUnit(item);
 }
 
 void CKelvaneDlg::ShowAlarms(const CWarningMonitor::SAlarms& alarms)
 {
-    if (!alarms.changed) return;
-    std::vector<std::string> names;
-    QStringList lines;
-    bool newItem = false;
+    QStringList entries;
+    std::vector<std::string> tooltipEntries;
     for (const int i : alarms.items) {
         const CSensorItem* item = m_Engine.Item(i);
         if (item == nullptr) continue;
-        names.push_back(item->Name());
-        lines << QString::fromStdString(item->Name()) + QLatin1Char(' ') + ValueWithUnit(*item);
-        if (std::find(m_alarmItems.begin(), m_alarmItems.end(), i) == m_alarmItems.end()) newItem = true;
+        entries << Entry(*item);
+        tooltipEntries.push_back(entries.back().toStdString());
     }
     m_alarmItems = alarms.items;
-    m_TrayIcon.SetIcon(names.empty() ? m_trayIcon : m_trayAlarmIcon, AlarmTooltip(names));
-    // One notification per new alarm episode: an item that was not in
-    // alarm at the last tick.
-    if (newItem && m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane: hardware alarm"), lines.join(QLatin1Char('\n')), true);
+    m_pAlarmStrip->SetEntries(entries);
+    if (entries.isEmpty()) {
+        // The wells' current readings, as the face shows them.
+        tooltipEntries.clear();
+        for (const CSensorItem* item : m_wellItems) {
+            if (item == nullptr || !item->IsPresent()) continue;
+            tooltipEntries.push_back(item->IsEnabled() ? Entry(*item).toStdString() : item->Name() + " OFF");
+        }
+    }
+    const std::string tooltip = entries.isEmpty() ? NormalTooltip(tooltipEntries)
+                                                  : AlarmTooltip(tooltipEntries, Tr("Kelvane - alarm").toStdString());
+    const bool alarm = !entries.isEmpty();
+    if (alarm != m_bTrayShowsAlarm || tooltip != m_strTrayTooltip) {
+        m_bTrayShowsAlarm = alarm;
+        m_strTrayTooltip = tooltip;
+        m_TrayIcon.SetIcon(alarm ? m_trayAlarmIcon : m_trayIcon, tooltip);
+    }
+    UpdateAlarmNotifications();
+}
+
+QString CKelvaneDlg::NotificationKey(int item) { return QStringLiteral("alarm-%1").arg(item); }
+
+void CKelvaneDlg::UpdateAlarmNotifications()
+{
+    ++m_nAlarmTicks;
+    if (m_pNotifier == nullptr) return;
+    // Episodes that ended: the red bubble becomes a short-lived note that
+    // the value is back.
+    for (auto it = m_episodes.begin(); it != m_episodes.end();) {
+        if (std::find(m_alarmItems.begin(), m_alarmItems.end(), it->first) != m_alarmItems.end()) {
+            ++it;
+            continue;
+        }
+        if (const CSensorItem* item = m_Engine.Item(it->first))
+            m_pNotifier->Show(NotificationKey(it->first),
+                              Tr("Kelvane: %1 back to normal").arg(QString::fromStdString(item->Name())),
+                              Entry(*item), false, kBackToNormalExpireMs);
+        it = m_episodes.erase(it);
+    }
+    for (const int i : m_alarmItems) {
+        const CSensorItem* item = m_Engine.Item(i);
+        if (item == nullptr) continue;
+        // Critical only while the item's shut-down timer runs: that alarm
+        // ends with the machine off unless someone acts.
+        const int64_t left = item->ShutdownSecondsLeft();
+        const bool critical = left >= 0 || item->IsShutdownPending();
+        QString body = Entry(*item);
+        if (critical) body += QLatin1Char('\n') + Tr("Power-off in %1 s").arg(left < 0 ? 0 : left);
+        const auto found = m_episodes.find(i);
+        const bool isNew = found == m_episodes.end();
+        if (!isNew) {
+            const SEpisode& episode = found->second;
+            if (episode.critical == critical && episode.body == body) continue;
+            // A changing value re-shows the bubble: a normal one at most once
+            // a minute, a critical one (its countdown) on every tick.
+            if (episode.critical == critical && !critical &&
+                m_nAlarmTicks - episode.shownAtTick < kNormalNotificationTicks)
+                continue;
+        }
+        m_pNotifier->Show(NotificationKey(i),
+                          Tr("Kelvane alarm: %1").arg(QString::fromStdString(item->Name())), body, critical,
+                          critical ? 0 : kAlarmExpireMs);
+        m_episodes[i] = SEpisode{body, critical, m_nAlarmTicks};
+    }
 }
 
 int CKelvaneDlg::IndexOf(const CSensorItem& item) const
@@ -664,6 +789,7 @@ void CKelvaneDlg::CancelShutdown(int index)
     CSensorItem* item = m_Engine.Item(index);
     if (item == nullptr) return;
     item->SetShutDownEnable(false);
+    m_cancelledShutDowns.insert(index);
     m_warnings.WriteLogLine(CWarningMonitor::kShutdownCancelled,
                             CWarningMonitor::ItemEntry(*item, m_prefs.m_bCentigrade) +
                                 "shut-down cancelled by the user until the next start");
@@ -688,7 +814,7 @@ void CKelvaneDlg::PowerOffRefused(const CSensorItem& item, const std::string& re
     const QString name = QString::fromStdString(item.Name());
     m_pCountdown->ShowRefused(IndexOf(item), name, ValueWithUnit(item), QString::fromStdString(reason));
     if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane could not power off this computer"),
+        m_pNotifier->Notify(Tr("Kelvane could not power off this computer"),
                             name + QLatin1Char(' ') + ValueWithUnit(item) + QStringLiteral(": ") +
                                 QString::fromStdString(reason),
                             true);
@@ -698,7 +824,7 @@ void CKelvaneDlg::OnMailFailed(const std::string& failure)
 {
     if (m_prefs.m_bErrorLog) m_warnings.WriteLogLine(CWarningMonitor::kMailFailed, "alert mail not sent: " + failure);
     if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane: alert mail not sent"), QString::fromStdString(failure), false);
+        m_pNotifier->Notify(Tr("Kelvane: alert mail not sent"), QString::fromStdString(failure), false);
 }
 
 bool CKelvaneDlg::OnPowerBroadcast(int code) { return CPowerEventHandler::Handle(m_Engine, code); }
@@ -711,6 +837,8 @@ void CKelvaneDlg::ShowDetail()
     ApplyForm(kExpandedOutline, kExpandedFace);
     m_bExpanded = true;
     m_prefs.m_bExpanded = true;
+    // The longer form grows downwards: it must not run off the screen.
+    if (isVisible()) KeepOnScreen();
     repaint();
 }
 
@@ -783,6 +911,7 @@ void CKelvaneDlg::ShowAbout()
         remarks.push_back(owner);
     remarks.insert(remarks.end(), m_accessNotes.begin(), m_accessNotes.end());
     CAboutDlg about(m_skins, this, m_strChipAccess, remarks);
+    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, about, kLanguageSection);
     about.exec();
 }
 
@@ -804,6 +933,7 @@ void CKelvaneDlg::OpenMonitorSetting()
         [this](bool) {
             if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
         },
+        [this](const CSensorItem& item) { return m_cancelledShutDowns.count(IndexOf(item)) != 0; },
     };
     CMonitorSettingDlg dialog(host, this);
     if (m_Engine.ChipSetType() == kChipSetDriverOwnedReadOnly)
@@ -838,6 +968,7 @@ void CKelvaneDlg::OpenDisplaySetting()
 void CKelvaneDlg::OpenSuiteItems()
 {
     CSuiteItemsDlg dialog(m_suiteReporter.SendList(), this);
+    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, dialog, kSuiteItemsSection);
     dialog.exec();
 }
 
@@ -869,6 +1000,9 @@ void CKelvaneDlg::MinimiseToTray()
     // No notification area holds the icon (none at start, or its host has
     // gone since): a hidden window could not be brought back, so it stays
     // on the taskbar.
+    // The place it leaves is the place it comes back to, whether or not a
+    // move has been seen before (the desktop's first placement).
+    if (isVisible() && !isMinimized()) RememberPlace();
     if (m_TrayIcon.IsRemoved() || !m_trayHost.IsAvailable()) {
         showMinimized();
     } else {
@@ -878,18 +1012,58 @@ void CKelvaneDlg::MinimiseToTray()
     m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
 }
 
+QPoint CKelvaneDlg::FitOnScreen(QPoint wanted, QSize size, const std::vector<QRect>& screens)
+{
+    const QRect window(wanted, size);
+    const QRect* best = nullptr;
+    long long bestArea = -1;
+    long long bestDistance = 0;
+    for (const QRect& screen : screens) {
+        if (screen.contains(window)) return wanted;
+        const QRect common = screen.intersected(window);
+        const long long area = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
+        const QPoint offset = screen.center() - window.center();
+        const long long distance = 1LL * offset.x() * offset.x() + 1LL * offset.y() * offset.y();
+        // The screen that holds most of the window, else the nearest one.
+        if (best == nullptr || area > bestArea || (area == bestArea && area == 0 && distance < bestDistance)) {
+            best = &screen;
+            bestArea = area;
+            bestDistance = distance;
+        }
+    }
+    if (best == nullptr) return wanted;
+    // Inside that screen; a window larger than it keeps its top left on the
+    // screen, where the title-bar buttons are.
+    const auto inside = [](int at, int length, int first, int room) {
+        return length >= room ? first : std::clamp(at, first, first + room - length);
+    };
+    return QPoint(inside(wanted.x(), size.width(), best->left(), best->width()),
+                  inside(wanted.y(), size.height(), best->top(), best->height()));
+}
+
+void CKelvaneDlg::KeepOnScreen()
+{
+    std::vector<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+    const QPoint place = FitOnScreen(pos(), size(), screens);
+    if (place != pos()) move(place);
+}
+
 void CKelvaneDlg::RestorePlacement()
 {
     if (!m_prefs.m_bWindowPlaced) return;
-    const QPoint position(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
-    // A place on a screen that has gone since (a second monitor) would put
-    // the window out of reach: then the desktop places it.
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(QRect(position, size()).adjusted(40, 10, -40, -10))) {
-            move(position);
-            return;
-        }
-    }
+    // Only where the whole window, in the form it comes back in, lies on a
+    // screen; else moved inside the screen that holds most of it (a place
+    // on a monitor that has gone since, or saved at another scale).
+    move(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
+    KeepOnScreen();
+}
+
+void CKelvaneDlg::RememberPlace()
+{
+    m_prefs.m_bWindowPlaced = true;
+    m_prefs.m_nWindowX = pos().x();
+    m_prefs.m_nWindowY = pos().y();
 }
 
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
@@ -897,15 +1071,13 @@ void CKelvaneDlg::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // Only a place the user can see is worth coming back to.
     if (!isVisible() || isMinimized() || m_bInTray) return;
-    m_prefs.m_bWindowPlaced = true;
-    m_prefs.m_nWindowX = pos().x();
-    m_prefs.m_nWindowY = pos().y();
+    RememberPlace();
 }
 
 void CKelvaneDlg::RestoreFromTray()
 {
-    // Back where the user left it.
-    if (m_prefs.m_bWindowPlaced && !isVisible()) move(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
+    // Back where the user left it, and whole on a screen.
+    if (m_prefs.m_bWindowPlaced && !isVisible()) RestorePlacement();
     if (!isVisible())
         m_TrayIcon.AnimateFromTray(*this);
     else if (isMinimized())
@@ -929,7 +1101,7 @@ QMenu* CKelvaneDlg::WindowMenu()
 {
     if (m_windowMenu == nullptr) {
         m_windowMenu = new QMenu(this);
-        m_windowMenu->addAction(QStringLiteral("&About Kelvane..."), this, [this] { ShowAbout(); });
+        m_windowMenu->addAction(Tr("&About Kelvane..."), this, [this] { ShowAbout(); });
     }
     return m_windowMenu;
 }
@@ -989,6 +1161,21 @@ void CKelvaneDlg::paintEvent(QPaintEvent*)
     if (m_face.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
+    // The captions engraved in the face, in the user's language.
+    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions)
+        SkinCaption::DrawPlace(painter, place, Tr(place.text));
+    if (m_bExpanded)
+        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions)
+            SkinCaption::DrawPlace(painter, place, Tr(place.text));
+}
+
+QStringList CKelvaneDlg::FaceCaptions() const
+{
+    QStringList captions;
+    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions) captions << Tr(place.text);
+    if (m_bExpanded)
+        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions) captions << Tr(place.text);
+    return captions;
 }
 
 void CKelvaneDlg::mousePressEvent(QMouseEvent* event)

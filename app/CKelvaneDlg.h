@@ -22,6 +22,9 @@
 #include <QIcon>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
+#include <QRectF>
+#include <QStringList>
 #include <QRegion>
 #include <QWidget>
 
@@ -29,6 +32,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +53,7 @@
 #include "windows/CSuiteReporter.h"
 #include "windows/CSuiteTransport.h"
 
+class CAlarmStrip;
 class CAutomationService;
 class CShutdownCountdown;
 class IDesktopNotifier;
@@ -137,6 +142,13 @@ public:
         int x, y, width, height;
     };
 
+    // The face's captions (SkinCaption::kWellCaptions, and kRailCaptions in
+    // the expanded form; the pictures carry no words) as painted now, in the
+    // user's language.
+    QStringList FaceCaptions() const;
+    // A caption of the window's section ("Kelvane") in the user's language.
+    QString Tr(const char* english) const;
+
     // In the order the face is laid out.
     static const std::array<SButtonPlace, 15> kButtonLayout;
     static const std::array<STextPlace, 3> kDisplayLayout;
@@ -170,6 +182,8 @@ public:
     // The keyboard focus ring of the face's buttons: amber, clear on the
     // dark face and unlike the green and red of the readings.
     static constexpr Colorref kFocusRing = 0x00B0FF;
+    // The caption of a disabled setting key (0x00BBGGRR).
+    static constexpr Colorref kDisabledKeyText = 0x4F4A45;
 
     // The project's own page, opened by button 1013: a local about page in
     // the program directory (the project keeps no web site).
@@ -224,8 +238,24 @@ public:
     // outlive the window; null restores the default.
     void SetNotifier(IDesktopNotifier* notifier);
     // The tray icon's tooltip while items are in alarm ("Kelvane - alarm:
-    // VCore, CPU FAN"), and the plain one otherwise.
-    static std::string AlarmTooltip(const std::vector<std::string>& names);
+    // VCore 1.62 V, CPU FAN 0 RPM"), and otherwise the wells' readings
+    // ("Kelvane: VCore 1.46 V, SYSTEM FAN 2986 RPM, CPU 45.0 °C"); each entry
+    // "NAME VALUE UNIT".
+    static std::string AlarmTooltip(const std::vector<std::string>& entries,
+                                    const std::string& title = "Kelvane - alarm");
+    static std::string NormalTooltip(const std::vector<std::string>& entries);
+    // Desktop notifications of alarms: one per item and episode (key
+    // NotificationKey(item)), replaced while it lasts and turned into a
+    // "back to normal" note when it ends. Critical (kept until dismissed)
+    // only while the item's shut-down timer runs; a normal one expires.
+    static constexpr int kAlarmExpireMs = 10000;
+    static constexpr int kBackToNormalExpireMs = 5000;
+    // A normal alarm's changing value is shown anew at most this often.
+    static constexpr int kNormalNotificationTicks = 24;
+    static QString NotificationKey(int item);
+    // The strip over the face's captions naming every item in alarm.
+    CAlarmStrip& AlarmStrip() const { return *m_pAlarmStrip; }
+    static constexpr QRect kAlarmStripPlace{22, 127, 360, 18};
     // The engine indices of the examined items in alarm at the last tick.
     const std::vector<int>& AlarmItems() const { return m_alarmItems; }
     // The countdown box (created with the window, shown while a shutdown
@@ -237,8 +267,9 @@ public:
     // A mail that could not be sent: one log line and one notification.
     void OnMailFailed(const std::string& failure);
     // An item's value with its unit as the box and the notifications show it
-    // ("1.85 V", "0 RPM", "95.0 °C").
+    // ("1.85 V", "0 RPM", "95.0 °C"), and with its name before it.
     QString ValueWithUnit(const CSensorItem& item) const;
+    QString Entry(const CSensorItem& item) const;
 
     // A relayed power code: 4 suspend, 7 resume. True when handled.
     bool OnPowerBroadcast(int code);
@@ -275,6 +306,11 @@ public:
     // A later copy asked for this window: back from the tray or from
     // minimised, raised and activated.
     void BringBack();
+    // Where a window of size wanted at wanted goes: there when it lies whole
+    // on one of the screens' available areas, else moved inside the screen
+    // holding most of it (the nearest when none does); a window larger than
+    // that screen keeps its top left corner on it.
+    static QPoint FitOnScreen(QPoint wanted, QSize size, const std::vector<QRect>& screens);
     // True while the window is hidden in the tray.
     bool IsInTray() const { return m_bInTray; }
 
@@ -338,6 +374,8 @@ public:
     // A reading as the displays show it: "%3.1f" with every "," made ".",
     // so that a locale with a decimal comma never reaches the display.
     static QString FormatReal(double value);
+    // A voltage as the wells show it: two decimals ("1.46", "-12.05").
+    static QString FormatVolts(double value);
     // The colour rule of a value display: red when the item is out of range
     // and the display is green, green when in range and red; otherwise the
     // colours stay.
@@ -367,8 +405,10 @@ private:
     void LocaliseButtons();
     void LayoutFace();
     void StartEngine();
-    // Moves the window to the place of Root.ini when that lies on a screen.
+    // Moves the window to the place of Root.ini, inside a screen.
     void RestorePlacement();
+    void KeepOnScreen();
+    void RememberPlace();
     void ApplyForm(int outlineId, int faceId);
     void ConnectButtons();
     void AddTrayIcon();
@@ -384,6 +424,7 @@ private:
     void ShowFanSlot();
     void CheckWarnings();
     void ShowAlarms(const CWarningMonitor::SAlarms& alarms);
+    void UpdateAlarmNotifications();
     void UpdateCountdown();
     void PowerOffRequested(const CSensorItem& item) override;
     void PowerOffRefused(const CSensorItem& item, const std::string& reason) override;
@@ -432,6 +473,22 @@ private:
     std::unique_ptr<CShutdownCountdown> m_pCountdown;
     QBasicTimer m_countdownTimer;
     std::vector<int> m_alarmItems;
+    CAlarmStrip* m_pAlarmStrip = nullptr;
+    // The items the three wells showed at the last tick (volt, fan, temp).
+    std::array<const CSensorItem*, 3> m_wellItems{};
+    struct SEpisode {
+        QString body;
+        bool critical = false;
+        int shownAtTick = 0;
+    };
+    std::map<int, SEpisode> m_episodes;  // by engine index
+    int m_nAlarmTicks = 0;
+    // Items whose shut-down the countdown's Cancel switched off until the
+    // next start; their stored setting stays the user's.
+    std::set<int> m_cancelledShutDowns;
+    bool m_bTrayShowsAlarm = false;
+    std::string m_strTrayTooltip;
+    mutable std::map<std::string, QString> m_captions;
     QIcon m_trayIcon;
     QIcon m_trayAlarmIcon;
 

@@ -177,6 +177,14 @@ std::string CMapiMailer::ComposeMessage(std::string_view displayName, std::strin
     return message;
 }
 
+std::string CMapiMailer::ErrorLineAfter() const
+{
+    // The mailer's own reason ("msmtp: cannot connect to ...") tells the
+    // user what to mend; the status alone does not.
+    const std::string line = OneLine(m_runner.LastErrorLine());
+    return line.empty() ? std::string() : ": " + line;
+}
+
 bool CMapiMailer::SendMail(std::string_view displayName, std::string_view recipients, std::string_view subject,
                            std::string_view body)
 {
@@ -205,7 +213,7 @@ bool CMapiMailer::SendMail(std::string_view displayName, std::string_view recipi
         else if (status < 0)
             fail(recipient, m_strProgram + " could not be run");
         else
-            fail(recipient, m_strProgram + " exited with status " + std::to_string(status));
+            fail(recipient, m_strProgram + " exited with status " + std::to_string(status) + ErrorLineAfter());
     }
     return allSent;
 }

@@ -52,6 +52,9 @@ public:
                                       std::chrono::system_clock::time_point date);
 
 private:
+    // ": " and the first line the sendmail program wrote on its standard
+    // error, or nothing.
+    std::string ErrorLineAfter() const;
     IProgramRunner& m_runner;
     std::string m_strProgram;
     Clock m_now;

@@ -14,7 +14,9 @@ public:
     explicit CProgramRunner(std::chrono::milliseconds timeLimit = kDefaultTimeLimit) : m_timeLimit(timeLimit) {}
 
     int Run(const std::vector<std::string>& argv, std::string_view standardInput) override;
+    std::string LastErrorLine() const override { return m_strLastErrorLine; }
 
 private:
     std::chrono::milliseconds m_timeLimit;
+    std::string m_strLastErrorLine;
 };

@@ -12,13 +12,15 @@
 
 class CUserPreferences {
 public:
-    static constexpr int kVoltCapacity = 8;
-    static constexpr int kFanCapacity = 3;
+    // A rotation list may hold every item of its group.
+    static constexpr int kVoltCapacity = 10;
+    static constexpr int kFanCapacity = 5;
     static constexpr int kTempCapacity = 3;
     static constexpr int kSubCount = 3;
-    // Items per group: VOLT1-VOLT10, FAN1-FAN3, TEMP1-TEMP3.
+    // Items per group: VOLT1-VOLT10, FAN1-FAN5, TEMP1-TEMP3 (every input the
+    // engine knows; a list may name any of them).
     static constexpr int kVoltItems = 10;
-    static constexpr int kFanItems = 3;
+    static constexpr int kFanItems = 5;
     static constexpr int kTempItems = 3;
 
     // Reads every value; a missing key keeps 0, false or empty. Does not log

@@ -17,4 +17,7 @@ public:
     // -1 when it could not be started or did not end normally, kTimedOut when
     // it was ended at the runner's time limit.
     virtual int Run(const std::vector<std::string>& argv, std::string_view standardInput) = 0;
+    // The first line the last program run wrote on its standard error (its
+    // own reason for a failure), empty when it wrote none.
+    virtual std::string LastErrorLine() const { return {}; }
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QKeyEvent>
+#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -172,6 +173,20 @@ void CRulerSlider::paintEvent(QPaintEvent*)
         else
             painter.drawLine(0, h / 2, m_model.LowMarker(), h / 2);
     }
+    // A thumb on each marker, the handle the user grabs; the same light
+    // handle as the plain sliders'.
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const int at : {m_model.LowMarker(), m_model.HighMarker()}) {
+        const QRectF thumb = IsVertical() ? QRectF(0.5, at - kThumbHalf + 0.5, w - 1.0, 2.0 * kThumbHalf)
+                                          : QRectF(at - kThumbHalf + 0.5, 0.5, 2.0 * kThumbHalf, h - 1.0);
+        QLinearGradient fill(thumb.topLeft(), IsVertical() ? thumb.topRight() : thumb.bottomLeft());
+        fill.setColorAt(0, isEnabled() ? QColor(0xF4, 0xF7, 0xFA) : QColor(0x5A, 0x62, 0x6B));
+        fill.setColorAt(1, isEnabled() ? QColor(0xA9, 0xB4, 0xBF) : QColor(0x4A, 0x52, 0x5B));
+        painter.setPen(QPen(QColor(0x0A, 0x0C, 0x0E), 1));
+        painter.setBrush(fill);
+        painter.drawRoundedRect(thumb, 1.5, 1.5);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
     if (hasFocus()) {
         painter.setPen(QPen(pal.color(QPalette::Highlight), 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);

@@ -35,6 +35,9 @@ public:
 
     const CRulerModel& Model() const { return m_model; }
 
+    // Half the width of the thumb drawn on each marker.
+    static constexpr int kThumbHalf = 3;
+
 signals:
     // A move while the button is held (the thumb-track scroll notification).
     void ThumbTrack();

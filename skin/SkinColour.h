@@ -10,3 +10,8 @@ using Colorref = std::uint32_t;
 
 QColor ColorFromColorref(Colorref colour);
 Colorref ColorrefFromColor(const QColor& colour);
+
+// The contrast ratio of two colours, (L1 + 0.05) / (L2 + 0.05) over their
+// relative luminances in sRGB, lighter first: 1 for equal colours, 21 for
+// black on white. Text wants 4.5, large or bold text and marks 3.
+double ContrastRatio(const QColor& a, const QColor& b);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTabWidget>
 #include <QWidget>
 
 #include <filesystem>
@@ -72,4 +73,45 @@ std::string CCaptionTranslator::TranslateCaptions(QWidget& window, std::string_v
         SetCaption(*control, WithoutBrokenLastCharacter(m_profile.GetString(path, section, caption, caption, 256)));
     }
     return path;
+}
+
+QString CCaptionTranslator::Translate(std::string_view section, const QString& english) const
+{
+    return Lookup(m_profile, TranslationFilePath(), section, english);
+}
+
+QString CCaptionTranslator::Lookup(const IPrivateProfile& profile, const std::string& path, std::string_view section,
+                                   const QString& english)
+{
+    if (path.empty() || !profile.CanOpen(path)) return english;
+    const std::string key = english.toStdString();
+    return QString::fromStdString(WithoutBrokenLastCharacter(profile.GetString(path, section, key, key, 256)));
+}
+
+void CCaptionTranslator::TranslateTree(QWidget& root, std::string_view section) const
+{
+    TranslateTree(m_profile, TranslationFilePath(), root, section);
+}
+
+void CCaptionTranslator::TranslateTree(const IPrivateProfile& profile, const std::string& path, QWidget& root,
+                                       std::string_view section)
+{
+    if (path.empty() || !profile.CanOpen(path)) return;
+    const auto tr = [&](const QString& text) { return text.isEmpty() ? text : Lookup(profile, path, section, text); };
+    root.setWindowTitle(tr(root.windowTitle()));
+    QList<QWidget*> widgets = root.findChildren<QWidget*>();
+    widgets.prepend(&root);
+    for (QWidget* widget : widgets) {
+        if (widget != &root) {
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                button->setText(tr(button->text()));
+            else if (auto* label = qobject_cast<QLabel*>(widget))
+                label->setText(tr(label->text()));
+            else if (auto* group = qobject_cast<QGroupBox*>(widget))
+                group->setTitle(tr(group->title()));
+        }
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+            for (int i = 0; i < tabs->count(); ++i) tabs->setTabText(i, tr(tabs->tabText(i)));
+        widget->setToolTip(tr(widget->toolTip()));
+    }
 }

@@ -4,6 +4,8 @@
 // is an English caption and its value the caption to show.
 #pragma once
 
+#include <QString>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,22 @@ public:
     // 255 characters. Nothing changes when the file cannot be opened.
     // Returns the file used, or empty text when there was none.
     std::string TranslateCaptions(QWidget& window, std::string_view section, const std::vector<int>& controlIds) const;
+
+    // One caption of section: its translation, or english itself when
+    // there is no file or no entry for it. For the captions that are not a
+    // control's own (window titles, group titles, tabs, menus, tooltips).
+    QString Translate(std::string_view section, const QString& english) const;
+    // The same from a given translation file (a window that found its file
+    // at start keeps using it); english itself for an empty path.
+    static QString Lookup(const IPrivateProfile& profile, const std::string& path, std::string_view section,
+                          const QString& english);
+
+    // Every caption under root, root's window title included: labels,
+    // buttons, group titles, tabs and tooltips, each looked up in section.
+    // For windows whose captions are all fixed texts.
+    void TranslateTree(QWidget& root, std::string_view section) const;
+    static void TranslateTree(const IPrivateProfile& profile, const std::string& path, QWidget& root,
+                              std::string_view section);
 
     // The caption a control shows: a button's or label's text, a group box's
     // title, otherwise the window title.

@@ -1,5 +1,8 @@
 #include "windows/CColourCheckBox.h"
 
+#include "windows/NameFit.h"
+
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -9,6 +12,7 @@ namespace {
 
 constexpr int kBoxSize = 9;
 constexpr int kTextGap = 4;
+constexpr int kSmallestTextPixels = 8;
 const QColor kDefaultText(0xB8, 0xC0, 0xCA);
 
 }  // namespace
@@ -70,7 +74,10 @@ void CColourCheckBox::paintEvent(QPaintEvent*)
 
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QRect textRect(kBoxSize + 2 + kTextGap, 0, width() - (kBoxSize + 2 + kTextGap), height());
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width() - 1);
+    // A long name takes a smaller or condensed type before it is cut short.
+    const QFont fitted = NameFit::FittingFont(font(), text(), textRect.width() - 1, kSmallestTextPixels);
+    painter.setFont(fitted);
+    const QString shown = QFontMetrics(fitted).elidedText(text(), Qt::ElideRight, textRect.width() - 1);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
     // A dark line colour (pure blue) sinks into the dark panel; a faint light
     // halo behind its letters keeps the caption legible in its own colour.

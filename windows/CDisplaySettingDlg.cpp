@@ -42,12 +42,18 @@ constexpr std::array kListButtons = {CDisplaySettingDlg::kApplySub,  CDisplaySet
                                      CDisplaySettingDlg::kApplyMain, CDisplaySettingDlg::kAddSub,
                                      CDisplaySettingDlg::kAddMain};
 
+// Keyboard focus, in the amber of the face's focus ring.
+constexpr Colorref kFocusRing = 0x00B0FF;
+constexpr const char* kListStyle =
+    "QListWidget { border: 1px solid #9AA0A6; } QListWidget:focus { border: 2px solid #FFB000; }";
+
 constexpr int kTabImageWidth = 15;
 constexpr int kTabStripBitmap = 223;
 constexpr int kLogoBitmap = 224;
-// The rotation lists offer the first eight voltages; VOLT9 and VOLT10 are
-// the battery and an input most boards leave open.
-constexpr int kOfferedVolts = 8;
+// The rotation lists offer every voltage, the battery (VOLT9 or VOLT10 on
+// most boards) included; inputs the chip lacks are switched off and so not
+// listed.
+constexpr int kOfferedVolts = CUserPreferences::kVoltItems;
 
 // The tab images: bitmap 223 cut into 15-pixel-wide images, white pixels
 // transparent.
@@ -87,6 +93,10 @@ CDisplaySettingDlg::CDisplaySettingDlg(Context context, QWidget* parent)
     for (int page = 0; page < m_pTab->count() && !strip.isNull(); ++page)
         m_pTab->setTabIcon(page, TabImage(strip, page));
     m_context.translator.TranslateCaptions(*this, "Display Setting", TranslatedControls());
+    // The window title and the tabs are no control's caption.
+    setWindowTitle(m_context.translator.Translate("Display Setting", windowTitle()));
+    for (int page = 0; page < m_pTab->count(); ++page)
+        m_pTab->setTabText(page, m_context.translator.Translate("Display Setting", m_pTab->tabText(page)));
     FitButtonCaptions();
     FillLists(kVoltagePage);
 
@@ -115,6 +125,9 @@ CSkinButton* CDisplaySettingDlg::AddSkinButton(int id, const QString& caption, c
     button->setText(caption);
     button->setGeometry(rect);
     SetControlId(button, id);
+    // Tab shows where it is: the face's amber ring.
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->SetFocusRing(kFocusRing);
     return button;
 }
 
@@ -155,6 +168,8 @@ void CDisplaySettingDlg::BuildControls()
     const auto addList = [this](int id, const QRect& rect) {
         auto* list = new CSortedListBox(this);
         list->setGeometry(rect);
+        // A focused list says so with a frame in the focus colour.
+        list->setStyleSheet(QString::fromLatin1(kListStyle));
         SetControlId(list, id);
         return list;
     };

@@ -1,5 +1,7 @@
 #include "windows/CGraphSubScreen.h"
 
+#include "windows/NameFit.h"
+
 #include "engine/CSensorItem.h"
 #include "skin/CTransparentStatic.h"
 #include "windows/CChartLine.h"
@@ -108,6 +110,11 @@ void CGraphSubScreen::Setup()
         m_lineOfItem[static_cast<size_t>(i)] = m_pChart->AddLine(name, colour, 1, 1, m_design.maximum);
         box->SetTextColour(colour);
         box->setText(name);
+        // A name the legend has to cut short shows whole on hover.
+        box->setToolTip(NameFit::Fits(NameFit::FittingFont(box->font(), name, box->width() - 16, 8), name,
+                                      box->width() - 16)
+                            ? QString()
+                            : name);
         box->setChecked(item->IsEnabled());
         AdjustTakenBox(*item, *box);
     }

@@ -3,9 +3,11 @@
 #include "app/CUserPreferences.h"
 #include "engine/CHardwareMonitor.h"
 #include "skin/CRulerSlider.h"
+#include "skin/SkinCaption.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CLimitField.h"
 #include "windows/MonitorSettingScale.h"
 
 #include <QCheckBox>
@@ -19,41 +21,54 @@
 #include <QTimerEvent>
 #include <QVariant>
 
+#include <limits>
 #include <vector>
 
 using namespace MonitorSettingScale;
 
 namespace {
+constexpr const char* kSection = "Monitor Setting";
+}  // namespace
 
-// Designed control ids of row r (1-based) of each kind.
-int VoltNameId(int r) { return 1078 + r; }
-int VoltValueId(int r) { return 1105 + r; }
-int VoltLowId(int r) { return 1094 + r; }
-int VoltSliderId(int r) { return 1050 + r; }
-int VoltHighId(int r) { return 1086 + r; }
-int VoltEnableId(int r) { return 1016 + 2 * r; }
-int VoltBeepId(int r) { return 1017 + 2 * r; }
+namespace {
+
+// Designed control ids of row r (1-based) of each kind. The design has
+// eight voltage rows and three fan rows; VOLT9, VOLT10 (VBAT on most boards),
+// FAN4 and FAN5 take ids of their own from 1200 up, ten to a row, in the
+// order name, value, low, slider, high, enable, beep, shut down, default.
+constexpr int kDesignedVoltRows = 8;
+constexpr int kDesignedFanRows = 3;
+int ExtraVoltId(int r, int k) { return 1200 + (r - kDesignedVoltRows - 1) * 10 + k; }
+int ExtraFanId(int r, int k) { return 1220 + (r - kDesignedFanRows - 1) * 10 + k; }
+
+int VoltNameId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 0) : 1078 + r; }
+int VoltValueId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 1) : 1105 + r; }
+int VoltLowId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 2) : 1094 + r; }
+int VoltSliderIdOf(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 3) : 1050 + r; }
+int VoltHighId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 4) : 1086 + r; }
+int VoltEnableId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 5) : 1016 + 2 * r; }
+int VoltBeepId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 6) : 1017 + 2 * r; }
 int VoltShutDownId(int r)
 {
     static constexpr int kIds[] = {1048, 1049, 1050, 1141, 1142, 1143, 1144, 1145};
-    return kIds[r - 1];
+    return r > kDesignedVoltRows ? ExtraVoltId(r, 7) : kIds[r - 1];
 }
-int VoltDefaultId(int r) { return 1058 + r; }
+int VoltDefaultId(int r) { return r > kDesignedVoltRows ? ExtraVoltId(r, 8) : 1058 + r; }
 
-int FanNameId(int r) { return 1102 + r; }
-int FanValueId(int r) { return 1114 + r; }
-int FanLowId(int r) { return 1118 + r; }
-int FanSliderId(int r) { return 1066 + r; }
-int FanHighId(int r) { return 1122 + r; }
-int FanEnableId(int r) { return 1033 + r; }
-int FanBeepId(int r) { return 1037 + r; }
-int FanShutDownId(int r) { return 1145 + r; }
-int FanDefaultId(int r) { return 1070 + r; }
+int FanNameId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 0) : 1102 + r; }
+int FanValueId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 1) : 1114 + r; }
+int FanLowId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 2) : 1118 + r; }
+int FanSliderIdOf(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 3) : 1066 + r; }
+int FanHighId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 4) : 1122 + r; }
+int FanEnableId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 5) : 1033 + r; }
+int FanBeepId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 6) : 1037 + r; }
+int FanShutDownId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 7) : 1145 + r; }
+int FanDefaultId(int r) { return r > kDesignedFanRows ? ExtraFanId(r, 8) : 1070 + r; }
 
 int TempNameId(int r) { return 1126 + r; }
 int TempValueId(int r) { return 1129 + r; }
 int TempLowId(int r) { return 1132 + r; }
-int TempSliderId(int r) { return 1074 + r; }
+int TempSliderIdOf(int r) { return 1074 + r; }
 int TempHighId(int r) { return 1135 + r; }
 int TempEnableId(int r) { return 1041 + r; }
 int TempBeepId(int r) { return 1044 + r; }
@@ -67,27 +82,30 @@ constexpr int kButtonNormal = 226;
 constexpr int kButtonPressed = 228;
 constexpr int kButtonMask = 227;
 
-// The layout, in pixels of the 453 × 427 client area. Every row of the three
-// groups shares one grid of columns; the headers stand over it.
+// The layout, in pixels of the client area. Every row of the three groups
+// shares one grid of columns; the headers stand over it.
 constexpr int kGroupLeft = 4;
-constexpr int kGroupWidth = 445;
+constexpr int kGroupWidth = CMonitorSettingDlg::kWidth - 2 * kGroupLeft;
 constexpr int kGroupTitle = 17;      // from a group's top to its first row
 constexpr int kGroupBottom = 4;      // below its last row
 constexpr int kHeaderTop = 2;
 constexpr int kHeaderHeight = 28;    // two lines of 14
 constexpr int kVoltTop = 30;
-constexpr int kVoltRowHeight = 16;
+constexpr int kVoltRowHeight = 18;
 constexpr int kScaleRowHeight = 25;  // slider over its scale picture
 constexpr int kGroupGap = 3;
+constexpr int kFootHeight = 56;      // the logo and the three buttons
+constexpr int kFieldHeight = 16;
 
 // Columns, in group coordinates (the group starts at x = kGroupLeft).
-constexpr int kNameX = 6, kNameW = 92;
-constexpr int kValueX = 100, kValueW = 40;
-constexpr int kLowX = 142, kLowW = 40;
-constexpr int kSliderX = 186, kSliderW = 160;
-constexpr int kHighX = 350, kHighW = 40;
-constexpr int kShutDownX = 392, kShutDownW = 20;
-constexpr int kDefaultX = 416, kDefaultW = 22;
+constexpr int kNameX = 6, kNameW = 112;
+constexpr int kValueX = 120, kValueW = 44;
+constexpr int kLowX = 170, kLowW = 50;
+constexpr int kSliderX = 226, kSliderW = 160;
+constexpr int kHighX = 392, kHighW = 50;
+constexpr int kShutDownX = 450, kShutDownW = 18;
+constexpr int kTimeX = 470, kTimeW = 42;
+constexpr int kDefaultX = 520, kDefaultW = 22;
 
 // The scale pictures are 160 × 20; the plain slider's groove lies on the
 // picture's colour bar (3 to 5 pixels from its top), its handle over it.
@@ -190,10 +208,19 @@ protected:
     }
 };
 
+// The typed fields: sunk into the plate, the text in the face's light
+// colour, an accent frame while focused.
+constexpr const char* kFieldStyle =
+    "QAbstractSpinBox { padding: 0 3px; border: 1px solid #12151A; border-radius: 2px;"
+    " background: #1C2126; color: #DCE2E8; selection-background-color: #2E9CC4; }"
+    "QAbstractSpinBox:focus { border: 1px solid #FFB000; }"
+    "QAbstractSpinBox:disabled { color: #5C646D; background: #262B30; border-color: #20252A; }";
+
 constexpr const char* kDefaultButtonStyle =
     "QPushButton { padding: 0; border: 1px solid #12151A; border-radius: 3px; color: #DCE2E8;"
     " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4C555F, stop:1 #343A41); }"
     "QPushButton:pressed { background: #23282D; }"
+    "QPushButton:focus { border: 1px solid #FFB000; }"
     "QPushButton:disabled { color: #5C646D; background: #30353B; }";
 
 }  // namespace
@@ -210,7 +237,6 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
     setProperty("controlId", kDialogId);
     setWindowTitle(QStringLiteral("Monitor Setting"));
     setModal(true);
-    setFixedSize(kWidth, kHeight);
 
     // The dialog's unit is measured on an 11-pixel font; the condensed face
     // keeps the longer item names and the translated headers inside their
@@ -225,6 +251,7 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
 
     std::vector<int> ids(kTranslatedIds.begin(), kTranslatedIds.end());
     m_host.translator.TranslateCaptions(*this, "Monitor Setting", ids);
+    TranslateOtherCaptions();
     PlaceTitleLineControls();
 
     FillDialog(false);
@@ -232,6 +259,25 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
     for (CSkinButton* button : {m_pDefaultSetting, m_pApply, m_pCancel})
         button->ApplySkin(kButtonNormal, kButtonPressed, 0, 0, 0, kButtonMask, 0, 0, 0);
     m_valueTimer.start(kValueRefreshMs, this);
+}
+
+int CMonitorSettingDlg::VoltSliderId(int row) { return VoltSliderIdOf(row); }
+int CMonitorSettingDlg::FanSliderId(int row) { return FanSliderIdOf(row); }
+int CMonitorSettingDlg::TempSliderId(int row) { return TempSliderIdOf(row); }
+
+CLimitField* CMonitorSettingDlg::LowField(int sliderId) const
+{
+    return findChild<CLimitField*>(QStringLiteral("lowField%1").arg(sliderId));
+}
+
+CLimitField* CMonitorSettingDlg::HighField(int sliderId) const
+{
+    return findChild<CLimitField*>(QStringLiteral("highField%1").arg(sliderId));
+}
+
+CLimitField* CMonitorSettingDlg::ShutDownTimeField(int sliderId) const
+{
+    return findChild<CLimitField*>(QStringLiteral("timeField%1").arg(sliderId));
 }
 
 QWidget* CMonitorSettingDlg::Control(int id) const
@@ -255,9 +301,10 @@ void CMonitorSettingDlg::BuildControls()
     };
     header(kIdItemHeader, QStringLiteral("Item"), Qt::AlignLeft, kNameX, kNameW, line);
     header(kIdValueHeader, QStringLiteral("Value"), Qt::AlignRight, kValueX - 30, kValueW + 30, line);
-    header(kIdLowHeader, QStringLiteral("Low-Limit"), Qt::AlignLeft, kSliderX, kSliderW / 2 - 2, line);
-    header(kIdHighHeader, QStringLiteral("Hi-Limit"), Qt::AlignRight, kSliderX + kSliderW / 2 + 2, kSliderW / 2 - 2, line);
-    header(kIdShutDownHeader, QStringLiteral("Shut Down"), Qt::AlignHCenter, kShutDownX + kShutDownW / 2 - 40, 80, 0);
+    header(kIdLowHeader, QStringLiteral("Low-Limit"), Qt::AlignLeft, kLowX + 2, kSliderX - kLowX + kSliderW / 2 - 4, line);
+    header(kIdHighHeader, QStringLiteral("Hi-Limit"), Qt::AlignRight, kSliderX + kSliderW / 2 + 2,
+           kHighX + kHighW - kSliderX - kSliderW / 2 - 4, line);
+    header(kIdShutDownHeader, QStringLiteral("Shut Down"), Qt::AlignHCenter, (kShutDownX + kTimeX + kTimeW) / 2 - 45, 90, 0);
     header(kIdLoadDefaultHeader, QStringLiteral("Load Default"), Qt::AlignRight, kDefaultX + kDefaultW + 3 - 90, 90, line);
     for (const auto& [id, text] : {std::pair{int(kIdBeepHeader), "Beep"}, std::pair{int(kIdEnableHeader), "Enable"}})
         header(id, QString::fromLatin1(text), Qt::AlignHCenter, 0, 40, 0)->hide();
@@ -281,6 +328,9 @@ void CMonitorSettingDlg::BuildControls()
 
     QWidget* temps =
         BuildRows(Kind::Temp, kVoltRows + kFanRows, kTempRows, QStringLiteral("Temperature Setting"), y, kScaleRowHeight);
+    y += temps->height();
+    const int height = y + kFootHeight;
+    setFixedSize(kWidth, height);
     m_pFahrenheit = new QRadioButton(QStringLiteral("Fahrenheit"), temps);
     SetControlId(m_pFahrenheit, kIdFahrenheit);
     m_pFahrenheit->setGeometry(kGroupWidth - 96, 0, 90, 16);
@@ -299,25 +349,62 @@ void CMonitorSettingDlg::BuildControls()
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("logo"));
     logo->setPixmap(QPixmap::fromImage(m_host.skins.Image(kLogo)));
-    logo->setGeometry(kGroupLeft + 2, kHeight - 4 - 48, 160, 48);
+    logo->setGeometry(kGroupLeft + 2, height - 4 - 48, 160, 48);
 
     const auto skinButton = [&](int id, const QString& text) {
         auto* button = new CSkinButton(&m_host.skins, this);
         SetControlId(button, id);
         button->setText(text);
         button->SetTextColour(0x201A16);
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->SetFocusRing(0x00B0FF);
         return button;
     };
     m_pDefaultSetting = skinButton(kIdDefaultSetting, QStringLiteral("Default Setting"));
     m_pApply = skinButton(kIdApply, QStringLiteral("Apply"));
     m_pCancel = skinButton(kIdCancel, QStringLiteral("Cancel"));
     const int right = kGroupLeft + kGroupWidth;
-    m_pCancel->setGeometry(right - 104, kHeight - 4 - 22, 104, 22);
-    m_pApply->setGeometry(right - 2 * 104 - 6, kHeight - 4 - 22, 104, 22);
-    m_pDefaultSetting->setGeometry(right - 104, kHeight - 4 - 48, 104, 22);
+    m_pCancel->setGeometry(right - 104, height - 4 - 22, 104, 22);
+    m_pApply->setGeometry(right - 2 * 104 - 6, height - 4 - 22, 104, 22);
+    m_pDefaultSetting->setGeometry(right - 104, height - 4 - 48, 104, 22);
     connect(m_pApply, &CSkinButton::clicked, this, &CMonitorSettingDlg::OnApply);
     connect(m_pCancel, &CSkinButton::clicked, this, &CMonitorSettingDlg::reject);
     connect(m_pDefaultSetting, &CSkinButton::clicked, this, &CMonitorSettingDlg::OnDefaultSetting);
+}
+
+QString CMonitorSettingDlg::Tr(const char* english) const
+{
+    return m_host.translator.Translate(kSection, QString::fromUtf8(english));
+}
+
+QPixmap CMonitorSettingDlg::ScalePicture(Kind kind) const
+{
+    QImage picture = m_host.skins.Image(kind == Kind::Fan ? kScaleFan : kScaleTemp);
+    if (picture.isNull()) return {};
+    picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // The words at the scale's ends, under its colour bar and ticks.
+    const QString low = Tr(kind == Kind::Fan ? "SLOW" : "COOL");
+    const QString high = Tr(kind == Kind::Fan ? "FAST" : "HOT");
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const QFont font = SkinCaption::Font(7, true, 0.8);
+    painter.setFont(SkinCaption::Fitted(font, low.size() > high.size() ? low : high, 60));
+    painter.setPen(SkinCaption::kEngraving);
+    const int width = picture.width();
+    painter.drawText(QRectF(3, 11, 60, 9), Qt::AlignLeft | Qt::AlignVCenter, low);
+    painter.drawText(QRectF(width - 63, 11, 60, 9), Qt::AlignRight | Qt::AlignVCenter, high);
+    painter.end();
+    return QPixmap::fromImage(picture);
+}
+
+void CMonitorSettingDlg::TranslateOtherCaptions()
+{
+    setWindowTitle(Tr("Monitor Setting"));
+    for (auto* group : findChildren<QGroupBox*>()) group->setTitle(Tr(group->title().toUtf8().constData()));
+    for (SRow& row : m_rows) {
+        row.loadDefault->setToolTip(Tr("Load Default"));
+        row.timeField->setToolTip(Tr("Seconds out of range before the power-off"));
+    }
 }
 
 void CMonitorSettingDlg::PlaceTitleLineControls()
@@ -376,7 +463,8 @@ void CMonitorSettingDlg::HideRow(SRow& row)
 {
     for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.high, row.low, row.ruler,
                                                            row.slider, row.scale, row.enable, row.beep, row.shutDown,
-                                                           row.loadDefault}) {
+                                                           row.loadDefault, row.lowField, row.highField,
+                                                           row.timeField}) {
         if (widget != nullptr) widget->hide();
     }
 }
@@ -388,17 +476,17 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
         defaultId = 0;
     switch (row.kind) {
     case Kind::Volt:
-        nameId = VoltNameId(r), valueId = VoltValueId(r), lowId = VoltLowId(r), sliderId = VoltSliderId(r);
+        nameId = VoltNameId(r), valueId = VoltValueId(r), lowId = VoltLowId(r), sliderId = VoltSliderIdOf(r);
         highId = VoltHighId(r), enableId = VoltEnableId(r), beepId = VoltBeepId(r);
         shutDownId = VoltShutDownId(r), defaultId = VoltDefaultId(r);
         break;
     case Kind::Fan:
-        nameId = FanNameId(r), valueId = FanValueId(r), lowId = FanLowId(r), sliderId = FanSliderId(r);
+        nameId = FanNameId(r), valueId = FanValueId(r), lowId = FanLowId(r), sliderId = FanSliderIdOf(r);
         highId = FanHighId(r), enableId = FanEnableId(r), beepId = FanBeepId(r);
         shutDownId = FanShutDownId(r), defaultId = FanDefaultId(r);
         break;
     case Kind::Temp:
-        nameId = TempNameId(r), valueId = TempValueId(r), lowId = TempLowId(r), sliderId = TempSliderId(r);
+        nameId = TempNameId(r), valueId = TempValueId(r), lowId = TempLowId(r), sliderId = TempSliderIdOf(r);
         highId = TempHighId(r), enableId = TempEnableId(r), beepId = TempBeepId(r);
         shutDownId = TempShutDownId(r), defaultId = TempDefaultId(r);
         break;
@@ -413,6 +501,26 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
     row.high = AddLabel(group, highId, Qt::AlignLeft, QRect(kHighX, lineY, kHighW, lineHeight));
     if (row.kind == Kind::Fan) row.high->hide();
     if (row.kind == Kind::Temp) row.low->hide();
+    // The limits are shown and typed in fields; the texts stay as the
+    // record of what the slider holds.
+    const QRect fieldLine(0, lineY + (lineHeight - kFieldHeight) / 2, 0, kFieldHeight);
+    const auto field = [&](const QString& name, int x, int width, bool high) {
+        auto* limit = new CLimitField(group);
+        limit->setObjectName(name.arg(sliderId));
+        limit->setGeometry(x, fieldLine.y(), width, kFieldHeight);
+        limit->setStyleSheet(QString::fromLatin1(kFieldStyle));
+        connect(limit, &CLimitField::positionEdited, this, [this, &row, high] { OnFieldEdited(row, high); });
+        return limit;
+    };
+    if (row.kind != Kind::Temp) row.lowField = field(QStringLiteral("lowField%1"), kLowX, kLowW, false);
+    if (row.kind != Kind::Fan) row.highField = field(QStringLiteral("highField%1"), kHighX, kHighW, true);
+    row.timeField = new CLimitField(group);
+    row.timeField->setObjectName(QStringLiteral("timeField%1").arg(sliderId));
+    row.timeField->setGeometry(kTimeX, fieldLine.y(), kTimeW, kFieldHeight);
+    row.timeField->setStyleSheet(QString::fromLatin1(kFieldStyle));
+    row.timeField->SetScale(kShortestShutDown, kLongestShutDown, kShutDownStep, 0, {});
+    row.timeField->SetSuffix(QStringLiteral(" s"));
+    row.timeField->setToolTip(QStringLiteral("Seconds out of range before the power-off"));
 
     if (row.kind == Kind::Volt) {
         row.ruler = new CRulerSlider(false, group);
@@ -422,7 +530,7 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
     } else {
         row.scale = new QLabel(group);
         row.scale->setObjectName(QStringLiteral("scale%1").arg(sliderId));
-        row.scale->setPixmap(QPixmap::fromImage(m_host.skins.Image(row.kind == Kind::Fan ? kScaleFan : kScaleTemp)));
+        row.scale->setPixmap(ScalePicture(row.kind));
         row.scale->setGeometry(kSliderX, y, kSliderW, 20);
         row.slider = new QSlider(Qt::Horizontal, group);
         SetControlId(row.slider, sliderId);
@@ -439,6 +547,8 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
     row.shutDown = new QCheckBox(group);
     SetControlId(row.shutDown, shutDownId);
     row.shutDown->setGeometry(kShutDownX + (kShutDownW - 14) / 2, lineY + (lineHeight - 14) / 2, 16, 14);
+    // Tab reaches the shut-down switch right after the limits.
+    row.shutDown->setFocusPolicy(Qt::StrongFocus);
 
     row.loadDefault = new QPushButton(QString(QChar(0x21BA)), group);
     SetControlId(row.loadDefault, defaultId);
@@ -477,6 +587,84 @@ void CMonitorSettingDlg::FillDialog(bool defaults)
         case Kind::Fan: FillFanRow(row); break;
         case Kind::Temp: FillTempRow(row); break;
         }
+        SetFieldScales(row);
+        row.timeField->SetPosition(row.item->ShutDownTime());
+        SyncFields(row);
+    }
+}
+
+void CMonitorSettingDlg::SetFieldScales(SRow& row)
+{
+    const CSensorItem& item = *row.item;
+    switch (row.kind) {
+    case Kind::Volt: {
+        const auto volts = [](int position) { return position * 0.01; };
+        const int first = ToUnits(item.LoBound(), 100), last = ToUnits(item.HiBound(), 100);
+        row.lowField->SetScale(first, last, 1, 2, volts);
+        row.highField->SetScale(first, last, 1, 2, volts);
+        break;
+    }
+    case Kind::Fan: {
+        const auto* fan = static_cast<const CFanItem*>(row.item);
+        row.lowField->SetScale(row.slider->minimum(), row.slider->maximum(), 1, 0,
+                               [fan](int position) { return double(fan->CountToRpm(FanValue(position))); });
+        break;
+    }
+    case Kind::Temp:
+        // Whole degrees per step, as the scale reads; a typed tenth is kept.
+        row.highField->SetScale(row.slider->minimum(), row.slider->maximum(), 10, 1, [this](int position) {
+            return ShownTemperature(position * 0.1, m_host.preferences.m_bCentigrade);
+        });
+        break;
+    }
+}
+
+void CMonitorSettingDlg::SyncFields(SRow& row)
+{
+    QWidget* slider = row.ruler != nullptr ? static_cast<QWidget*>(row.ruler) : row.slider;
+    const bool shown = IsPresentRow(row) && !slider->isHidden();
+    const bool enabled = shown && slider->isEnabled();
+    const std::pair<CLimitField*, QLabel*> pairs[] = {{row.lowField, row.low}, {row.highField, row.high}};
+    for (const auto& [field, label] : pairs) {
+        if (field == nullptr) continue;
+        field->setVisible(shown);
+        field->setEnabled(enabled);
+        label->hide();
+    }
+    if (row.ruler != nullptr) {
+        const int low = row.ruler->GetLowLimit(), high = row.ruler->GetHighLimit();
+        row.lowField->SetPosition(low);
+        row.highField->SetPosition(high);
+        // The two limits never pass each other.
+        row.lowField->SetAllowed(std::numeric_limits<int>::min(), high);
+        row.highField->SetAllowed(low, std::numeric_limits<int>::max());
+    } else {
+        CLimitField* field = row.lowField != nullptr ? row.lowField : row.highField;
+        field->SetPosition(row.slider->value());
+        // A stopped fan shows no limit, as its text does not.
+        if ((row.low != nullptr && row.kind == Kind::Fan && row.low->text().isEmpty())) field->Blank();
+    }
+    row.timeField->setVisible(IsPresentRow(row) && !row.shutDown->isHidden());
+    row.timeField->setEnabled(IsPresentRow(row) && row.shutDown->isEnabled());
+}
+
+void CMonitorSettingDlg::OnFieldEdited(SRow& row, bool high)
+{
+    switch (row.kind) {
+    case Kind::Volt:
+        if (high)
+            row.ruler->SetHighLimit(row.highField->Position());
+        else
+            row.ruler->SetLowLimit(row.lowField->Position());
+        OnRulerTrack(row);
+        break;
+    case Kind::Fan:
+    case Kind::Temp: {
+        const CLimitField* field = high ? row.highField : row.lowField;
+        row.slider->setValue(field->Position());
+        OnSliderMoved(row);
+        break;
+    }
     }
 }
 
@@ -514,7 +702,7 @@ void CMonitorSettingDlg::FillVoltRow(SRow& row)
     row.value->setText(FormatReal("%2.2f", item.Value()));
     row.enable->setChecked(item.IsEnabled());
     row.beep->setChecked(item.IsBeepEnabled());
-    row.shutDown->setChecked(item.IsShutDownEnabled());
+    row.shutDown->setChecked(StoredShutDown(item));
     row.ruler->SetRulerRange(ToUnits(item.LoBound(), 100), ToUnits(item.HiBound(), 100));
     row.ruler->SetHighLimit(ToUnits(item.HiLimit(), 100));
     row.ruler->SetLowLimit(ToUnits(item.LoLimit(), 100));
@@ -532,7 +720,7 @@ void CMonitorSettingDlg::FillFanRow(SRow& row)
         row.value->setText(FormatInt(fan.Rpm()));
         row.enable->setChecked(fan.IsEnabled());
         row.beep->setChecked(fan.IsBeepEnabled());
-        row.shutDown->setChecked(fan.IsShutDownEnabled());
+        row.shutDown->setChecked(StoredShutDown(fan));
         row.slider->setRange(ToUnits(fan.LoBound(), 1), ToUnits(fan.HiBound(), 1));
         row.slider->setValue(ToUnits(fan.LoLimit(), 1));
         return;
@@ -579,7 +767,7 @@ void CMonitorSettingDlg::FillTempRow(SRow& row)
     row.value->setText(TempText(item.Value()));
     row.enable->setChecked(item.IsEnabled());
     row.beep->setChecked(item.IsBeepEnabled());
-    row.shutDown->setChecked(item.IsShutDownEnabled());
+    row.shutDown->setChecked(StoredShutDown(item));
     row.slider->setRange(ToUnits(item.LoBound(), 1) * 10, ToUnits(item.HiBound(), 1) * 10);
     row.slider->setValue(ToUnits(item.HiLimit(), 1) * 10);
 }
@@ -606,6 +794,7 @@ void CMonitorSettingDlg::ApplySettings()
     }
 
     m_host.engine.SaveAllPreferences();
+    KeepShutDownsCancelled();
     if (m_host.setTempUnitLetters) m_host.setTempUnitLetters(centigrade);
 }
 
@@ -630,6 +819,7 @@ void CMonitorSettingDlg::WriteRow(SRow& row)
     item.SetEnable(IsChecked(row.enable));
     item.SetBeepEnable(IsChecked(row.beep));
     item.SetShutDownEnable(IsChecked(row.shutDown));
+    item.SetShutDownTime(row.timeField->Position());
     item.WriteLimits();
     item.ApplyBeepBit();
 }
@@ -676,6 +866,26 @@ void CMonitorSettingDlg::OnRowDefault(SRow& row)
     row.beep->setChecked(item.IsBeepEnabled());
     row.enable->setChecked(item.IsEnabled());
     row.shutDown->setChecked(item.IsShutDownEnabled());
+    row.timeField->SetPosition(item.ShutDownTime());
+    KeepShutDownsCancelled();
+    SyncFields(row);
+}
+
+bool CMonitorSettingDlg::IsShutDownCancelled(const CSensorItem& item) const
+{
+    return m_host.isShutDownCancelled && m_host.isShutDownCancelled(item);
+}
+
+bool CMonitorSettingDlg::StoredShutDown(const CSensorItem& item) const
+{
+    return item.IsShutDownEnabled() || IsShutDownCancelled(item);
+}
+
+void CMonitorSettingDlg::KeepShutDownsCancelled()
+{
+    for (SRow& row : m_rows)
+        if (row.item != nullptr && row.item->IsShutDownEnabled() && IsShutDownCancelled(*row.item))
+            row.item->SetShutDownEnable(false);
 }
 
 void CMonitorSettingDlg::ApplySmartFanToFans()
@@ -701,6 +911,7 @@ void CMonitorSettingDlg::OnUnitClicked(bool centigrade)
     SetUnitTags();
     for (SRow& row : m_rows) {
         if (row.kind != Kind::Temp || !IsPresentRow(row)) continue;
+        row.highField->SetPosition(row.highField->Position());
         if (row.item->IsEnabled()) {
             row.value->setText(TempText(row.item->Value()));
             SetTempTexts(row, row.slider->value());
@@ -730,6 +941,7 @@ void CMonitorSettingDlg::OnRulerTrack(SRow& row)
     row.ruler->repaint();
     row.high->setText(FormatReal("%2.2f", row.ruler->GetHighLimit() * 0.01));
     row.low->setText(FormatReal("%2.2f", row.ruler->GetLowLimit() * 0.01));
+    SyncFields(row);
 }
 
 void CMonitorSettingDlg::OnSliderMoved(SRow& row)
@@ -739,6 +951,7 @@ void CMonitorSettingDlg::OnSliderMoved(SRow& row)
         row.low->setText(FormatInt(static_cast<CFanItem*>(row.item)->CountToRpm(FanValue(position))));
     else
         SetTempTexts(row, position);
+    (row.kind == Kind::Fan ? row.lowField : row.highField)->SetPosition(position);
 }
 
 void CMonitorSettingDlg::reject()
@@ -783,7 +996,7 @@ void CMonitorSettingDlg::SetNotice(const QString& line, const QString& whole)
         // Between the logo and the Default Setting button, above Apply.
         const int left = kGroupLeft + 2 + 160 + 6;
         const int right = kGroupLeft + kGroupWidth - 104 - 6;
-        notice->setGeometry(left, kHeight - 4 - 48, right - left, 24);
+        notice->setGeometry(left, height() - 4 - 48, right - left, 24);
     }
     notice->setText(line);
     notice->setToolTip(whole);

@@ -15,11 +15,13 @@
 
 #include <QBasicTimer>
 #include <QDialog>
+#include <QPixmap>
 
 #include <array>
 
 #include "windows/CMonitorSettingHost.h"
 
+class CLimitField;
 class CRulerSlider;
 class CSensorItem;
 class CSkinButton;
@@ -35,13 +37,19 @@ class CMonitorSettingDlg : public QDialog {
 
 public:
     static constexpr int kDialogId = 206;
-    // 302 × 263 dialog units.
-    static constexpr int kWidth = 453;
-    static constexpr int kHeight = 427;
+    // The width; the height follows the rows the chip has.
+    static constexpr int kWidth = 560;
 
-    static constexpr int kVoltRows = 8;
-    static constexpr int kFanRows = 3;
+    // A row for every input the engine knows; the chip's absent ones are
+    // never shown.
+    static constexpr int kVoltRows = 10;
+    static constexpr int kFanRows = 5;
     static constexpr int kTempRows = 3;
+
+    // The shut-down time a row's field offers, in seconds.
+    static constexpr int kShortestShutDown = 5;
+    static constexpr int kLongestShutDown = 3600;
+    static constexpr int kShutDownStep = 5;
 
     enum ControlId : int {
         kIdApply = 1,
@@ -71,6 +79,17 @@ public:
 
     // The control with a designed id, or null.
     QWidget* Control(int id) const;
+    // The typed fields of the row whose slider has id sliderId: its low
+    // limit, its high limit and its shut-down time; null where the row has
+    // none (a fan has no high field, a temperature no low field).
+    CLimitField* LowField(int sliderId) const;
+    CLimitField* HighField(int sliderId) const;
+    CLimitField* ShutDownTimeField(int sliderId) const;
+    // The ids of a row's controls, 1-based within its kind (rows beyond the
+    // designed ones take ids from 1200 up).
+    static int VoltSliderId(int row);
+    static int FanSliderId(int row);
+    static int TempSliderId(int row);
 
     // A line in the free space left of the Apply button, with the whole
     // sentence as its tooltip; for a chip whose settings never reach it.
@@ -107,6 +126,9 @@ private:
         QCheckBox* beep = nullptr;
         QCheckBox* shutDown = nullptr;
         QPushButton* loadDefault = nullptr;
+        CLimitField* lowField = nullptr;
+        CLimitField* highField = nullptr;
+        CLimitField* timeField = nullptr;
     };
 
     void BuildControls();
@@ -144,11 +166,27 @@ private:
     void OnUnitClicked(bool centigrade);
     void OnRulerTrack(SRow& row);
     void OnSliderMoved(SRow& row);
+    // A typed limit moves the row's slider, then the texts follow as for a
+    // drag; a slider's move sets the fields.
+    void OnFieldEdited(SRow& row, bool high);
+    void SyncFields(SRow& row);
+    void SetFieldScales(SRow& row);
     // Every enabled fan of rows 1..3 follows the Smart Fan check: Smart Fan
     // on at its low rate, or off at full speed.
     void ApplySmartFanToFans();
 
     void SetTempTexts(SRow& row, int highUnits);
+    // A caption of the dialog's section in the user's language.
+    QString Tr(const char* english) const;
+    void TranslateOtherCaptions();
+    // A scale picture with the words at its ends.
+    QPixmap ScalePicture(Kind kind) const;
+    // A shut-down cancelled from the countdown is off for the session only:
+    // the row shows, and Apply stores, the user's setting, and the item is
+    // switched off again once stored.
+    bool IsShutDownCancelled(const CSensorItem& item) const;
+    bool StoredShutDown(const CSensorItem& item) const;
+    void KeepShutDownsCancelled();
     QString TempText(double celsius) const;
 
     CMonitorSettingHost m_host;

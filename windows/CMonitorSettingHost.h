@@ -11,6 +11,7 @@ class CHardwareMonitor;
 class CUserPreferences;
 class CSkinLibrary;
 class CCaptionTranslator;
+class CSensorItem;
 
 struct CMonitorSettingHost {
     CHardwareMonitor& engine;
@@ -24,4 +25,7 @@ struct CMonitorSettingHost {
     std::function<void()> resetFanLayout;
     std::function<void()> refreshFans;
     std::function<void(bool centigrade)> setTempUnitLetters;
+    // Whether the user cancelled the item's shut-down from the countdown box
+    // in this session (its stored setting is then still on). Empty: none.
+    std::function<bool(const CSensorItem& item)> isShutDownCancelled = {};
 };

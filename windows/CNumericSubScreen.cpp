@@ -1,5 +1,7 @@
 #include "windows/CNumericSubScreen.h"
 
+#include "windows/NameFit.h"
+
 #include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
@@ -19,9 +21,11 @@ constexpr QSize kIndicatorSize(30, 15);
 constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kValuePositions{
     QPoint(30, 32), QPoint(130, 32), QPoint(230, 32)};
 constexpr QSize kValueSize(60, 25);
+// The names span their slot under the cell, so that "SYSTEM Temperature"
+// fits in a condensed type.
 constexpr std::array<QPoint, CNumericSubScreen::kSlotCount> kNamePositions{
-    QPoint(34, 90), QPoint(134, 90), QPoint(234, 90)};
-constexpr QSize kNameSize(61, 15);
+    QPoint(17, 90), QPoint(117, 90), QPoint(216, 90)};
+constexpr QSize kNameSize(95, 15);
 
 // Dark print on the silver panel, as the channel captions of the background.
 constexpr Colorref kLabelColour = 0x3A322A;
@@ -53,7 +57,7 @@ CNumericSubScreen::CNumericSubScreen(ISubScreenHost& host, const Design& design,
         for (CTransparentStatic* label : {slot.unit, slot.name}) {
             label->SetTextColour(kLabelColour);
             QFont font = label->font();
-            font.setPixelSize(label == slot.name ? 10 : 11);
+            font.setPixelSize(label == slot.name ? kNamePixels : 11);
             label->setFont(font);
         }
     }
@@ -117,9 +121,13 @@ void CNumericSubScreen::Refresh()
         if (absent)
             continue;
         const QString name = item ? QString::fromStdString(item->Name()) : QString();
+        // A long name takes a smaller or condensed type; one that still does
+        // not fit is cut short, whole on hover.
+        QFont nameFont = slot.name->font();
+        nameFont.setPixelSize(kNamePixels);
+        slot.name->setFont(NameFit::FittingFont(nameFont, name, slot.name->width(), kSmallestNamePixels));
         slot.name->SetText(name);
-        // A long name is cut short on the label; the whole of it on hover.
-        slot.name->setToolTip(name);
+        slot.name->setToolTip(NameFit::Fits(slot.name->font(), name, slot.name->width()) ? QString() : name);
         slot.unit->SetText(UnitText());
         if (item && item->IsEnabled()) {
             LeaveItemOff(i);

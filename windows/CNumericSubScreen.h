@@ -23,6 +23,10 @@ class CNumericSubScreen : public CSubScreenPanel {
     Q_OBJECT
 
 public:
+    // The names' type: this size, or smaller down to the smallest.
+    static constexpr int kNamePixels = 10;
+    static constexpr int kSmallestNamePixels = 8;
+
     static constexpr int kSlotCount = 3;
     static constexpr int kRefreshPeriodMs = 3000;
 

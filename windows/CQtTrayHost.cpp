@@ -35,8 +35,10 @@ bool CQtTrayHost::Add(const QIcon& icon, const QString& tooltip)
     }
     m_availabilityPoll.stop();
     m_statusNotifierHost = IsStatusNotifierHostRunning();
-    m_icon.setIcon(icon);
-    m_icon.setToolTip(tooltip);
+    // The tooltip follows the readings on every tick; the icon changes only
+    // with the alarm state, and setting it anew makes some trays redraw.
+    if (m_icon.icon().cacheKey() != icon.cacheKey()) m_icon.setIcon(icon);
+    if (m_icon.toolTip() != tooltip) m_icon.setToolTip(tooltip);
     // Hiding first makes a shown icon register with the (new) host again.
     m_icon.hide();
     m_icon.show();
@@ -45,8 +47,10 @@ bool CQtTrayHost::Add(const QIcon& icon, const QString& tooltip)
 
 void CQtTrayHost::Update(const QIcon& icon, const QString& tooltip)
 {
-    m_icon.setIcon(icon);
-    m_icon.setToolTip(tooltip);
+    // The tooltip follows the readings on every tick; the icon changes only
+    // with the alarm state, and setting it anew makes some trays redraw.
+    if (m_icon.icon().cacheKey() != icon.cacheKey()) m_icon.setIcon(icon);
+    if (m_icon.toolTip() != tooltip) m_icon.setToolTip(tooltip);
 }
 
 bool CQtTrayHost::Remove()

@@ -68,25 +68,35 @@ void CShutdownCountdown::ShowCountdown(int item, qint64 secondsLeft, const QStri
     // A refusal stays on screen until its item is cancelled or clears.
     if (m_bRefused && item == m_nItem) return;
     m_bRefused = false;
-    m_text->setText(CountdownText(secondsLeft, name, value));
+    m_text->setText(m_tr(QStringLiteral("Kelvane will power off this computer in %1 s: %2 %3"))
+                        .arg(secondsLeft)
+                        .arg(name, value));
     Present(item);
 }
 
 void CShutdownCountdown::ShowPoweringOff(int item, const QString& name, const QString& value)
 {
     m_bRefused = false;
-    m_text->setText(QStringLiteral("Kelvane is powering off this computer: %1 %2").arg(name, value));
+    m_text->setText(m_tr(QStringLiteral("Kelvane is powering off this computer: %1 %2")).arg(name, value));
     Present(item);
 }
 
 void CShutdownCountdown::ShowRefused(int item, const QString& name, const QString& value, const QString& reason)
 {
     m_bRefused = true;
-    QString text = QStringLiteral("Kelvane could not power off this computer (%1 %2).").arg(name, value);
-    if (!reason.isEmpty()) text += QStringLiteral("\nThe system refused: %1").arg(reason);
-    text += QStringLiteral("\nIt asks again every minute while the item stays out of range.");
+    QString text = m_tr(QStringLiteral("Kelvane could not power off this computer (%1 %2).")).arg(name, value);
+    if (!reason.isEmpty()) text += QLatin1Char('\n') + m_tr(QStringLiteral("The system refused: %1")).arg(reason);
+    text += QLatin1Char('\n') + m_tr(QStringLiteral("It asks again every minute while the item stays out of range."));
     m_text->setText(text);
     Present(item);
+}
+
+void CShutdownCountdown::SetTranslation(Translation translation)
+{
+    m_tr = translation ? std::move(translation) : Translation([](const QString& text) { return text; });
+    setWindowTitle(m_tr(QStringLiteral("Kelvane: shut-down")));
+    m_cancel->setText(m_tr(QStringLiteral("Cancel")));
+    m_cancel->setToolTip(m_tr(QStringLiteral("Switch this item's shut-down off until Kelvane is started again")));
 }
 
 QString CShutdownCountdown::Text() const { return m_text->text(); }

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
@@ -33,12 +35,17 @@ public:
     QString Text() const;
     // Hides the box and forgets its item.
     void Dismiss();
+    // The captions and messages in the user's language: each English text
+    // (with its %1 places) through translation.
+    using Translation = std::function<QString(const QString&)>;
+    void SetTranslation(Translation translation);
 
 Q_SIGNALS:
     // The user pressed Cancel for item.
     void cancelled(int item);
 
 private:
+    Translation m_tr = [](const QString& text) { return text; };
     void Present(int item);
 
     QLabel* m_text = nullptr;

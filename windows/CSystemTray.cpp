@@ -52,12 +52,26 @@ void CSystemTray::BuildMenu()
         action->setData(command);
         connect(action, &QAction::triggered, this, [this, command] { emit Command(command); });
     };
-    add("&Maximize", kMaximize);
+    add("&Show", kShow);
     add("&Minimize", kMinimize);
     m_menu->addSeparator();
     add("&About", kAbout);
     m_menu->addSeparator();
     add("&Exit", kExit);
+}
+
+void CSystemTray::TranslateMenu(const std::function<QString(const QString&)>& translation)
+{
+    for (QAction* action : m_menu->actions())
+        if (!action->isSeparator()) action->setText(translation(action->text()));
+}
+
+QStringList CSystemTray::MenuTexts() const
+{
+    QStringList texts;
+    for (const QAction* action : m_menu->actions())
+        if (!action->isSeparator()) texts << action->text();
+    return texts;
 }
 
 std::string CSystemTray::CutToBytes(std::string_view text, std::size_t maxBytes)

@@ -23,6 +23,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -42,10 +43,13 @@ public:
     // The main window's icon: id 185 (also the menu's id), icon resource 128.
     static constexpr unsigned kIconId = 185;
     static constexpr int kIconResource = 128;
-    static constexpr const char* kTooltip = "Kelvane - Right click on me!";
+    // The tooltip before the first reading; the main window adds the
+    // readings to it.
+    static constexpr const char* kTooltip = "Kelvane";
 
-    // The popup menu's commands.
-    static constexpr int kMaximize = 32771;
+    // The popup menu's commands. 32771 shows the window again ("&Show").
+    static constexpr int kShow = 32771;
+    static constexpr int kMaximize = kShow;
     static constexpr int kMinimize = 32772;
     static constexpr int kExit = 32773;
     static constexpr int kAbout = 32774;
@@ -97,6 +101,12 @@ public:
     // The alarm variant of an icon: the same picture with a red warning
     // badge in its lower right corner, at every size the icon has.
     static QIcon AlarmVariant(const QIcon& icon);
+
+    // The menu's entries in the user's language (each English text through
+    // translation, once).
+    void TranslateMenu(const std::function<QString(const QString&)>& translation);
+    // The menu's entries as shown.
+    QStringList MenuTexts() const;
 
     // Makes a menu item the default (shown bold, run by a double click):
     // byPosition true: item is a position in the menu, else a command id.

@@ -7,7 +7,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QCheckBox>
 #include <QPushButton>
+#include <QTimer>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShortcut>
 
 #include <chrono>
 #include <thread>
@@ -15,10 +21,13 @@
 #include "app/CWarningMonitor.h"
 #include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
+#include "skin/SkinColour.h"
 #include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
+#include "windows/CAlarmStrip.h"
+#include "windows/CMonitorSettingDlg.h"
 #include "windows/CShutdownCountdown.h"
 #include "windows/CTempSubScreen.h"
 #include "windows/IDesktopNotifier.h"
@@ -29,13 +38,20 @@ class RecordingNotifier : public IDesktopNotifier {
 public:
     void Notify(const QString& summary, const QString& body, bool critical) override
     {
-        shown.push_back({summary.toStdString(), body.toStdString(), critical});
+        shown.push_back({"", summary.toStdString(), body.toStdString(), critical, critical ? 0 : -1});
     }
+    void Show(const QString& key, const QString& summary, const QString& body, bool critical, int expireMs) override
+    {
+        shown.push_back({key.toStdString(), summary.toStdString(), body.toStdString(), critical, expireMs});
+    }
+    void Withdraw(const QString& key) override { withdrawn.push_back(key.toStdString()); }
     struct Shown {
-        std::string summary, body;
+        std::string key, summary, body;
         bool critical;
+        int expireMs;
     };
     std::vector<Shown> shown;
+    std::vector<std::string> withdrawn;
 };
 
 // Temperatures rotate TEMP1, TEMP2, TEMP3; the log is on.
@@ -149,28 +165,123 @@ TEST_F(AlarmWindow, TheTemperatureWellShowsTheAlarmedItemAtOnceUntilItClears)
     EXPECT_EQ(shown, (std::vector<std::string>{temp1, temp2, temp3}));
 }
 
-TEST_F(AlarmWindow, TrayTooltipNamesTheAlarmsAndEachNewEpisodeNotifiesOnce)
+TEST_F(AlarmWindow, TrayTooltipShowsTheReadingsAndTheAlarmsWithTheirValues)
 {
-    EXPECT_EQ(m_window->Tray().Tooltip().toStdString(), CSystemTray::kTooltip);
+    Tick();
+    const std::string tooltip = m_window->Tray().Tooltip().toStdString();
+    // The three wells' items as they read: a voltage, a fan, a temperature.
+    EXPECT_TRUE(tooltip.starts_with("Kelvane: " + ItemName(0) + " ")) << tooltip;
+    EXPECT_NE(tooltip.find(" V, " + ItemName(CHardwareMonitor::kFirstFan) + " "), std::string::npos) << tooltip;
+    EXPECT_NE(tooltip.find(" RPM, "), std::string::npos) << tooltip;
+    EXPECT_TRUE(tooltip.ends_with(" \u00B0C")) << tooltip;
+    EXPECT_EQ(tooltip.find("alarm"), std::string::npos) << tooltip;
+
+    ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
+    Tick();
+    const std::string temp1 = ItemName(CHardwareMonitor::kFirstTemp);
+    EXPECT_EQ(m_window->Tray().Tooltip().toStdString(), "Kelvane - alarm: " + temp1 + " 75.0 \u00B0C");
+    ASSERT_EQ(m_program.Simctl({"set", "TEMP1=40"}), 0);
+    Tick();
+    EXPECT_EQ(m_window->Tray().Tooltip().toStdString().find("alarm"), std::string::npos);
+    EXPECT_TRUE(m_window->AlarmItems().empty());
+    // The return is on record.
+    EXPECT_NE(Log().find("Normal:=" + temp1 + ": 40.0C  back in range"), std::string::npos) << Log();
+}
+
+TEST_F(AlarmWindow, OneNotificationPerEpisodeReplacedWhileItLastsAndTurnedIntoBackToNormal)
+{
+    const std::string key = CKelvaneDlg::NotificationKey(CHardwareMonitor::kFirstTemp).toStdString();
+    const std::string temp1 = ItemName(CHardwareMonitor::kFirstTemp);
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
     Tick();
     Tick();
-    const std::string temp1 = ItemName(CHardwareMonitor::kFirstTemp);
-    EXPECT_EQ(m_window->Tray().Tooltip().toStdString(), "Kelvane - alarm: " + temp1);
     ASSERT_EQ(m_notifier.shown.size(), 1u);
-    EXPECT_EQ(m_notifier.shown[0].summary, "Kelvane: hardware alarm");
+    EXPECT_EQ(m_notifier.shown[0].key, key);
+    EXPECT_EQ(m_notifier.shown[0].summary, "Kelvane alarm: " + temp1);
     EXPECT_EQ(m_notifier.shown[0].body, temp1 + " 75.0 \u00B0C");
-    EXPECT_TRUE(m_notifier.shown[0].critical);
+    // No shut-down pending: normal, and it expires.
+    EXPECT_FALSE(m_notifier.shown[0].critical);
+    EXPECT_EQ(m_notifier.shown[0].expireMs, CKelvaneDlg::kAlarmExpireMs);
 
+    // A value that changes is shown in the same bubble, not too often.
+    ASSERT_EQ(m_program.Simctl({"set", "TEMP1=77"}), 0);
+    Tick();
+    EXPECT_EQ(m_notifier.shown.size(), 1u);
+    for (int tick = 0; tick < CKelvaneDlg::kNormalNotificationTicks; ++tick) Tick();
+    ASSERT_EQ(m_notifier.shown.size(), 2u);
+    EXPECT_EQ(m_notifier.shown[1].key, key);
+    EXPECT_EQ(m_notifier.shown[1].body, temp1 + " 77.0 \u00B0C");
+
+    // A shut-down timer makes it critical at once, kept until dismissed.
+    m_window->Engine().Item(CHardwareMonitor::kFirstTemp)->SetShutDownEnable(true);
+    Tick();
+    ASSERT_EQ(m_notifier.shown.size(), 3u);
+    EXPECT_TRUE(m_notifier.shown[2].critical);
+    EXPECT_EQ(m_notifier.shown[2].expireMs, 0);
+    m_window->Engine().Item(CHardwareMonitor::kFirstTemp)->SetShutDownEnable(false);
+
+    // The end turns the same bubble into a short note.
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=40"}), 0);
     Tick();
-    EXPECT_EQ(m_window->Tray().Tooltip().toStdString(), CSystemTray::kTooltip);
-    EXPECT_TRUE(m_window->AlarmItems().empty());
-    // The return is on record, and so is the next episode.
-    EXPECT_NE(Log().find("Normal:=" + temp1 + ": 40.0C  back in range"), std::string::npos) << Log();
+    const auto& back = m_notifier.shown.back();
+    EXPECT_EQ(back.key, key);
+    EXPECT_EQ(back.summary, "Kelvane: " + temp1 + " back to normal");
+    EXPECT_FALSE(back.critical);
+    EXPECT_EQ(back.expireMs, CKelvaneDlg::kBackToNormalExpireMs);
+    const std::size_t count = m_notifier.shown.size();
+    Tick();
+    EXPECT_EQ(m_notifier.shown.size(), count);
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=76"}), 0);
     Tick();
-    EXPECT_EQ(m_notifier.shown.size(), 2u);
+    EXPECT_EQ(m_notifier.shown.size(), count + 1);
+}
+
+TEST_F(AlarmWindow, TheAlarmStripNamesEveryItemInAlarmWhetherOrNotAWellShowsIt)
+{
+    Tick();
+    CAlarmStrip& strip = m_window->AlarmStrip();
+    EXPECT_FALSE(strip.isVisible());
+    m_window->show();
+    // VTT (VOLT2) is in no well's list: only the strip can tell.
+    const std::string vtt = ItemName(1);
+    ASSERT_EQ(m_program.Simctl({"set", "IN1=1.44"}), 0);
+    ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
+    Tick();
+    EXPECT_TRUE(strip.isVisible());
+    const QStringList entries = strip.Entries();
+    ASSERT_EQ(entries.size(), 2) << strip.ShownText().toStdString();
+    EXPECT_TRUE(entries.contains(QString::fromStdString(vtt + " 1.44 V"))) << entries.join(',').toStdString();
+    EXPECT_TRUE(entries.contains(QString::fromStdString(ItemName(CHardwareMonitor::kFirstTemp) + " 75.0 \u00B0C")));
+    // Painted over the face, in red.
+    const QImage face = m_window->grab().toImage();
+    const QRect place = strip.geometry();
+    const QColor plate = face.pixelColor(place.left() + place.width() - 4, place.center().y());
+    EXPECT_GT(plate.red(), 2 * plate.green()) << plate.name().toStdString();
+
+    ASSERT_EQ(m_program.Simctl({"set", "IN1=1.20"}), 0);
+    ASSERT_EQ(m_program.Simctl({"set", "TEMP1=40"}), 0);
+    Tick();
+    EXPECT_FALSE(strip.isVisible());
+    m_window->hide();
+}
+
+TEST(AlarmStripText, AFullStripTakesASmallerTypeThenEndsInAnEllipsisWithTheWholeListAsTooltip)
+{
+    QtTestApplication();
+    CAlarmStrip strip;
+    strip.resize(CKelvaneDlg::kAlarmStripPlace.size());
+    strip.SetEntries({QStringLiteral("VTT 1.40 V")});
+    EXPECT_EQ(strip.ShownText(), QStringLiteral("VTT 1.40 V"));
+    EXPECT_EQ(strip.TextFont().pixelSize(), CAlarmStrip::kTextPixels);
+    EXPECT_TRUE(strip.toolTip().isEmpty());
+    QStringList many;
+    for (int i = 0; i < 12; ++i) many << QStringLiteral("SYSTEM Temperature %1 95.0 \u00B0C").arg(i);
+    strip.SetEntries(many);
+    EXPECT_EQ(strip.TextFont().pixelSize(), CAlarmStrip::kSmallestTextPixels);
+    EXPECT_TRUE(strip.ShownText().endsWith(QChar(0x2026)));
+    EXPECT_EQ(strip.toolTip(), many.join('\n'));
+    strip.SetEntries({});
+    EXPECT_TRUE(strip.isHidden());
 }
 
 TEST_F(AlarmWindow, TheCountdownShowsTheTimeLeftAndCancelSwitchesTheItemsShutDownOff)
@@ -179,6 +290,7 @@ TEST_F(AlarmWindow, TheCountdownShowsTheTimeLeftAndCancelSwitchesTheItemsShutDow
     m_program.Clock().AdvanceSeconds(1);
     temp1.SetShutDownEnable(true);
     temp1.SetShutDownTime(30);
+    m_window->Engine().SaveAllPreferences();
     CShutdownCountdown& box = m_window->Countdown();
     Tick();
     EXPECT_FALSE(box.isVisible());
@@ -202,6 +314,26 @@ TEST_F(AlarmWindow, TheCountdownShowsTheTimeLeftAndCancelSwitchesTheItemsShutDow
     m_program.Clock().AdvanceSeconds(60);
     Tick();
     EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(m_program.PowerOff().Requests(), 0);
+
+    // Monitor Setting shows and keeps the user's setting: an Apply made for
+    // anything else does not store the cancel.
+    bool shownOn = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CMonitorSettingDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shownOn = qobject_cast<QCheckBox*>(dialog->Control(1150))->isChecked();
+        qobject_cast<QAbstractButton*>(dialog->Control(CMonitorSettingDlg::kIdApply))->click();
+    });
+    m_window->OpenMonitorSetting();
+    EXPECT_TRUE(shownOn);
+    std::string stored;
+    m_program.Registry().ReadText(temp1.PreferenceKey(), "ShutDownEnable", stored);
+    EXPECT_EQ(stored, "1");
+    // Still cancelled for this session.
+    EXPECT_FALSE(temp1.IsShutDownEnabled());
+    m_program.Clock().AdvanceSeconds(60);
+    Tick();
     EXPECT_EQ(m_program.PowerOff().Requests(), 0);
 }
 
@@ -234,8 +366,11 @@ TEST_F(AlarmWindow, APowerOffIsLoggedBeforeItsRequestAndARefusalIsShownAndLogged
     EXPECT_TRUE(box.isVisible());
     EXPECT_TRUE(box.IsShowingRefusal());
     EXPECT_NE(box.Text().toStdString().find("Operation inhibited"), std::string::npos);
-    ASSERT_FALSE(m_notifier.shown.empty());
-    EXPECT_EQ(m_notifier.shown.back().summary, "Kelvane could not power off this computer");
+    const auto refusal = std::find_if(m_notifier.shown.begin(), m_notifier.shown.end(), [](const auto& shown) {
+        return shown.summary == "Kelvane could not power off this computer";
+    });
+    ASSERT_NE(refusal, m_notifier.shown.end());
+    EXPECT_TRUE(refusal->critical);
 }
 
 }  // namespace
@@ -245,13 +380,13 @@ namespace {
 TEST(WindowPlacement, TheWindowComesBackWhereAndAsItWasAndNeverResizes)
 {
     QtTestApplication();
-    CTestProgram program(std::string(kRoot) + "WindowX=120\nWindowY=60\nExpanded=1\nFanGraph=1\n");
+    CTestProgram program(std::string(kRoot) + "WindowX=120\nWindowY=20\nExpanded=1\nFanGraph=1\n");
     {
         auto window = program.MakeWindow();
         ASSERT_TRUE(window->InitDialog());
         window->show();
         EXPECT_TRUE(window->IsExpanded());
-        EXPECT_EQ(window->pos(), QPoint(120, 60));
+        EXPECT_EQ(window->pos(), QPoint(120, 20));
         EXPECT_FALSE(window->Button(CKelvaneDlg::kIdFanDetail)->isEnabled()) << "the fan area shows its graph";
         EXPECT_TRUE(window->Button(CKelvaneDlg::kIdTempDetail)->isEnabled());
         EXPECT_EQ(window->minimumSize(), window->maximumSize());
@@ -266,6 +401,92 @@ TEST(WindowPlacement, TheWindowComesBackWhereAndAsItWasAndNeverResizes)
     const std::string root = CTempDir::Read(program.File("Root.ini"));
     for (const char* line : {"WindowX=200\n", "WindowY=90\n", "Expanded=0\n", "FanGraph=0\n", "TempGraph=1\n"})
         EXPECT_NE(root.find(line), std::string::npos) << line << root;
+}
+
+TEST(WindowPlacement, APlaceIsUsedOnlyWhereTheWholeWindowLiesOnAScreen)
+{
+    const QRect screen(0, 0, 1920, 1080);
+    const QRect halfScale(0, 0, 960, 540);  // the same screen at scale 2
+    const std::vector<QRect> two = {screen, QRect(1920, 0, 1280, 1024)};
+    struct Case {
+        QPoint wanted;
+        QSize size;
+        std::vector<QRect> screens;
+        QPoint placed;
+    };
+    const Case cases[] = {
+        {{100, 100}, {404, 200}, {screen}, {100, 100}},       // whole on the screen: kept
+        {{100, -45}, {404, 200}, {screen}, {100, 0}},         // off the top: the buttons come back
+        {{1700, 950}, {404, 562}, {screen}, {1516, 518}},     // the expanded form inside
+        {{300, 200}, {404, 562}, {halfScale}, {300, 0}},      // taller than the screen: top on it
+        {{2000, 300}, {404, 200}, two, {2000, 300}},          // on the second monitor: kept
+        {{3400, 300}, {404, 200}, two, {2796, 300}},          // beyond it: into the nearest
+        {{1800, 100}, {404, 200}, two, {1920, 100}},          // across both: the one holding most
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CKelvaneDlg::FitOnScreen(c.wanted, c.size, c.screens), c.placed) << c.wanted.x() << "," << c.wanted.y();
+}
+
+TEST(WindowPlacement, ASavedPlaceOffTheScreenAndTheTraysReturnKeepTheWindowWhole)
+{
+    QtTestApplication();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    CTestProgram program(std::string(kRoot) + "WindowX=100\nWindowY=-45\nExpanded=1\n");
+    auto window = program.MakeWindow();
+    ASSERT_TRUE(window->InitDialog());
+    window->show();
+    EXPECT_TRUE(screen.contains(window->geometry()) || window->y() == screen.top())
+        << window->x() << "," << window->y();
+    EXPECT_GE(window->y(), screen.top());
+
+    // A window placed by the desktop and sent away without a move comes
+    // back where it was.
+    CTestProgram fresh(kRoot);
+    auto placed = fresh.MakeWindow();
+    ASSERT_TRUE(placed->InitDialog());
+    placed->show();
+    const QPoint before = placed->pos();
+    placed->MinimiseToTray();
+    EXPECT_TRUE(placed->Preferences().m_bWindowPlaced);
+    EXPECT_EQ(QPoint(placed->Preferences().m_nWindowX, placed->Preferences().m_nWindowY), before);
+}
+
+TEST(FaceLook, TwoDecimalsForVoltagesAndADisabledKeyThatReads)
+{
+    EXPECT_EQ(CKelvaneDlg::FormatVolts(1.46), "1.46");
+    EXPECT_EQ(CKelvaneDlg::FormatVolts(-12.048), "-12.05");
+    QtTestApplication();
+    CTestProgram program(kRoot);
+    auto window = program.MakeWindow();
+    ASSERT_TRUE(window->InitDialog());
+    window->show();
+    EXPECT_EQ(window->Display(CKelvaneDlg::kIdVoltDisplay)->DisplayText(),
+              CKelvaneDlg::FormatVolts(window->Engine().Volt(0)->Value()));
+    // The disabled Dravik Manager key: its caption against its picture.
+    CSkinButton* key = window->Button(CKelvaneDlg::kIdDravikManager);
+    ASSERT_FALSE(key->isEnabled());
+    const QImage picture = key->grab().toImage();
+    const QColor text = key->palette().color(QPalette::Disabled, QPalette::WindowText);
+    const QColor plate = picture.pixelColor(4, picture.height() / 2);
+    EXPECT_GE(ContrastRatio(text, plate), 3.0) << text.name().toStdString() << " on " << plate.name().toStdString();
+    // The caption is drawn in that colour.
+    bool drawn = false;
+    for (int y = 0; y < picture.height() && !drawn; ++y)
+        for (int x = 0; x < picture.width() && !drawn; ++x)
+            drawn = ContrastRatio(picture.pixelColor(x, y), text) < 1.2 && ContrastRatio(picture.pixelColor(x, y), plate) > 2.0;
+    EXPECT_TRUE(drawn);
+}
+
+TEST(FaceKeyboard, AboutIsReachedFromTheMenuKeysWindowManagersLeaveAlone)
+{
+    QtTestApplication();
+    CTestProgram program(kRoot);
+    auto window = program.MakeWindow();
+    ASSERT_TRUE(window->InitDialog());
+    std::vector<QKeySequence> keys;
+    for (const QShortcut* shortcut : window->findChildren<QShortcut*>()) keys.push_back(shortcut->key());
+    for (const QKeySequence& key : {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)})
+        EXPECT_NE(std::find(keys.begin(), keys.end(), key), keys.end()) << key.toString().toStdString();
 }
 
 TEST(FaceKeyboard, ButtonsTakeTheFocusWithTabAndActOnReturn)

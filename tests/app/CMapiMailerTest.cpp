@@ -196,3 +196,20 @@ TEST_F(MailerTree, RealRunnerSurvivesAProgramThatDoesNotReadItsInput)
     CProgramRunner runner;
     EXPECT_EQ(runner.Run({quitter}, std::string(1 << 20, 'x')), 0);
 }
+
+TEST_F(MailerTree, AFailedSendNamesTheMailersOwnFirstErrorLine)
+{
+    const std::string fake = Program("sendmail",
+                                     "#!/bin/sh\n"
+                                     "cat > /dev/null\n"
+                                     "echo 'msmtp: cannot connect to smtp.example.test, port 25' >&2\n"
+                                     "echo 'msmtp: could not send mail' >&2\n"
+                                     "exit 78\n",
+                                     kExecutable);
+    CProgramRunner runner;
+    CMapiMailer mailer(runner, {fake}, [] { return kDate; });
+    ASSERT_EQ(mailer.Logon(), 0);
+    EXPECT_FALSE(mailer.SendMail("", "a@x.org", "Subj", "Body"));
+    EXPECT_EQ(mailer.LastFailure(), "a@x.org: " + fake +
+                                        " exited with status 78: msmtp: cannot connect to smtp.example.test, port 25");
+}

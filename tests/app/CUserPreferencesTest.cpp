@@ -109,19 +109,22 @@ TEST_F(UserPreferences, ShrunkListLeavesStaleItemKeysThatAreNotReadBack)
 
 TEST_F(UserPreferences, HandEditedCountsAndIndicesStayInsideTheLists)
 {
-    Write("[VoltDisplay]\ncount=12\nItem1=-3\nItem2=10\nItem8=9\nItem9=4\n"
-          "[FanDisplay]\ncount=5\nItem1=3\nItem3=2\nItem4=1\n"
+    Write("[VoltDisplay]\ncount=12\nItem1=-3\nItem2=10\nItem8=9\nItem9=4\nItem11=4\n"
+          "[FanDisplay]\ncount=7\nItem1=5\nItem3=2\nItem4=1\nItem6=1\n"
           "[TempDisplay]\ncount=-2\nItem1=2\n"
           "[SubVoltDisplay]\nItem1=99\n[SubFanDisplay]\nItem2=-1\n[SubTempDisplay]\nItem3=3\n");
     const CUserPreferences preferences = Load();
 
-    EXPECT_EQ(preferences.m_nVoltCount, 8);
+    // Lists hold every item of their group: ten voltages, five fans.
+    EXPECT_EQ(preferences.m_nVoltCount, 10);
     EXPECT_EQ(preferences.m_nVoltItem[0], 0);
     EXPECT_EQ(preferences.m_nVoltItem[1], 9);
     EXPECT_EQ(preferences.m_nVoltItem[7], 9);
-    EXPECT_EQ(preferences.m_nFanCount, 3);
-    EXPECT_EQ(preferences.m_nFanItem[0], 2);
+    EXPECT_EQ(preferences.m_nVoltItem[8], 4);
+    EXPECT_EQ(preferences.m_nFanCount, 5);
+    EXPECT_EQ(preferences.m_nFanItem[0], 4);
     EXPECT_EQ(preferences.m_nFanItem[2], 2);
+    EXPECT_EQ(preferences.m_nFanItem[3], 1);
     EXPECT_EQ(preferences.m_nTempCount, 0);
     EXPECT_EQ(preferences.m_nTempItem[0], 0) << "a negative count reads no items";
     EXPECT_EQ(preferences.m_nSubVoltItem[0], 9);
@@ -132,7 +135,7 @@ TEST_F(UserPreferences, HandEditedCountsAndIndicesStayInsideTheLists)
     CUserPreferences oversized = preferences;
     oversized.m_nFanCount = 40;
     oversized.SavePreferences(m_file);
-    EXPECT_EQ(Int("FanDisplay", "count"), 3);
+    EXPECT_EQ(Int("FanDisplay", "count"), 5);
     EXPECT_EQ(Int("VoltDisplay", "Item9"), 4) << "only Item1-Item8 are ever written";
 }
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -262,7 +263,16 @@ TEST(KelvaneCliTest, TableAndJsonShowTheSimulatedBoard) {
     EXPECT_TRUE(table.out.starts_with("ITEM ")) << table.out;
     const std::string cpu = TableLine(table.out, "TEMP2");
     EXPECT_NE(cpu.find("CPU Temperature"), std::string::npos);
-    EXPECT_NE(cpu.find(" 45.5 C "), std::string::npos) << table.out;
+    // Degrees with their sign in the table; the second limit of a
+    // temperature is its hysteresis, and the header says so.
+    EXPECT_NE(cpu.find(" 45.5 \u00B0C "), std::string::npos) << table.out;
+    EXPECT_NE(table.out.substr(0, table.out.find('\n')).find(" LOW/HYST "), std::string::npos) << table.out;
+    // Columns stay aligned whatever the unit's bytes.
+    const std::string vcore = TableLine(table.out, "VOLT1");
+    const auto column = [](const std::string& line, std::size_t at) {
+        return std::count_if(line.begin(), line.begin() + at, [](char c) { return (c & 0xC0) != 0x80; });
+    };
+    EXPECT_EQ(column(cpu, cpu.rfind(" ok")), column(vcore, vcore.rfind(" ok"))) << table.out;
     EXPECT_TRUE(cpu.ends_with(" ok"));
     EXPECT_NE(TableLine(table.out, "VOLT3").find(" 3.30 V "), std::string::npos) << table.out;
     // Disabled items only with --all; inputs the chip does not have (VOLT10
@@ -292,12 +302,15 @@ TEST(KelvaneCliTest, TableAndJsonShowTheSimulatedBoard) {
         EXPECT_DOUBLE_EQ(temp2["value"].number, c.temp2);
         EXPECT_EQ(temp2["unit"].text, c.unit);
         EXPECT_DOUBLE_EQ(temp2["hi"].number, c.unit[0] == 'C' ? 70.0 : 158.0);
+        EXPECT_EQ(temp2["hyst"].type, Json::Type::kNumber);
+        EXPECT_DOUBLE_EQ(temp2["hyst"].number, temp2["lo"].number);
         EXPECT_FALSE(temp2["alarm"].boolean);
 
         const Json& vcc = items.at("VOLT3");
         EXPECT_EQ(vcc["kind"].text, "voltage");
         EXPECT_NEAR(vcc["value"].number, 3.30, 0.016);
         EXPECT_DOUBLE_EQ(vcc["lo"].number, 3.13);
+        EXPECT_EQ(vcc.members.count("hyst"), 0u) << "a voltage's second limit is a low limit";
 
         const Json& cpuFan = items.at("FAN1");
         EXPECT_EQ(cpuFan["kind"].text, "fan");
@@ -382,8 +395,12 @@ TEST(KelvaneCliTest, WatchStopsAfterCountReadings) {
 
     const Outcome table = dir.Cli({"--watch=0.05", "--count=2"});
     ASSERT_EQ(table.status, 0);
-    EXPECT_EQ(table.out.find("\n\nITEM "), table.out.rfind("\n\nITEM ")) << "two tables, one blank line between";
-    EXPECT_NE(table.out.find("\n\nITEM "), std::string::npos);
+    // Two tables, one blank line between, each under the time it was read.
+    const std::regex stamped("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\nITEM ");
+    EXPECT_EQ(std::distance(std::sregex_iterator(table.out.begin(), table.out.end(), stamped), std::sregex_iterator()), 2)
+        << table.out;
+    EXPECT_TRUE(std::regex_search(table.out, std::regex("^\\d{4}-")));
+    EXPECT_NE(table.out.find("\n\n20"), std::string::npos) << table.out;
 }
 
 TEST(KelvaneCliTest, InterruptEndsTheWatchAndPutsTheChipBack) {

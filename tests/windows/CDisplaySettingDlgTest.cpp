@@ -1,6 +1,8 @@
 // The Display Setting dialog over the real engine on the chip simulator.
 #include "CDisplaySettingFixture.h"
+#include "skin/CSkinButton.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -60,12 +62,13 @@ TEST_F(DisplaySettingLists, FillsInCaseInsensitiveOrderAndApplyStoresItemOrder)
     F::Click(*dialog, Dlg::kSelectAll);
     const QStringList main = Texts(*dialog, Dlg::kMainList);
     EXPECT_EQ(main.front(), "5VSB");
-    EXPECT_EQ(main.size(), 8);
+    // Every voltage is offered, the battery (VOLT9) included.
+    EXPECT_EQ(main.size(), 9);
     EXPECT_EQ(main.mid(0, 3), (QStringList{"5VSB", "Alpha", "Gamma"}));
 
     F::Click(*dialog, Dlg::kApplyMain);
-    EXPECT_EQ(fixture.preferences.m_nVoltCount, 8);
-    EXPECT_EQ(Selection(fixture.preferences, 8), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(fixture.preferences.m_nVoltCount, 9);
+    EXPECT_EQ(Selection(fixture.preferences, 9), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 
     // Removing stops at the last entry.
     for (int i = 0; i < 10; ++i) {
@@ -256,6 +259,30 @@ TEST_F(DisplaySettingOk, AFailedMailLogonSwitchesMailOffAndStillCloses)
     EXPECT_EQ(profile.GetInt(ini, "VoltDisplay", "count", -1), 2);
     EXPECT_EQ(profile.GetInt(ini, "VoltDisplay", "Item1", -1), 0);
     EXPECT_EQ(profile.GetInt(ini, "VoltDisplay", "Item2", -1), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The colour of the focus marks (the face's amber ring).
+bool IsAmber(const QColor& colour) { return colour.red() > 200 && colour.green() > 140 && colour.blue() < 80; }
+
+TEST_F(DisplaySettingLists, TheFocusedListAndButtonAreMarked)
+{
+    auto dialog = fixture.Open();
+    dialog->show();
+    QWidget* list = dialog->Control(Dlg::kMainList);
+    QImage before = list->grab().toImage();
+    EXPECT_FALSE(IsAmber(before.pixelColor(0, list->height() / 2)));
+    list->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    const QImage focused = list->grab().toImage();
+    EXPECT_TRUE(IsAmber(focused.pixelColor(0, list->height() / 2))) << focused.pixelColor(0, list->height() / 2).name().toStdString();
+    auto* apply = qobject_cast<CSkinButton*>(dialog->Control(Dlg::kApplyMain));
+    ASSERT_NE(apply, nullptr);
+    EXPECT_TRUE(apply->HasFocusRing());
+    EXPECT_NE(apply->focusPolicy() & Qt::TabFocus, 0);
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST_F(SystemTray, MenuHasItsOrderAndShowsTheDefaultItemInBold)
 {
     CSystemTray tray(host, [] { return false; });
     const std::vector<std::pair<QString, bool>> atStart = {
-        {"&Maximize", true}, {"&Minimize", false}, {"-", false}, {"&About", false}, {"-", false}, {"&Exit", false}};
+        {"&Show", true}, {"&Minimize", false}, {"-", false}, {"&About", false}, {"-", false}, {"&Exit", false}};
     EXPECT_EQ(MenuShape(tray.Menu()), atStart);
     EXPECT_EQ(tray.Menu().defaultAction(), tray.Menu().actions()[0]);
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,6 +29,7 @@
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CLimitField.h"
 
 namespace fs = std::filesystem;
 
@@ -42,6 +44,14 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
 void Press(QWidget* widget, QPoint at) { SendMouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton); }
 void Move(QWidget* widget, QPoint at) { SendMouse(widget, QEvent::MouseMove, at, Qt::LeftButton); }
 void Release(QWidget* widget, QPoint at) { SendMouse(widget, QEvent::MouseButtonRelease, at, Qt::NoButton); }
+
+// A user's typing into a field, ended with Return.
+void Type(QWidget* field, const QString& text)
+{
+    field->findChild<QLineEdit*>()->setText(text);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter);
+}
 
 // W83782D registers of bank 0 that the dialog's rows end up in.
 constexpr uint8_t kIn2High = 0x2F;
@@ -143,7 +153,7 @@ TEST_F(MonitorSettingDlgTest, EveryDesignedControlExistsOnceUnderItsId)
         ASSERT_EQ(found.size(), 1) << "control " << id;
         EXPECT_EQ(found[0]->property("controlId").toInt(), id);
     }
-    EXPECT_EQ(dialog->size(), QSize(453, 427));
+    EXPECT_EQ(dialog->width(), CMonitorSettingDlg::kWidth);
     EXPECT_EQ(dialog->windowTitle(), "Monitor Setting");
     EXPECT_NE(qobject_cast<CRulerSlider*>(dialog->Control(1051)), nullptr);
     EXPECT_NE(qobject_cast<QCheckBox*>(dialog->Control(1050)), nullptr);
@@ -314,10 +324,15 @@ TEST_F(MonitorSettingDlgTest, DisabledRowsAreGreyedOrHiddenAndApplySkipsThem)
     // FAN3: the whole row hidden.
     for (int id : {1105, 1117, 1121, 1069, 1148, 1073}) EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
     // TEMP3: greyed, not hidden.
-    for (int id : {1129, 1132, 1138, 1077, 1152, 1156}) {
+    for (int id : {1129, 1132, 1077, 1152, 1156}) {
         EXPECT_FALSE(dialog->Control(id)->isHidden()) << id;
         EXPECT_FALSE(dialog->Control(id)->isEnabled()) << id;
     }
+    // Its limit shows, greyed, in its field (the text 1138 is the record).
+    CLimitField* temp3High = dialog->HighField(CMonitorSettingDlg::TempSliderId(3));
+    EXPECT_FALSE(temp3High->isHidden());
+    EXPECT_FALSE(temp3High->isEnabled());
+    EXPECT_EQ(temp3High->Text(), Text(*dialog, 1138));
     EXPECT_EQ(Text(*dialog, 1129), "AUX Temperature");
     // VOLT8: hidden.
     for (int id : {1086, 1113, 1094, 1102, 1058, 1145, 1066}) EXPECT_TRUE(dialog->Control(id)->isHidden()) << id;
@@ -348,7 +363,7 @@ TEST_F(MonitorSettingDlgTest, InputsTheChipLacksHaveNoRowsAndTheRowsBelowMoveUp)
     EXPECT_TRUE(dialog->findChild<QLabel*>("scale1069")->isHidden());
     // VOLT3 takes VOLT2's place; the fan group ends after FAN2 and the
     // temperature group follows it.
-    EXPECT_EQ(dialog->Control(1081)->y() - dialog->Control(1079)->y(), 16);
+    EXPECT_EQ(dialog->Control(1081)->y() - dialog->Control(1079)->y(), 18);
     QWidget* fans = dialog->Control(1103)->parentWidget();
     QWidget* temps = dialog->Control(1127)->parentWidget();
     EXPECT_EQ(fans->height(), 17 + 2 * 25 + 4);
@@ -528,6 +543,164 @@ TEST_F(MonitorSettingDlgTest, CaptionsComeFromTheTranslationFileAndFitTheirPlace
         m_engine.reset();
         m_program.reset();
     }
+}
+
+TEST_F(MonitorSettingDlgTest, TypedLimitsMoveTheSlidersAndApplyWritesThem)
+{
+    Start();
+    m_prefs.m_bCentigrade = true;
+    auto dialog = Open();
+    const int vcore = CMonitorSettingDlg::VoltSliderId(1);
+    CLimitField* low = dialog->LowField(vcore);
+    CLimitField* high = dialog->HighField(vcore);
+    auto* ruler = Find<CRulerSlider>(*dialog, vcore);
+    ASSERT_TRUE(low && high && low->isVisible());
+    // Typed in the item's unit, with either decimal mark.
+    Type(low, QStringLiteral("1,43"));
+    EXPECT_EQ(ruler->GetLowLimit(), 143);
+    EXPECT_EQ(Text(*dialog, 1095), "1.43");
+    // The arrows step one hundredth; the limits never pass each other.
+    Type(high, QStringLiteral("1.2"));
+    EXPECT_EQ(ruler->GetHighLimit(), 143);
+    high->stepBy(2);
+    EXPECT_EQ(high->Text(), "1.45");
+    // A ruler moved by keys shows in the fields.
+    ruler->setFocus();
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(ruler, &left);
+    EXPECT_EQ(low->Text(), "1.42");
+
+    // The temperature field steps whole degrees and follows the unit.
+    const int temp1 = CMonitorSettingDlg::TempSliderId(1);
+    CLimitField* hot = dialog->HighField(temp1);
+    Type(hot, QStringLiteral("61.5"));
+    EXPECT_EQ(Find<QSlider>(*dialog, temp1)->value(), 615);
+    Click(*dialog, CMonitorSettingDlg::kIdFahrenheit);
+    EXPECT_EQ(hot->Text(), "142.7");
+    Click(*dialog, CMonitorSettingDlg::kIdCentigrade);
+    hot->stepBy(1);
+    EXPECT_EQ(hot->Text(), "62.5");
+
+    // The fan field is in rpm; up is faster, whichever way the counts run.
+    const int fan1 = CMonitorSettingDlg::FanSliderId(1);
+    CLimitField* slow = dialog->LowField(fan1);
+    const QString before = slow->Text();
+    slow->stepBy(1);
+    EXPECT_GT(slow->Text().toInt(), before.toInt());
+    EXPECT_EQ(slow->Text(), Text(*dialog, 1119));
+
+    // The shut-down time is typed in seconds, inside its limits.
+    CLimitField* time = dialog->ShutDownTimeField(vcore);
+    EXPECT_EQ(time->Text(), QStringLiteral("%1 s").arg(m_engine->Volt(0)->ShutDownTime()));
+    Type(time, QStringLiteral("2"));
+    EXPECT_EQ(time->Position(), CMonitorSettingDlg::kShortestShutDown);
+    Type(time, QStringLiteral("45 s"));
+
+    Click(*dialog, CMonitorSettingDlg::kIdApply);
+    EXPECT_DOUBLE_EQ(m_engine->Volt(0)->LoLimit(), 1.42);
+    EXPECT_DOUBLE_EQ(m_engine->Volt(0)->HiLimit(), 1.45);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->HiLimit(), 62.5);
+    EXPECT_EQ(m_engine->Volt(0)->ShutDownTime(), 45);
+    EXPECT_EQ(Stored(0, "ShutDownTime"), "45");
+}
+
+TEST_F(MonitorSettingDlgTest, AFocusedFieldAndButtonAreMarkedInAmber)
+{
+    Start();
+    auto dialog = Open();
+    CLimitField* low = dialog->LowField(CMonitorSettingDlg::VoltSliderId(2));
+    const auto edge = [&] { return low->grab().toImage().pixelColor(0, low->height() / 2); };
+    const auto amber = [](const QColor& c) { return c.red() > 200 && c.green() > 140 && c.blue() < 80; };
+    EXPECT_FALSE(amber(edge()));
+    low->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(amber(edge())) << edge().name().toStdString();
+    EXPECT_TRUE(Find<CSkinButton>(*dialog, CMonitorSettingDlg::kIdApply)->HasFocusRing());
+}
+
+TEST_F(MonitorSettingDlgTest, TheRulersMarkersCarryVisibleThumbs)
+{
+    Start();
+    auto dialog = Open();
+    auto* ruler = Find<CRulerSlider>(*dialog, CMonitorSettingDlg::VoltSliderId(1));
+    const QImage picture = ruler->grab().toImage();
+    for (const int marker : {ruler->Model().LowMarker(), ruler->Model().HighMarker()}) {
+        const QColor thumb = picture.pixelColor(marker, ruler->height() / 2);
+        // The light handle, not the blue, red or dark zones around it.
+        EXPECT_GT(thumb.lightness(), 150) << marker;
+        EXPECT_LT(std::abs(thumb.red() - thumb.blue()), 40) << marker;
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, EveryPresentInputHasARowVbatIncluded)
+{
+    Start();
+    ASSERT_TRUE(m_engine->Volt(8)->IsPresent());
+    ASSERT_EQ(m_engine->Volt(8)->Name(), "VBAT");
+    auto dialog = Open();
+    const int vbat = CMonitorSettingDlg::VoltSliderId(9);
+    ASSERT_NE(dialog->Control(vbat), nullptr);
+    EXPECT_TRUE(dialog->Control(vbat)->isVisible());
+    EXPECT_EQ(Text(*dialog, vbat - 3), "VBAT");
+    // Every visible control lies inside the dialog, whose height follows
+    // the rows.
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget->parentWidget() == nullptr) continue;
+        const QRect place(widget->mapTo(dialog.get(), QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(dialog->rect().contains(place)) << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, TheUnitButtonsTakeClicksOnEveryModel)
+{
+    // Every model with a descriptor beside the program.
+    std::vector<std::string> models;
+    for (const auto& entry : fs::directory_iterator(BuildProgramDirectory()))
+        if (entry.path().extension() == ".ini" && entry.path().filename().string().starts_with("W83"))
+            models.push_back(entry.path().stem().string());
+    ASSERT_GE(models.size(), 10u);
+    for (const std::string& model : models) {
+        SCOPED_TRACE(model);
+        m_program.reset();
+        m_engine.reset();
+        Start("", {}, model);
+        m_prefs.m_bCentigrade = true;
+        auto dialog = Open();
+        const auto clickAt = [&](int id) {
+            // Where a user's click lands: the widget under the button's centre.
+            QWidget* button = dialog->Control(id);
+            ASSERT_TRUE(button->isVisible());
+            const QPoint centre = button->mapTo(dialog.get(), button->rect().center());
+            QWidget* hit = dialog->childAt(centre);
+            ASSERT_EQ(hit, button) << (hit ? hit->objectName().toStdString() : "nothing");
+            Click(*dialog, id);
+        };
+        clickAt(CMonitorSettingDlg::kIdFahrenheit);
+        EXPECT_FALSE(m_prefs.m_bCentigrade);
+        clickAt(CMonitorSettingDlg::kIdCentigrade);
+        EXPECT_TRUE(m_prefs.m_bCentigrade);
+        dialog.reset();
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, ASessionCancelledShutDownIsShownAndStoredAsTheUserHasIt)
+{
+    Start();
+    CSensorItem& temp1 = *m_engine->Temp(0);
+    temp1.SetShutDownEnable(true);
+    m_engine->SaveAllPreferences();
+    // The countdown's Cancel: off for the session.
+    temp1.SetShutDownEnable(false);
+    m_prefs.m_bCentigrade = true;
+    m_translator = std::make_unique<CCaptionTranslator>(m_program->profile, "");
+    CMonitorSettingHost host{*m_engine, m_prefs, *m_skins, *m_translator, {}, {}, {},
+                             [&](const CSensorItem& item) { return &item == &temp1; }};
+    CMonitorSettingDlg dialog(host);
+    dialog.show();
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(dialog.Control(1150))->isChecked());
+    Click(dialog, CMonitorSettingDlg::kIdApply);
+    EXPECT_EQ(Stored(CHardwareMonitor::kFirstTemp, "ShutDownEnable"), "1");
+    EXPECT_FALSE(temp1.IsShutDownEnabled());
 }
 
 }  // namespace

@@ -217,7 +217,7 @@ TEST(NumericSubScreenTest, LayoutPlacesTheControlsOfEachPanel)
     EXPECT_EQ(volts.Indicator(2)->geometry(), QRect(217, 0, 30, 15));
     EXPECT_FALSE(volts.Indicator(0)->isEnabled());
     EXPECT_EQ(fans.ValueDisplay(1)->geometry(), QRect(130, 32, 60, 25));
-    EXPECT_EQ(temps.NameLabel(2)->geometry(), QRect(234, 90, 61, 15));
+    EXPECT_EQ(temps.NameLabel(2)->geometry(), QRect(216, 90, 95, 15));
     EXPECT_EQ(volts.UnitLabel(1)->geometry(), QRect(147, 61, 30, 15));
     EXPECT_EQ(fans.UnitLabel(2)->geometry(), QRect(244, 62, 36, 15));
     EXPECT_EQ(temps.UnitLabel(0)->geometry(), QRect(47, 61, 30, 15));

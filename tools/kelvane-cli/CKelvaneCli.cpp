@@ -39,8 +39,8 @@ std::string WithoutTrailingSlash(std::string path) {
 
 }  // namespace
 
-CKelvaneCli::CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err)
-    : m_exePath(std::move(exePath)), m_out(out), m_err(err) {}
+CKelvaneCli::CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err, const ILocalTime* localTime)
+    : m_exePath(std::move(exePath)), m_out(out), m_err(err), m_localTime(localTime ? *localTime : m_systemTime) {}
 
 int CKelvaneCli::Run(const std::vector<std::string>& arguments) {
     const CCliOptions::Parsed parsed = CCliOptions::Parse(arguments);
@@ -175,6 +175,8 @@ int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, 
         // Tables of a watch are set apart by a blank line; JSON stays one
         // array per line.
         if (reading > 1 && !options.json) m_out << "\n";
+        // Each table of a watch says when it was read.
+        if (options.watchSeconds && !options.json) m_out << CReadingReport::TimeStamp(m_localTime.Now()) << "\n";
         m_out << (options.json ? CReadingReport::Json(readings, access) : CReadingReport::Table(readings)) << std::flush;
         if (!m_out) {
             // A reader that went away (EPIPE) needs no message.

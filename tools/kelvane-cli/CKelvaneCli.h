@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/CAccessPathLoader.h"
+#include "platform/CSystemLocalTime.h"
 #include "tools/kelvane-cli/CCliOptions.h"
 
 class CHardwareMonitor;
@@ -23,7 +24,8 @@ public:
 
     // exePath: the running executable (/proc/self/exe); its directory is the
     // program directory unless --dir names another.
-    CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err);
+    // localTime: the clock of the watch's time stamps; null for the system's.
+    CKelvaneCli(std::string exePath, std::ostream& out, std::ostream& err, const ILocalTime* localTime = nullptr);
 
     int Run(const std::vector<std::string>& arguments);
 
@@ -47,4 +49,6 @@ private:
     std::string m_exePath;
     std::ostream& m_out;
     std::ostream& m_err;
+    CSystemLocalTime m_systemTime;
+    const ILocalTime& m_localTime;
 };

@@ -84,10 +84,13 @@ constexpr std::size_t kUnitWidth = 3;
 
 std::string InNumberColumn(const std::string& word) { return word + std::string(1 + kUnitWidth, ' '); }
 
+// The unit as a person reads it: degrees with their sign.
+std::string ShownUnit(const std::string& unit) { return unit == "C" || unit == "F" ? "\u00B0" + unit : unit; }
+
 std::string WithUnit(const std::optional<double>& number, const CItemReading& reading) {
     if (!number) return InNumberColumn("-");
-    std::string unit = reading.unit;
-    unit.resize(std::max(unit.size(), kUnitWidth), ' ');
+    std::string unit = ShownUnit(reading.unit);
+    unit += std::string(kUnitWidth - std::min(kUnitWidth, DisplayWidth(unit)), ' ');
     return CReadingReport::FixedText(*number, reading.decimals) + " " + unit;
 }
 
@@ -126,6 +129,7 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
             if (read) reading.value = Finite(shown(item.Value()));
             reading.hi = Finite(shown(item.HiLimit()));
             reading.lo = Finite(shown(item.LoLimit()));
+            reading.loIsHysteresis = true;
         } else {
             const CSmartFanItem& fan = *engine.Fan(i - CHardwareMonitor::kFirstFan);
             reading.kind = CItemReading::Kind::kFan;
@@ -146,7 +150,7 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
 std::string CReadingReport::Table(const std::vector<CItemReading>& readings) {
     using Row = std::array<std::string, 6>;
     std::vector<Row> rows{
-        {"ITEM", "NAME", InNumberColumn("VALUE"), InNumberColumn("HIGH"), InNumberColumn("LOW"), "STATE"}};
+        {"ITEM", "NAME", InNumberColumn("VALUE"), InNumberColumn("HIGH"), InNumberColumn("LOW/HYST"), "STATE"}};
     for (const CItemReading& reading : readings) {
         const char* state = !reading.enabled ? "off" : (reading.alarm ? "ALARM" : "ok");
         rows.push_back({PrintableText(reading.section), PrintableText(reading.name),
@@ -191,11 +195,18 @@ std::string CReadingReport::Json(const std::vector<CItemReading>& readings, std:
         }
         text += ",\"hi\":" + JsonNumber(r.hi, r.decimals);
         text += ",\"lo\":" + JsonNumber(r.lo, r.decimals);
+        if (r.loIsHysteresis) text += ",\"hyst\":" + JsonNumber(r.lo, r.decimals);
         text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false");
         if (!access.empty()) text += ",\"access\":" + JsonString(access);
         text += "}";
     }
     return text + "]\n";
+}
+
+std::string CReadingReport::TimeStamp(const std::tm& time) {
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &time);
+    return text;
 }
 
 std::string CReadingReport::FixedText(double value, int decimals) {

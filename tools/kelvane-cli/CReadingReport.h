@@ -4,6 +4,7 @@
 // the decimal point is always ".".
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +28,11 @@ struct CItemReading {
     // only a low limit, as a speed, and none when it is below fan value 1.
     std::optional<double> hi;
     std::optional<double> lo;
+    // The second limit is a hysteresis (the temperature the alarm clears
+    // at), not a low limit: temperatures.
+    bool loIsHysteresis = false;
     bool alarm = false;
-    std::string unit;  // "V", "C", "F", "RPM"
+    std::string unit;  // "V", "C", "F", "RPM" (the table shows "°C", "°F")
     int decimals = 0;
 };
 
@@ -39,12 +43,16 @@ public:
     // enabled item (one status pass, opened by the engine's UpdateAll).
     static std::vector<CItemReading> Collect(CHardwareMonitor& engine, bool all, bool fahrenheit);
 
-    // Columns ITEM NAME VALUE HIGH LOW STATE, a header line first, padded to
-    // the widest cell; STATE is "ok", "ALARM" or "off".
+    // Columns ITEM NAME VALUE HIGH LOW/HYST STATE, a header line first,
+    // padded to the widest cell; STATE is "ok", "ALARM" or "off".
+    // Temperatures carry the degree sign.
     static std::string Table(const std::vector<CItemReading>& readings);
     // One line: a JSON array of one object per reading; each carries
-    // "access" (how the chip was reached) when access is not empty.
+    // "access" (how the chip was reached) when access is not empty. A
+    // temperature's second limit is given as "hyst" as well as "lo".
     static std::string Json(const std::vector<CItemReading>& readings, std::string_view access = {});
+    // The line over each table of a watch: "2026-12-09 17:45:02".
+    static std::string TimeStamp(const std::tm& time);
 
     // value with exactly decimals digits after ".", whatever the locale; a
     // negative value that rounds to zero loses its sign.

@@ -7,6 +7,7 @@
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/CTransparentStatic.h"
+#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
 
 #include <QCoreApplication>
@@ -157,4 +158,10 @@ void CGalleryWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_library.Image(m_bExpanded ? 143 : 146));
+    // The captions, as the main window draws them over the face.
+    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions)
+        SkinCaption::DrawPlace(painter, place, QString::fromLatin1(place.text));
+    if (m_bExpanded)
+        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions)
+            SkinCaption::DrawPlace(painter, place, QString::fromLatin1(place.text));
 }

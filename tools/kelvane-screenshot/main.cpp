@@ -11,6 +11,8 @@
 // OUTDIR/main-expanded-graphs.png, transparent outside the window's outline.
 // Then the CPU temperature is driven over its limit with a 30 s shut-down
 // time: OUTDIR/main-alarm.png (the well and the panel in alarm),
+// OUTDIR/main-alarm-strip.png (the compact form with the alarm strip naming it
+// and an input no well shows),
 // OUTDIR/shutdown-countdown.png (the countdown box) and OUTDIR/tray-alarm.png (the tray icon, plain and in alarm, with the alarm
 // tooltip as the desktop shows it).
 //
@@ -236,6 +238,11 @@ int main(int argc, char* argv[])
         QApplication::processEvents();
         if (!window.Countdown().grab().save(QString::fromStdString((output / "shutdown-countdown.png").string())))
             status = 1;
+        // A second alarm on an input no well shows: the strip names both.
+        simctl.Run({(build / "kelvane-simctl").string(), "--dir", folder.path, "set", "IN1=1.44"}, "");
+        window.OnTimer(CKelvaneDlg::kMonitorTimer);
+        window.ShowCompact();
+        save("main-alarm-strip.png");
 
         // The tray as the desktop shows it: the plain and the alarm icon,
         // and the tooltip the icon carries now.

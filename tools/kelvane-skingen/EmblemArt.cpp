@@ -111,13 +111,8 @@ QImage PaintScale(Glyph kind)
         p.setPen(QColor(0xA9, 0xB4, 0xBF, i % 2 == 0 ? 220 : 120));
         p.drawLine(x, 7, x, 7 + len - 1);
     }
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QString low = kind == Glyph::Fan ? QStringLiteral("SLOW") : QStringLiteral("COOL");
-    const QString high = kind == Glyph::Fan ? QStringLiteral("FAST") : QStringLiteral("HOT");
-    p.setFont(SkinFont(7, true, 0.8));
-    p.setPen(palette::kEngraving);
-    p.drawText(QRectF(3, 11, 60, 9), Qt::AlignLeft | Qt::AlignVCenter, low);
-    p.drawText(QRectF(width - 63, 11, 60, 9), Qt::AlignRight | Qt::AlignVCenter, high);
+    // The words at its ends (SLOW/FAST, COOL/HOT) are the dialog's to
+    // draw, in the user's language.
     p.end();
     return scale;
 }

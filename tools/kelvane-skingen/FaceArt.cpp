@@ -103,10 +103,11 @@ void PaintTitleStrip(QPainter& p)
 
 void PaintWell(QPainter& p, const QRectF& well, const QString& caption, qreal captionY)
 {
+    // The caption under the well is the window's to draw, in the user's
+    // language (SkinCaption::kWellCaptions).
+    Q_UNUSED(caption);
+    Q_UNUSED(captionY);
     DrawGlassWell(p, well, 6);
-    DrawEngravedText(p, QRectF(well.left() - 10, captionY, well.width() + 20, 10),
-                     Qt::AlignHCenter | Qt::AlignVCenter, caption, SkinFont(7, true, 1.3),
-                     palette::kEngraving);
 }
 
 void PaintTicks(QPainter& p, qreal x1, qreal x2, qreal y)
@@ -166,8 +167,8 @@ void PaintCommonTop(QPainter& p, qreal bodyBottom)
 void PaintRail(QPainter& p, qreal y, const QString& caption)
 {
     // The strip between two sub-screens that carries the view switches.
-    DrawEngravedText(p, QRectF(46, y, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, caption,
-                     SkinFont(7, true, 1.4), palette::kEngraving);
+    // The caption is the window's to draw (SkinCaption::kRailCaptions).
+    Q_UNUSED(caption);
     DrawRecess(p, QRectF(176.5, y - 0.5, 49, 13), 6.5, QColor(0x0A, 0x0C, 0x0E));
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
