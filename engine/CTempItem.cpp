@@ -36,11 +36,19 @@ bool CTempItem::LimitsInHalfDegrees(const CRegisterField& field) const {
 
 void CTempItem::Update() {
     if (!m_enable) return;
+    const uint32_t mark = TransferMark();
     double celsius = SensorConversion::CelsiusFromField(m_valueField.Read(), m_valueField.TotalBits(),
                                                         ReadsHalfDegrees());
     if (m_addOffset && m_offsetDefined) celsius += m_offsetField.Read();
+    if (!ReadSucceededSince(mark)) return;
     SetValue(celsius);
     RunShutdownTimer();
+}
+
+bool CTempItem::IsReadingBeyondLimits() const {
+    // Over the limit raises the alarm; only below the hysteresis (LoLimit)
+    // does it clear again.
+    return m_value > m_hiLimit || (m_lastOutOfRange && m_value >= m_loLimit);
 }
 
 void CTempItem::WriteLimits() {

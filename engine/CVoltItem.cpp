@@ -25,6 +25,12 @@ bool CVoltItem::InVrm9Mode() const { return m_vrm9ModeField.IsPresent() && m_vrm
 
 void CVoltItem::EnableInput() {
     if (!m_inputEnableField.IsPresent() || m_inputEnableField.Read() != 0.0) return;
+    // An input measured only because the engine switched it on is switched
+    // off again at the end; its limits must go back with it, or the chip
+    // would compare the input it no longer measures (reading 0) with them
+    // and sound its alarm.
+    KeepAsFound(m_hiLimitField);
+    KeepAsFound(m_loLimitField);
     KeepAsFound(m_inputEnableField);
     m_inputEnableField.Write(1);
 }
@@ -70,15 +76,20 @@ std::optional<double> CVoltItem::RawFromVolts(double volts) const {
 
 void CVoltItem::Update() {
     if (!m_enable) return;
+    const uint32_t mark = TransferMark();
     const double field = m_valueField.Read();
     const unsigned raw = static_cast<unsigned>(static_cast<long long>(field) % 256);
     std::optional<double> volts = VoltsFromRaw(raw);
+    if (!ReadSucceededSince(mark)) return;
     if (volts) {
         SetValue(*volts);
         if (m_autoLimitPending) {
             SetLimits(*volts + kAutoLimitBand, *volts - kAutoLimitBand);
             m_autoLimitArmed = false;
             m_autoLimitPending = false;
+            // The limits shown are the limits in force: the chip compares
+            // with these from this reading on, not with the ones before.
+            WriteLimits();
         }
     }
     RunShutdownTimer();

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "platform/CInstalledLayout.h"
+#include "tools/kelvane-cli/CCliReadingLog.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
 #include "tools/kelvane-cli/CReadingReport.h"
 #include "tools/kelvane-cli/CReportingPowerOff.h"
@@ -97,8 +98,10 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     CReportingPowerOff powerOff(m_err);
     const std::string boardName = CSystemInfo("/").GetBoardName();
 
+    CCliReadingLog readingLog(m_err);
     CHardwareMonitor engine(
         CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
+    engine.SetReadingObserver(&readingLog);
     // On stderr, so the readings on stdout stay a table or JSON lines.
     if (!loader.InUse().empty()) m_err << "kelvane-cli: chip access: " << loader.InUse() << std::endl;
     engine.SetUseDefaultFiles(true);
@@ -109,7 +112,12 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
         return kFailed;
     }
     engine.UpdateAll();
-    return ReadLoop(options, engine, stop);
+    const int status = ReadLoop(options, engine, stop);
+    engine.SetReadingObserver(nullptr);
+    // A reading that failed is no reading: a script must not take the run
+    // for a good one.
+    if (status == kOk && readingLog.AnyReadingFailed()) return kReadFailed;
+    return status;
 }
 
 int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop) {

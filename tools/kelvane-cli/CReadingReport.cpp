@@ -101,7 +101,9 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
     std::vector<CItemReading> readings;
     for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
         const CSensorItem& item = *engine.Item(i);
-        if (!item.IsEnabled() && !all) continue;
+        const bool notConnected = i >= CHardwareMonitor::kFirstFan &&
+                                  engine.Fan(i - CHardwareMonitor::kFirstFan)->IsNotConnected();
+        if (!item.IsEnabled() && !all && !notConnected) continue;
         // An input the chip does not have is no reading, not even a disabled one.
         if (!item.IsPresent()) continue;
 
@@ -109,7 +111,9 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
         reading.section = item.SectionName();
         reading.name = item.Name();
         reading.enabled = item.IsEnabled();
-        const bool read = reading.enabled && item.IsValueSet();
+        reading.notConnected = notConnected;
+        reading.failed = reading.enabled && item.IsReadFailed();
+        const bool read = item.HasReading();
         if (i < CHardwareMonitor::kFirstTemp) {
             reading.kind = CItemReading::Kind::kVoltage;
             reading.unit = "V";
@@ -148,10 +152,12 @@ std::string CReadingReport::Table(const std::vector<CItemReading>& readings) {
     std::vector<Row> rows{
         {"ITEM", "NAME", InNumberColumn("VALUE"), InNumberColumn("HIGH"), InNumberColumn("LOW"), "STATE"}};
     for (const CItemReading& reading : readings) {
-        const char* state = !reading.enabled ? "off" : (reading.alarm ? "ALARM" : "ok");
-        rows.push_back({PrintableText(reading.section), PrintableText(reading.name),
-                        reading.enabled ? WithUnit(reading.value, reading) : InNumberColumn("OFF"), WithUnit(reading.hi, reading),
-                        WithUnit(reading.lo, reading), state});
+        const char* state = StateText(reading);
+        std::string value = InNumberColumn("OFF");
+        if (reading.notConnected) value = InNumberColumn("-");
+        else if (reading.enabled) value = WithUnit(reading.value, reading);
+        rows.push_back({PrintableText(reading.section), PrintableText(reading.name), value,
+                        WithUnit(reading.hi, reading), WithUnit(reading.lo, reading), state});
     }
 
     std::array<std::size_t, 6> widths{};
@@ -191,9 +197,19 @@ std::string CReadingReport::Json(const std::vector<CItemReading>& readings) {
         }
         text += ",\"hi\":" + JsonNumber(r.hi, r.decimals);
         text += ",\"lo\":" + JsonNumber(r.lo, r.decimals);
-        text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false") + "}";
+        text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false");
+        text += ",\"state\":" + JsonString(StateText(r));
+        if (r.failed) text += ",\"error\":\"read failed\"";
+        text += "}";
     }
     return text + "]\n";
+}
+
+const char* CReadingReport::StateText(const CItemReading& reading) {
+    if (reading.notConnected) return "no fan";
+    if (!reading.enabled) return "off";
+    if (reading.failed) return "FAILED";
+    return reading.alarm ? "ALARM" : "ok";
 }
 
 std::string CReadingReport::FixedText(double value, int decimals) {

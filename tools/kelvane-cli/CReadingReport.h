@@ -28,6 +28,10 @@ struct CItemReading {
     std::optional<double> hi;
     std::optional<double> lo;
     bool alarm = false;
+    // The reading failed (bus error, lock time-out, service gone): no value.
+    bool failed = false;
+    // A fan that read no speed at the start and is not monitored.
+    bool notConnected = false;
     std::string unit;  // "V", "C", "F", "RPM"
     int decimals = 0;
 };
@@ -35,14 +39,18 @@ struct CItemReading {
 class CReadingReport {
 public:
     // The items in array order (VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5),
-    // the disabled ones only when all is set. Reads the status of every
+    // the disabled ones only when all is set (a fan that is off for want of
+    // a speed at the start is always listed). Reads the status of every
     // enabled item (one status pass, opened by the engine's UpdateAll).
     static std::vector<CItemReading> Collect(CHardwareMonitor& engine, bool all, bool fahrenheit);
 
     // Columns ITEM NAME VALUE HIGH LOW STATE, a header line first, padded to
-    // the widest cell; STATE is "ok", "ALARM" or "off".
+    // the widest cell; STATE is "ok", "ALARM", "off", "FAILED" (no reading)
+    // or "no fan".
     static std::string Table(const std::vector<CItemReading>& readings);
-    // One line: a JSON array of one object per reading.
+    // One line: a JSON array of one object per reading; a failed reading
+    // has value null and "error":"read failed", and every object names its
+    // state as the table does.
     static std::string Json(const std::vector<CItemReading>& readings);
 
     // value with exactly decimals digits after ".", whatever the locale; a
@@ -53,4 +61,5 @@ public:
     static std::string JsonString(std::string_view text);
 
     static double Fahrenheit(double celsius) { return celsius * 1.8 + 32.0; }
+    static const char* StateText(const CItemReading& reading);
 };
