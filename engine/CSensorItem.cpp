@@ -196,7 +196,8 @@ void CSensorItem::ApplyToChip() {
 }
 
 bool CSensorItem::IsOutOfRange() const {
-    if (!m_present || !m_chip || !m_statusField.IsPresent()) return false;
+    // A switched-off item is watched by no one: never in alarm.
+    if (!m_present || !m_enable || !m_chip || !m_statusField.IsPresent()) return false;
     if (m_readFailed) return m_lastOutOfRange;
     uint8_t byte = 0;
     if (!m_chip->ReadStatusRegister(m_statusField.Bank1(), m_statusField.Addr1(), byte)) return m_lastOutOfRange;

@@ -42,8 +42,8 @@ public:
     // (created when missing).
     virtual bool SaveSettings(const std::string& file);
 
-    // The item's status bit in the chip. An item without a status register
-    // is never out of range. Where the bit does not speak for this item
+    // The item's status bit in the chip. An item without a status register,
+    // or switched off, is never out of range. Where the bit does not speak for this item
     // alone (it is shared with another item, or it latches and may still
     // hold a condition that has ended), a set bit counts only while the
     // item's own reading lies beyond its limits. An item whose reading

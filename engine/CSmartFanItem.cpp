@@ -1,5 +1,6 @@
 #include "engine/CSmartFanItem.h"
 
+#include "engine/CMonitorChip.h"
 #include "engine/CSettingsStore.h"
 #include "engine/CTempItem.h"
 
@@ -73,10 +74,14 @@ const char* CSmartFanItem::HoldReasonText(HoldReason reason) {
 }
 
 void CSmartFanItem::HoldFullSpeed(HoldReason reason) {
-    if (!m_enableSmartFan || m_heldAtFullSpeed) return;
+    if (!m_enableSmartFan || (m_heldAtFullSpeed && m_fullDutyWritten)) return;
+    // A write that did not reach the chip (the bus is failing) is tried
+    // again at every Update until it does.
+    const uint32_t mark = TransferMark();
     SetFullSpeed();
+    m_fullDutyWritten = m_chip == nullptr || m_chip->FailedTransfers() == mark;
+    if (!m_heldAtFullSpeed) m_holdReason = reason;
     m_heldAtFullSpeed = true;
-    m_holdReason = reason;
     m_smartFanZone = kZoneNone;
 }
 
@@ -106,7 +111,10 @@ void CSmartFanItem::RunSmartFan() {
     }
     // Held for its own sake, the fan stays at full duty until it reads a
     // speed again.
-    if (m_heldAtFullSpeed && (IsReadFailed() || m_countAtCeiling)) return;
+    if (m_heldAtFullSpeed && (IsReadFailed() || m_countAtCeiling)) {
+        HoldFullSpeed(m_holdReason);
+        return;
+    }
     m_heldAtFullSpeed = false;
     m_holdReason = HoldReason::kNone;
     const uint8_t zone = NextZone(m_smartFanZone, m_reference->Value(), m_tempHi, m_tempLo, m_tempTolerance);

@@ -150,5 +150,6 @@ protected:
     uint8_t m_pwmPinValue = 0;
     bool m_heldAtFullSpeed = false;
     HoldReason m_holdReason = HoldReason::kNone;
+    bool m_fullDutyWritten = false;
     uint8_t m_lastDuty = 255;  // the duty last written; the chips start at full duty
 };

@@ -184,6 +184,9 @@ TEST_F(LimitsAndBeepTest, StatusPassReadsALatchedRegisterOnceForEveryItem) {
     auto second = Make<CVoltItem>("VOLT2");
     Describe(*first, "StatusAddr=66\nStatusStartBit=0\n");
     Describe(*second, "StatusAddr=66\nStatusStartBit=3\n");
+    // Only items that are switched on are ever in alarm.
+    first->SetEnable(true);
+    second->SetEnable(true);
     fake.Set(0x42, 0x09);
     chip.BeginStatusPass();
     EXPECT_TRUE(first->IsOutOfRange());
