@@ -27,6 +27,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,6 +38,7 @@
 #include "app/CWarningMonitor.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
+#include "engine/IReadingObserver.h"
 #include "engine/IShutdownObserver.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
@@ -88,7 +90,7 @@ struct CKelvaneDlgSeams {
     std::string autostartDirectory;
 };
 
-class CKelvaneDlg : public QWidget, private IShutdownObserver {
+class CKelvaneDlg : public QWidget, private IShutdownObserver, private IReadingObserver {
     Q_OBJECT
 
 public:
@@ -160,6 +162,9 @@ public:
     static constexpr Colorref kRed = 0x0000FF;
     static constexpr Colorref kWhite = 0xFFFFFF;
     static constexpr Colorref kBlack = 0x000000;
+    // A well without a value to show: a failed reading ("ERR") or a fan that
+    // read no speed at the start ("NO FAN").
+    static constexpr Colorref kAmber = 0x0099FF;
     // The keyboard focus ring of the face's buttons: amber, clear on the
     // dark face and unlike the green and red of the readings.
     static constexpr Colorref kFocusRing = 0x00B0FF;
@@ -329,6 +334,8 @@ public:
     // and the display is green, green when in range and red; otherwise the
     // colours stay.
     static void ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange);
+    // The well's text and colour for an item without a value, or false.
+    static bool ShowUnreadable(CSegmentDisplay& display, const CSensorItem& item);
     // font, made smaller one pixel at a time down to smallestPixels until
     // text fits into width.
     static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
@@ -374,6 +381,16 @@ private:
     void UpdateCountdown();
     void PowerOffRequested(const CSensorItem& item) override;
     void PowerOffRefused(const CSensorItem& item, const std::string& reason) override;
+    // The reading episodes, each on record once (and a fan without speed
+    // at the start in a notification too).
+    void ReadingFailed(const CSensorItem& item) override;
+    void ReadingRestored(const CSensorItem& item) override;
+    void FanNotConnected(const CSmartFanItem& fan) override;
+    void FanConnected(const CSmartFanItem& fan) override;
+    void FanHeldAtFullDuty(const CSmartFanItem& fan) override;
+    void FanReleased(const CSmartFanItem& fan) override;
+    void LogReadingEvent(const char* word, const std::string& text);
+    void WriteReadingEvents();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
 
@@ -419,6 +436,8 @@ private:
     std::unique_ptr<CShutdownCountdown> m_pCountdown;
     QBasicTimer m_countdownTimer;
     std::vector<int> m_alarmItems;
+    // Reading episodes of the tick under way (log word, text), written after it.
+    std::vector<std::pair<const char*, std::string>> m_pendingReadingEvents;
     QIcon m_trayIcon;
     QIcon m_trayAlarmIcon;
 

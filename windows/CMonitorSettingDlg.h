@@ -103,6 +103,10 @@ private:
         QCheckBox* beep = nullptr;
         QCheckBox* shutDown = nullptr;
         QPushButton* loadDefault = nullptr;
+        // The user moved the row's ruler or slider since it was filled: only
+        // then does Apply take its limits from the control (whose units are
+        // coarser than the item's), so untouched limits round-trip exactly.
+        bool edited = false;
     };
 
     void BuildControls();
