@@ -12,6 +12,7 @@ bool CVoltItem::LoadDescriptor(const std::string& file) {
     LoadCommonDescriptor(*source);
     LoadFieldGroup(*source, "InputEnable", m_inputEnableField);
     LoadFieldGroup(*source, "Vrm9Mode", m_vrm9ModeField);
+    LoadFieldGroup(*source, "VCoreOffset", m_coreOffsetField);
     return true;
 }
 
@@ -19,6 +20,7 @@ void CVoltItem::Attach(CMonitorChip* chip) {
     CSensorItem::Attach(chip);
     m_inputEnableField.Attach(chip);
     m_vrm9ModeField.Attach(chip);
+    m_coreOffsetField.Attach(chip);
 }
 
 bool CVoltItem::InVrm9Mode() const { return m_vrm9ModeField.IsPresent() && m_vrm9ModeField.Read() != 0.0; }
@@ -42,12 +44,8 @@ bool CVoltItem::UsesOldNegativeFormula() const {
 }
 
 double CVoltItem::PositiveOffset() const {
-    if (!m_chip) return 0.0;
-    const uint8_t id = ChipId();
-    if (id == 0x70 || id == 0x71) {
-        return (m_chip->ReadRegister(0x0C) & 1u) ? SensorConversion::kOffsetW83791D : 0.0;
-    }
-    return 0.0;
+    if (!m_coreOffsetField.IsPresent() || m_coreOffsetField.Read() == 0.0) return 0.0;
+    return SensorConversion::kOffsetW83791D;
 }
 
 std::optional<double> CVoltItem::VoltsFromRaw(unsigned raw) const {

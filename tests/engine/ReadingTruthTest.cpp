@@ -258,4 +258,34 @@ TEST(ReadingTruthTest, ALatchedAlarmThatHasEndedIsNotReported) {
     }
 }
 
+// ---- Chip facts ------------------------------------------------------------------------
+
+TEST(ReadingTruthTest, TheW83791DOffsetsItsCoreAloneAndReadsHalfDegrees) {
+    for (const char* model : {"W83791D_B", "W83791D_C"}) {
+        SCOPED_TRACE(model);
+        SimulatorProgram program(model, "VCoreOffset=1", "IN0=1.50\nTEMP2=45.5\nTEMP3=-0.5");
+        program.profile.WriteString(program.Directory() + "/def.ini", "TEMP2", "HiLimit", "7050");
+        program.profile.WriteString(program.Directory() + "/def.ini", "TEMP2", "LoLimit", "6550");
+        auto engine = program.StartEngine();
+        engine->UpdateAll();
+        // The core reads its pin back through the offset; the other
+        // positive inputs keep plain 16 mV steps and stay in range.
+        EXPECT_NEAR(engine->Item(0)->Value(), 1.50, 0.016);
+        for (int i = 1; i < CHardwareMonitor::kVoltCount; ++i) {
+            const CSensorItem& item = *engine->Item(i);
+            if (!item.HasReading()) continue;
+            SCOPED_TRACE(item.SectionName());
+            EXPECT_FALSE(item.IsOutOfRange()) << "value " << item.Value();
+        }
+        EXPECT_NEAR(engine->Item(2)->Value(), 3.30, 0.016);
+        EXPECT_DOUBLE_EQ(engine->Temp(1)->Value(), 45.5);
+        EXPECT_DOUBLE_EQ(engine->Temp(2)->Value(), -0.5);
+        // Half-degree limits reach the chip whole: 70.5 over, 65.5 hysteresis.
+        EXPECT_EQ(ChipRegister(program, 0xC5), 70);
+        EXPECT_EQ(ChipRegister(program, 0xC6) & 0x80, 0x80);
+        EXPECT_EQ(ChipRegister(program, 0xC3), 65);
+        EXPECT_EQ(ChipRegister(program, 0xC4) & 0x80, 0x80);
+    }
+}
+
 }  // namespace
