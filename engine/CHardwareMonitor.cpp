@@ -115,6 +115,12 @@ void CHardwareMonitor::SetPaths(const std::string& boardSubPath) {
     std::replace(fileSubPath.begin(), fileSubPath.end(), '\\', '/');
     const std::string directory = m_seams.programDirectory + "/";
     m_defaultsFilePath = directory + fileSubPath + "def.ini";
+    // A chip wired its own way on the board (the first-generation parts'
+    // inverting stages) takes its own defaults file where the board has one.
+    if (const std::string chipDefaults = CMonitorChip::BoardDefaultsFileForChipId(m_chip.ChipId());
+        m_identified && !chipDefaults.empty() && m_seams.profile.CanOpen(directory + fileSubPath + chipDefaults)) {
+        m_defaultsFilePath = directory + fileSubPath + chipDefaults;
+    }
     m_preferencesFilePath = directory + fileSubPath + "save.ini";
     m_defaultKeyRoot = std::string(kRegistryBase) + boardSubPath + "Default";
     m_preferenceKeyRoot = std::string(kRegistryBase) + boardSubPath + "Preference";

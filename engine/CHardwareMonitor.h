@@ -52,7 +52,10 @@ public:
     bool UsePreferenceFile() const { return m_usePreferenceFile; }
 
     // Builds the file paths and registry key roots of the board sub-path and
-    // hands them, with the two switches, to every item.
+    // hands them, with the two switches, to every item. The defaults file is
+    // the board's "def.ini", or, for a chip with a wiring of its own (see
+    // CMonitorChip::BoardDefaultsFileForChipId), the board's file of that
+    // name when it exists ("W83781Ddef.ini").
     void SetPaths(const std::string& boardSubPath);
     bool ArePathsSet() const { return m_pathsSet; }
 

@@ -199,3 +199,7 @@ const char* CMonitorChip::DescriptorFileForChipId(uint8_t chipId) {
     }
     return "";
 }
+
+const char* CMonitorChip::BoardDefaultsFileForChipId(uint8_t chipId) {
+    return chipId == 0x10 || chipId == 0x11 ? "W83781Ddef.ini" : "";
+}

@@ -86,6 +86,11 @@ public:
     // The descriptor file of a chip identification, or "" for one that no
     // descriptor describes.
     static const char* DescriptorFileForChipId(uint8_t chipId);
+    // The name a board's defaults file takes for a chip whose reference
+    // wiring differs from the other parts' (the first-generation parts'
+    // negative rails pass an inverting stage with dividers of their own), or
+    // "" for the board's one defaults file.
+    static const char* BoardDefaultsFileForChipId(uint8_t chipId);
 
     static constexpr uint8_t kUnknownChipId = 0xFF;
     static constexpr uint16_t kVendorValue = 0x5CA3;

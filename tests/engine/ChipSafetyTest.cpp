@@ -452,6 +452,8 @@ TEST(ChipSafetyTest, CoreAndBatteryReadTheirOwnWay) {
         ASSERT_EQ(chip.Get(0x5D) & 1, 0);
         {
             auto engine = program.StartEngine();
+            // Every other part keeps the board's one defaults file.
+            EXPECT_EQ(engine->GetDefaultIniPath(), program.Directory() + "/def.ini");
             engine->UpdateAll();
             EXPECT_NEAR(engine->Item(8)->Value(), 3.0, 0.016);
             EXPECT_FALSE(engine->Item(8)->IsOutOfRange());
@@ -460,11 +462,17 @@ TEST(ChipSafetyTest, CoreAndBatteryReadTheirOwnWay) {
     }
     {
         // Behind the W83781D's inverting stage the rails read negative, and
-        // the limit nearer zero is the chip's low limit.
+        // the limit nearer zero is the chip's low limit. The board's defaults
+        // for this part carry its own dividers (x-3.477, x-1.505), and the
+        // simulated pins follow from them.
         SimulatorProgram program("W83781D_B");
         Registers chip(program);
         auto engine = program.StartEngine();
         engine->UpdateAll();
+        EXPECT_EQ(engine->GetDefaultIniPath(), program.Directory() + "/W83781Ddef.ini");
+        EXPECT_NEAR((engine->Volt(5)->R1() + engine->Volt(5)->R2()) / double(engine->Volt(5)->R2()), -3.477, 0.001);
+        EXPECT_NEAR((engine->Volt(6)->R1() + engine->Volt(6)->R2()) / double(engine->Volt(6)->R2()), -1.505, 0.001);
+        EXPECT_NEAR(chip.Get(0x25) * 0.016, 12.0 / 3.477, 0.016);
         EXPECT_NEAR(engine->Item(5)->Value(), -12.0, 0.1);
         EXPECT_NEAR(engine->Item(6)->Value(), -5.0, 0.06);
         EXPECT_FALSE(engine->Item(5)->IsOutOfRange());
