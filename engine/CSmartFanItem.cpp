@@ -74,7 +74,8 @@ const char* CSmartFanItem::HoldReasonText(HoldReason reason) {
 }
 
 void CSmartFanItem::HoldFullSpeed(HoldReason reason) {
-    if (!m_enableSmartFan || (m_heldAtFullSpeed && m_fullDutyWritten)) return;
+    // Without the duty-write permission Smart Fan drives nothing to hold.
+    if (!m_enableSmartFan || !m_dutyWriteAllowed || (m_heldAtFullSpeed && m_fullDutyWritten)) return;
     // A write that did not reach the chip (the bus is failing) is tried
     // again at every Update until it does.
     const uint32_t mark = TransferMark();
