@@ -465,20 +465,6 @@ TEST(KelvaneCliTest, AFanWithoutSpeedAtTheStartIsListedAsNoFan) {
     EXPECT_EQ(JsonReadings(json.out).at(0).at("FAN2")["state"].text, "no fan");
 }
 
-TEST(KelvaneCliTest, TheOneShotAlarmAgreesWithTheLimitsItShows) {
-    CliDirectory dir;
-    // VCore away from its stored limits: its first reading sets new ones.
-    ASSERT_EQ(dir.Run("kelvane-simctl", {"set", "IN0=1.20"}).status, 0);
-    const Outcome json = dir.Cli({"--json"});
-    ASSERT_EQ(json.status, 0) << json.err;
-    const auto readings = JsonReadings(json.out);
-    ASSERT_EQ(readings.size(), 1u);
-    const Json& vcore = readings[0].at("VOLT1");
-    EXPECT_NEAR(vcore["hi"].number, 1.40, 0.01);
-    EXPECT_NEAR(vcore["lo"].number, 1.00, 0.01);
-    EXPECT_FALSE(vcore["alarm"].boolean);
-}
-
 TEST(KelvaneCliTest, NamesAreEscapedInJson) {
     CliDirectory dir;
     std::string defaults = CTempDir::Read(dir.DefaultsFile());
