@@ -180,7 +180,7 @@ std::string CReadingReport::Table(const std::vector<CItemReading>& readings) {
     return text;
 }
 
-std::string CReadingReport::Json(const std::vector<CItemReading>& readings) {
+std::string CReadingReport::Json(const std::vector<CItemReading>& readings, std::string_view access) {
     std::string text = "[";
     for (std::size_t i = 0; i < readings.size(); ++i) {
         const CItemReading& r = readings[i];
@@ -200,6 +200,7 @@ std::string CReadingReport::Json(const std::vector<CItemReading>& readings) {
         text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false");
         text += ",\"state\":" + JsonString(StateText(r));
         if (r.failed) text += ",\"error\":\"read failed\"";
+        if (!access.empty()) text += ",\"access\":" + JsonString(access);
         text += "}";
     }
     return text + "]\n";

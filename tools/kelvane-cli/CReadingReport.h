@@ -49,9 +49,10 @@ public:
     // or "no fan".
     static std::string Table(const std::vector<CItemReading>& readings);
     // One line: a JSON array of one object per reading; a failed reading
-    // has value null and "error":"read failed", and every object names its
-    // state as the table does.
-    static std::string Json(const std::vector<CItemReading>& readings);
+    // has value null and "error":"read failed", every object names its state
+    // as the table does, and carries "access" (how the chip was reached)
+    // when access is not empty.
+    static std::string Json(const std::vector<CItemReading>& readings, std::string_view access = {});
 
     // value with exactly decimals digits after ".", whatever the locale; a
     // negative value that rounds to zero loses its sign.
