@@ -161,6 +161,8 @@ public:
     static constexpr Colorref kGreen = 0x00FF00;
     static constexpr Colorref kRed = 0x0000FF;
     static constexpr Colorref kWhite = 0xFFFFFF;
+    // Amber: the SIMULATED tag, and a well without a value to show (a
+    // failed reading "ERR", a fan that read no speed at the start "NO FAN").
     static constexpr Colorref kAmber = 0x00B0FF;
     // The "SIMULATED" tag of the title strip.
     static constexpr int kSimulatedTagX = 238;
@@ -169,9 +171,6 @@ public:
     static constexpr int kSimulatedTagHeight = 16;
     static constexpr int kSimulatedTagPixels = 10;
     static constexpr Colorref kBlack = 0x000000;
-    // A well without a value to show: a failed reading ("ERR") or a fan that
-    // read no speed at the start ("NO FAN").
-    static constexpr Colorref kAmber = 0x0099FF;
     // The keyboard focus ring of the face's buttons: amber, clear on the
     // dark face and unlike the green and red of the readings.
     static constexpr Colorref kFocusRing = 0x00B0FF;
