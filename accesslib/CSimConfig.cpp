@@ -24,11 +24,12 @@ constexpr double kDefaultInputs[kSimInputCount] = {
     4500, 3000, 2700, 0, 0,                                           // FAN1..FAN5
 };
 
-// The same board's -12 V and -5 V rails where they pass an inverting stage
-// (the first-generation parts) with its dividers (232K/56K, 120K/56K): the
-// pin carries the rail's magnitude x R2 / (R1 + R2).
+// The -12 V and -5 V rails of a W83781D board: its reference wiring passes
+// them through an inverting stage of x-3.477 and x-1.505 (the dividers of
+// the W83781D's board defaults, W83781Ddef.ini), so the pins read
+// 12 / 3.477 and 5 / 1.505 volts.
 constexpr int kNegativeInputs[2] = {5, 6};
-constexpr double kInvertedNegativePins[2] = {12.0 * 56.0 / 288.0, 5.0 * 56.0 / 176.0};
+constexpr double kInvertedNegativePins[2] = {12.0 / 3.477, 5.0 / 1.505};
 
 struct InputRange {
   double min, max;

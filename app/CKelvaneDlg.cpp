@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "app/CAboutDlg.h"
 #include "app/CAutomationService.h"
@@ -148,6 +149,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     m_pCountdown = std::make_unique<CShutdownCountdown>();
     connect(m_pCountdown.get(), &CShutdownCountdown::cancelled, this, &CKelvaneDlg::CancelShutdown);
     m_Engine.SetShutdownObserver(this);
+    m_Engine.SetReadingObserver(this);
     m_warnings.SetMailFailureHandler([this](const std::string& failure) { OnMailFailed(failure); });
     // A mailer that sends on its own thread reports here, on that thread:
     // the report is handed to this window's thread.
@@ -166,6 +168,7 @@ CKelvaneDlg::~CKelvaneDlg()
     m_countdownTimer.stop();
     m_seams.mailer.SetFailureHandler(nullptr);
     m_Engine.SetShutdownObserver(nullptr);
+    m_Engine.SetReadingObserver(nullptr);
     // The chip goes back first: the fans must not wait for slow file work.
     m_Engine.ReleaseChip();
     SavePreferences(m_strIniPath);
@@ -462,10 +465,22 @@ QString CKelvaneDlg::FormatVolts(double value)
 
 void CKelvaneDlg::ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange)
 {
-    if (outOfRange && display.GetLitColour() == kGreen)
+    if (outOfRange && display.GetLitColour() != kRed)
         display.SetSegmentColours(kWhite, kRed);
-    else if (!outOfRange && display.GetLitColour() == kRed)
+    else if (!outOfRange && display.GetLitColour() != kGreen)
         display.SetSegmentColours(kWhite, kGreen);
+}
+
+bool CKelvaneDlg::ShowUnreadable(CSegmentDisplay& display, const CSensorItem& item)
+{
+    // Neither a value (a failed transfer read 0) nor a green "OFF" (a fan
+    // that read no speed at the start is not known to be fine).
+    const auto* fan = dynamic_cast<const CFanItem*>(&item);
+    const bool noFan = fan != nullptr && fan->IsNotConnected();
+    if (!noFan && !(item.IsEnabled() && item.IsReadFailed())) return false;
+    if (display.GetLitColour() != kAmber) display.SetSegmentColours(kWhite, kAmber);
+    display.SetDisplayText(noFan ? QStringLiteral("NO FAN") : QStringLiteral("ERR"));
+    return true;
 }
 
 int CKelvaneDlg::Advance(int position, int count)
@@ -510,6 +525,7 @@ int CKelvaneDlg::NextPosition(int shown, int count, const std::function<bool(int
 void CKelvaneDlg::RefreshDisplay()
 {
     m_Engine.UpdateAll();
+    WriteReadingEvents();
     const auto alarmed = [](const CSensorItem* item) { return item && item->IsEnabled() && item->IsOutOfRange(); };
     const auto volt = [&](int p) { return alarmed(m_Engine.Volt(m_prefs.m_nVoltItem[p])); };
     const auto temp = [&](int p) { return alarmed(m_Engine.Temp(m_prefs.m_nTempItem[p])); };
@@ -579,6 +595,7 @@ void CKelvaneDlg::ShowVoltSlot()
         return;
     }
     ShowName(*m_labels.at(kIdVoltName), item->Name());
+    if (ShowUnreadable(display, *item)) return;
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
         display.SetDisplayText(FormatVolts(item->Value()));
@@ -599,6 +616,7 @@ void CKelvaneDlg::ShowTempSlot()
     }
     CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
     ShowName(*m_labels.at(kIdTempName), item->Name());
+    if (ShowUnreadable(display, *item)) return;
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
         const double celsius = item->Value();
@@ -622,6 +640,7 @@ void CKelvaneDlg::ShowFanSlot()
         return;
     }
     ShowName(*m_labels.at(kIdFanName), item->Name());
+    if (ShowUnreadable(display, *item)) return;
     if (item->IsEnabled()) {
         ApplyAlarmColour(display, item->IsOutOfRange());
         display.SetDisplayText(QString::number(item->Rpm()));
@@ -818,6 +837,66 @@ void CKelvaneDlg::PowerOffRefused(const CSensorItem& item, const std::string& re
                             name + QLatin1Char(' ') + ValueWithUnit(item) + QStringLiteral(": ") +
                                 QString::fromStdString(reason),
                             true);
+}
+
+void CKelvaneDlg::LogReadingEvent(const char* word, const std::string& text)
+{
+    m_pendingReadingEvents.emplace_back(word, text);
+}
+
+void CKelvaneDlg::WriteReadingEvents()
+{
+    // Like a power-off, on record whatever the log switch says: each is
+    // written once per episode, and tells why a fan runs as it does. A log
+    // key is the second and the word, so the events of one tick that share
+    // a word share one line.
+    while (!m_pendingReadingEvents.empty()) {
+        const char* word = m_pendingReadingEvents.front().first;
+        std::string line;
+        for (auto it = m_pendingReadingEvents.begin(); it != m_pendingReadingEvents.end();) {
+            if (std::string_view(it->first) != word) {
+                ++it;
+                continue;
+            }
+            line += (line.empty() ? "" : "; ") + it->second;
+            it = m_pendingReadingEvents.erase(it);
+        }
+        m_warnings.WriteLogLine(word, line);
+    }
+}
+
+void CKelvaneDlg::ReadingFailed(const CSensorItem& item)
+{
+    LogReadingEvent(CWarningMonitor::kReadFailed, item.Name() + ": no reading, the chip did not answer");
+}
+
+void CKelvaneDlg::ReadingRestored(const CSensorItem& item)
+{
+    LogReadingEvent(CWarningMonitor::kReadRestored, item.Name() + ": read again");
+}
+
+void CKelvaneDlg::FanNotConnected(const CSmartFanItem& fan)
+{
+    const std::string text = fan.Name() + " reads no speed at start: not monitored";
+    LogReadingEvent(CWarningMonitor::kNoFan, text);
+    if (m_pNotifier != nullptr)
+        m_pNotifier->Notify(QStringLiteral("Kelvane: fan not monitored"), QString::fromStdString(text), false);
+}
+
+void CKelvaneDlg::FanConnected(const CSmartFanItem& fan)
+{
+    LogReadingEvent(CWarningMonitor::kNoFan, fan.Name() + " reads a speed: monitored again");
+}
+
+void CKelvaneDlg::FanHeldAtFullDuty(const CSmartFanItem& fan)
+{
+    LogReadingEvent(CWarningMonitor::kFullDuty,
+                    fan.Name() + " at full duty: " + CSmartFanItem::HoldReasonText(fan.HeldFor()));
+}
+
+void CKelvaneDlg::FanReleased(const CSmartFanItem& fan)
+{
+    LogReadingEvent(CWarningMonitor::kFullDuty, fan.Name() + " follows Smart Fan again");
 }
 
 void CKelvaneDlg::OnMailFailed(const std::string& failure)

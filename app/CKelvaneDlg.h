@@ -30,6 +30,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <map>
 #include <memory>
 #include <set>
@@ -41,6 +42,7 @@
 #include "app/CWarningMonitor.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
+#include "engine/IReadingObserver.h"
 #include "engine/IShutdownObserver.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
@@ -93,7 +95,7 @@ struct CKelvaneDlgSeams {
     std::string autostartDirectory;
 };
 
-class CKelvaneDlg : public QWidget, private IShutdownObserver {
+class CKelvaneDlg : public QWidget, private IShutdownObserver, private IReadingObserver {
     Q_OBJECT
 
 public:
@@ -171,6 +173,8 @@ public:
     static constexpr Colorref kGreen = 0x00FF00;
     static constexpr Colorref kRed = 0x0000FF;
     static constexpr Colorref kWhite = 0xFFFFFF;
+    // Amber: the SIMULATED tag, and a well without a value to show (a
+    // failed reading "ERR", a fan that read no speed at the start "NO FAN").
     static constexpr Colorref kAmber = 0x00B0FF;
     // The "SIMULATED" tag of the title strip.
     static constexpr int kSimulatedTagX = 238;
@@ -380,6 +384,8 @@ public:
     // and the display is green, green when in range and red; otherwise the
     // colours stay.
     static void ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange);
+    // The well's text and colour for an item without a value, or false.
+    static bool ShowUnreadable(CSegmentDisplay& display, const CSensorItem& item);
     // font, made smaller one pixel at a time down to smallestPixels until
     // text fits into width.
     static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
@@ -428,6 +434,16 @@ private:
     void UpdateCountdown();
     void PowerOffRequested(const CSensorItem& item) override;
     void PowerOffRefused(const CSensorItem& item, const std::string& reason) override;
+    // The reading episodes, each on record once (and a fan without speed
+    // at the start in a notification too).
+    void ReadingFailed(const CSensorItem& item) override;
+    void ReadingRestored(const CSensorItem& item) override;
+    void FanNotConnected(const CSmartFanItem& fan) override;
+    void FanConnected(const CSmartFanItem& fan) override;
+    void FanHeldAtFullDuty(const CSmartFanItem& fan) override;
+    void FanReleased(const CSmartFanItem& fan) override;
+    void LogReadingEvent(const char* word, const std::string& text);
+    void WriteReadingEvents();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
 
@@ -489,6 +505,8 @@ private:
     bool m_bTrayShowsAlarm = false;
     std::string m_strTrayTooltip;
     mutable std::map<std::string, QString> m_captions;
+    // Reading episodes of the tick under way (log word, text), written after it.
+    std::vector<std::pair<const char*, std::string>> m_pendingReadingEvents;
     QIcon m_trayIcon;
     QIcon m_trayAlarmIcon;
 

@@ -1,5 +1,6 @@
 // The termination signals of a desktop session (SIGTERM at log-out or
-// shutdown, SIGHUP when the terminal goes, SIGINT from Ctrl+C) end the
+// shutdown, SIGHUP when the terminal goes, SIGINT from Ctrl+C, SIGQUIT from
+// Ctrl+\) end the
 // program the ordinary way: through the event loop, so that the main window
 // saves the preferences and the engine puts the chip's registers back. Left
 // to their default action they would end the process on the spot, with the
@@ -22,7 +23,7 @@ class CTerminationSignals : public QObject {
 public:
     // Installs the handler for each signal. Only one object may hold the
     // handlers at a time; a second one installs nothing (IsInstalled false).
-    explicit CTerminationSignals(std::vector<int> signalNumbers = {SIGINT, SIGTERM, SIGHUP},
+    explicit CTerminationSignals(std::vector<int> signalNumbers = {SIGINT, SIGTERM, SIGHUP, SIGQUIT},
                                  QObject* parent = nullptr);
     // Puts the previous handlers back.
     ~CTerminationSignals() override;

@@ -57,6 +57,13 @@ public:
     static constexpr const char* kPowerOffRefused = "PowerOffRefused";
     static constexpr const char* kShutdownCancelled = "ShutdownCancelled";
     static constexpr const char* kMailFailed = "MailFailed";
+    // A reading that failed and came back; a fan without speed at the start
+    // and one that turned later; a Smart Fan fan held at full duty and
+    // released.
+    static constexpr const char* kReadFailed = "ReadFailed";
+    static constexpr const char* kReadRestored = "ReadRestored";
+    static constexpr const char* kNoFan = "NoFan";
+    static constexpr const char* kFullDuty = "FullDuty";
 
     // What one check found, for the tray icon and the notifications.
     struct SAlarms {

@@ -45,16 +45,25 @@ int32_t CFanItem::CountToRpm(uint8_t fanValue) const {
 }
 
 void CFanItem::Update() {
-    if (!m_enable) return;
-    ReadFan();
+    if (m_enable) {
+        ReadFan();
+    } else if (m_notConnected) {
+        WatchForSpeed();
+    }
 }
 
-void CFanItem::ReadFan() {
+bool CFanItem::ReadFan(bool runTimer) {
+    const uint32_t mark = TransferMark();
     if (!m_divisorKnown) {
         const double code = m_divisorField.Read();
+        // A divisor read that failed is no divisor: asked again next time.
+        if (!ReadSucceededSince(mark)) return false;
         SetDivisor(SensorConversion::DivisorFromCode(static_cast<unsigned>(code)));
     }
-    const double fanValue = SensorConversion::FanValueFromCount(m_valueField.Read(), m_fanScale);
+    const double count = m_valueField.Read();
+    if (!ReadSucceededSince(mark)) return false;
+    const double fanValue = SensorConversion::FanValueFromCount(count, m_fanScale);
+    m_countAtCeiling = fanValue <= 0.0 || count >= 255.0;
     SetValue(fanValue);
     uint8_t b = static_cast<uint8_t>(fanValue);
     if (b == 0) {
@@ -63,8 +72,30 @@ void CFanItem::ReadFan() {
         if (b == 255) b = 254;
         SetRpm(CountToRpm(b));
     }
-    RunShutdownTimer();
+    if (runTimer) RunShutdownTimer();
+    return true;
 }
+
+void CFanItem::MarkNotConnected() {
+    SetEnable(false);
+    m_notConnected = true;
+}
+
+void CFanItem::WatchForSpeed() {
+    // Read only to see it turn: no timer, no alarm while it is not watched.
+    if (!ReadFan(false) || m_countAtCeiling) return;
+    m_notConnected = false;
+    SetEnable(true);
+    // The limits were never written while it was off.
+    WriteLimits();
+}
+
+void CFanItem::AfterEnableChanged() {
+    // Switched on (by the user, or because it turns after all): watched.
+    if (m_enable) m_notConnected = false;
+}
+
+bool CFanItem::IsReadingBeyondLimits() const { return m_value < m_loLimit; }
 
 void CFanItem::WriteLimits() {
     if (!m_enable || !m_loLimitField.IsPresent()) return;

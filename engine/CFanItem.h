@@ -11,8 +11,17 @@ public:
     bool LoadDescriptor(const std::string& file) override;
     void Attach(CMonitorChip* chip) override;
     // Reads the divisor from the chip the first time, then the count: fan
-    // value and speed.
+    // value and speed. A fan that is not connected (MarkNotConnected) is
+    // still read, without alarms, and watched again once it turns.
     void Update() override;
+
+    // The engine's rule for a fan that reads no speed at its first reading:
+    // switched off, but read on every Update; the first speed it reads
+    // switches it on again, limits written.
+    void MarkNotConnected();
+    bool IsNotConnected() const { return m_notConnected; }
+    // The last reading's count stood at the counter's ceiling (no speed).
+    bool IsCountAtCeiling() const { return m_countAtCeiling; }
     // Only the low limit reaches the chip, as a count limit; the high limit
     // stays in the item.
     void WriteLimits() override;
@@ -48,8 +57,12 @@ protected:
         m_rpm = rpm;
         m_rpmSet = true;
     }
-    // The fan reading proper, after Smart Fan in the derived item.
-    void ReadFan();
+    // The fan reading proper, after Smart Fan in the derived item; false
+    // when a transfer failed (nothing is stored then).
+    bool ReadFan(bool runTimer = true);
+    void WatchForSpeed();
+    void AfterEnableChanged() override;
+    bool IsReadingBeyondLimits() const override;
 
     CRegisterField m_divisorField;
     uint8_t m_divisor = 0;
@@ -58,4 +71,6 @@ protected:
     bool m_rpmSet = false;
     int32_t m_fanFactor = 0;
     double m_fanScale = 1.0;
+    bool m_notConnected = false;
+    bool m_countAtCeiling = false;
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/COSVersion.h"
+#include "engine/IReadingObserver.h"
 #include "engine/IShutdownObserver.h"
 #include "platform/IChipLock.h"
 #include "platform/IClock.h"
@@ -49,6 +50,7 @@ CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
     for (auto& item : m_volts) item = std::make_unique<CVoltItem>(m_services);
     for (auto& item : m_temps) item = std::make_unique<CTempItem>(m_services);
     for (auto& item : m_fans) item = std::make_unique<CSmartFanItem>(m_services);
+    m_firstReadingPending.fill(true);
 
     m_driverLoaded = m_library->LoadDriver();
 
@@ -113,6 +115,12 @@ void CHardwareMonitor::SetPaths(const std::string& boardSubPath) {
     std::replace(fileSubPath.begin(), fileSubPath.end(), '\\', '/');
     const std::string directory = m_seams.programDirectory + "/";
     m_defaultsFilePath = directory + fileSubPath + "def.ini";
+    // A chip wired its own way on the board (the first-generation parts'
+    // inverting stages) takes its own defaults file where the board has one.
+    if (const std::string chipDefaults = CMonitorChip::BoardDefaultsFileForChipId(m_chip.ChipId());
+        m_identified && !chipDefaults.empty() && m_seams.profile.CanOpen(directory + fileSubPath + chipDefaults)) {
+        m_defaultsFilePath = directory + fileSubPath + chipDefaults;
+    }
     m_preferencesFilePath = directory + fileSubPath + "save.ini";
     m_defaultKeyRoot = std::string(kRegistryBase) + boardSubPath + "Default";
     m_preferenceKeyRoot = std::string(kRegistryBase) + boardSubPath + "Preference";
@@ -153,7 +161,10 @@ bool CHardwareMonitor::StartMonitoring() {
         }
     }
     loaded = loaded && HasUsableDescriptions();
-    if (loaded) LinkFansToReferences();
+    if (loaded) {
+        LinkFansToReferences();
+        MarkSharedStatusBits();
+    }
     LoadAllPreferences();
     if (loaded) {
         for (CSensorItem* item : m_items) item->ApplyToChip();
@@ -187,11 +198,7 @@ void CHardwareMonitor::UpdateAll() {
     for (int i = 0; i < kItemCount; ++i) {
         CSensorItem* item = m_items[i];
         item->Update();
-        // A fan that does not turn at the first reading after a load is not
-        // connected.
-        if (i >= kFirstFan && m_firstUpdatePending && item->IsEnabled() && item->Value() == 0.0) {
-            item->SetEnable(false);
-        }
+        AfterItemUpdate(i);
         if (item->IsShutdownPending()) {
             anyPending = true;
             PowerOffMachine(*item);
@@ -202,6 +209,67 @@ void CHardwareMonitor::UpdateAll() {
     if (!anyPending) {
         m_powerOffRequestedAt = 0;
         m_powerOffRefused = false;
+    }
+}
+
+void CHardwareMonitor::AfterItemUpdate(int index) {
+    CSensorItem& item = *m_items[index];
+    if (index >= kFirstFan) {
+        const int f = index - kFirstFan;
+        CSmartFanItem& fan = *m_fans[f];
+        // A fan that does not turn at its first true reading after a load is
+        // not connected; a failed reading is no reading, so the rule waits.
+        if (m_firstReadingPending[f] && (!fan.IsEnabled() || fan.HasReading())) {
+            m_firstReadingPending[f] = false;
+            if (fan.IsEnabled() && fan.Value() == 0.0) fan.MarkNotConnected();
+        }
+        if (fan.IsNotConnected() != m_notConnectedReported[f]) {
+            m_notConnectedReported[f] = fan.IsNotConnected();
+            if (m_readingObserver) {
+                if (fan.IsNotConnected()) m_readingObserver->FanNotConnected(fan);
+                else m_readingObserver->FanConnected(fan);
+            }
+        }
+        if (fan.IsHeldAtFullSpeed() != m_heldReported[f]) {
+            m_heldReported[f] = fan.IsHeldAtFullSpeed();
+            if (m_readingObserver) {
+                if (fan.IsHeldAtFullSpeed()) m_readingObserver->FanHeldAtFullDuty(fan);
+                else m_readingObserver->FanReleased(fan);
+            }
+        }
+    }
+    const bool failed = item.IsEnabled() && item.IsReadFailed();
+    if (failed != m_failureReported[index]) {
+        m_failureReported[index] = failed;
+        if (m_readingObserver) {
+            if (failed) m_readingObserver->ReadingFailed(item);
+            else m_readingObserver->ReadingRestored(item);
+        }
+    }
+}
+
+bool CHardwareMonitor::AnyReadingFailed() const {
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [](const CSensorItem* item) { return item->IsEnabled() && item->IsReadFailed(); });
+}
+
+void CHardwareMonitor::ArmFirstReadings() {
+    m_firstUpdatePending = true;
+    m_firstReadingPending.fill(true);
+}
+
+void CHardwareMonitor::MarkSharedStatusBits() {
+    for (CSensorItem* item : m_items) {
+        const CRegisterField& a = item->StatusField();
+        bool shared = false;
+        for (const CSensorItem* other : m_items) {
+            const CRegisterField& b = other->StatusField();
+            if (other == item || !other->IsPresent() || !b.IsPresent()) continue;
+            if (a.Bank1() == b.Bank1() && a.Addr1() == b.Addr1() && (a.StartBit1() & 7) == (b.StartBit1() & 7)) {
+                shared = true;
+            }
+        }
+        item->SetStatusConfirmedByReading(shared && item->IsPresent() && a.IsPresent());
     }
 }
 
@@ -259,7 +327,7 @@ bool CHardwareMonitor::LoadAllDefaults() {
         }
     }
     LinkFansToReferences();
-    m_firstUpdatePending = true;
+    ArmFirstReadings();
     return loaded;
 }
 
@@ -273,7 +341,7 @@ bool CHardwareMonitor::LoadAllPreferences() {
         }
     }
     LinkFansToReferences();
-    m_firstUpdatePending = true;
+    ArmFirstReadings();
     return loaded;
 }
 

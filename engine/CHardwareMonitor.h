@@ -20,6 +20,7 @@
 #include "engine/CTempItem.h"
 #include "engine/CVoltItem.h"
 
+class IReadingObserver;
 class IShutdownObserver;
 
 class CHardwareMonitor {
@@ -51,7 +52,10 @@ public:
     bool UsePreferenceFile() const { return m_usePreferenceFile; }
 
     // Builds the file paths and registry key roots of the board sub-path and
-    // hands them, with the two switches, to every item.
+    // hands them, with the two switches, to every item. The defaults file is
+    // the board's "def.ini", or, for a chip with a wiring of its own (see
+    // CMonitorChip::BoardDefaultsFileForChipId), the board's file of that
+    // name when it exists ("W83781Ddef.ini").
     void SetPaths(const std::string& boardSubPath);
     bool ArePathsSet() const { return m_pathsSet; }
 
@@ -61,8 +65,9 @@ public:
     // descriptor or defaults source is missing.
     bool StartMonitoring();
 
-    // Reads every item once (Smart Fan included), disables fans that stand
-    // still at the first reading after a load, and powers the machine off
+    // Reads every item once (Smart Fan included), switches off as not
+    // connected (CFanItem::MarkNotConnected) the fans that stand still at
+    // their first true reading after a load, and powers the machine off
     // when an item's shutdown time has run out. The power-off is asked for
     // once; a request that was refused is repeated at most every
     // kPowerOffRetrySeconds while an item stays pending, never on every
@@ -74,6 +79,12 @@ public:
     // Told about the power-off requests and refusals; null for none. Must
     // outlive the engine or be cleared first.
     void SetShutdownObserver(IShutdownObserver* observer) { m_shutdownObserver = observer; }
+    // Told about failed readings, fans not connected and fans held at full
+    // duty (once per episode); null for none. Must outlive the engine or be
+    // cleared first.
+    void SetReadingObserver(IReadingObserver* observer) { m_readingObserver = observer; }
+    // An enabled, present item whose last reading failed.
+    bool AnyReadingFailed() const;
     static constexpr int kPowerOffRetrySeconds = 60;
     // A power-off has been asked for in the current episode (an item is
     // pending), and whether that request was refused.
@@ -139,6 +150,13 @@ private:
     };
 
     void LinkFansToReferences();
+    // Items sharing one status bit cannot tell from it which of them is out
+    // of range: their readings decide.
+    void MarkSharedStatusBits();
+    // The fan rule of the first reading, and the episodes the observer
+    // hears of.
+    void AfterItemUpdate(int index);
+    void ArmFirstReadings();
     void PowerOffMachine(const CSensorItem& item);
     // A descriptor that describes no input at all (empty, garbage) or a
     // defaults file with no section of a present item is no chip's.
@@ -172,6 +190,14 @@ private:
     CRegisterField m_field4C;
 
     IShutdownObserver* m_shutdownObserver = nullptr;
+    IReadingObserver* m_readingObserver = nullptr;
+    // Per item: the failure, not-connected and held-at-full-duty states the
+    // observer was last told of; per fan: its first true reading is still
+    // to come.
+    std::array<bool, kItemCount> m_failureReported{};
+    std::array<bool, kFanCount> m_notConnectedReported{};
+    std::array<bool, kFanCount> m_heldReported{};
+    std::array<bool, kFanCount> m_firstReadingPending{};
     int64_t m_powerOffRequestedAt = 0;  // clock ticks of the last request; 0 when none in this episode
     bool m_powerOffRefused = false;
 

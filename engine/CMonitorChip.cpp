@@ -69,7 +69,10 @@ int16_t CMonitorChip::SendAddress(uint8_t reg) {
 }
 
 uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
-    if (!CanTransfer()) return 0;
+    if (!CanTransfer()) {
+        ++m_failedTransfers;
+        return 0;
+    }
     LockHold hold(*this);
     int16_t error = SendAddress(reg);
     uint8_t value = 0;
@@ -80,6 +83,7 @@ uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
         }
     }
     if (error != 0) {
+        ++m_failedTransfers;
         ReportBusError(error);
         return 0;
     }
@@ -87,7 +91,10 @@ uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
 }
 
 void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
-    if (!CanTransfer()) return;
+    if (!CanTransfer()) {
+        ++m_failedTransfers;
+        return;
+    }
     LockHold hold(*this);
     int16_t error = SendAddress(reg);
     if (error == 0) {
@@ -96,7 +103,10 @@ void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
             if (error == 0) break;
         }
     }
-    if (error != 0) ReportBusError(error);
+    if (error != 0) {
+        ++m_failedTransfers;
+        ReportBusError(error);
+    }
 }
 
 void CMonitorChip::SelectBank(uint8_t bank) {
@@ -117,15 +127,21 @@ void CMonitorChip::WriteBankedRegister(uint8_t bank, uint8_t reg, uint8_t value)
     WriteRegister(reg, value);
 }
 
-uint8_t CMonitorChip::ReadStatusRegister(uint8_t bank, uint8_t reg) {
+bool CMonitorChip::ReadStatusRegister(uint8_t bank, uint8_t reg, uint8_t& value) {
     if (m_statusPassOpen) {
         for (const LatchedStatus& latched : m_statusBytes) {
-            if (latched.bank == bank && latched.reg == reg) return latched.value;
+            if (latched.bank == bank && latched.reg == reg) {
+                value = latched.value;
+                return latched.read;
+            }
         }
     }
-    const uint8_t value = ReadBankedRegister(bank, reg);
-    if (m_statusPassOpen) m_statusBytes.push_back({bank, reg, value});
-    return value;
+    const uint32_t failures = m_failedTransfers;
+    value = ReadBankedRegister(bank, reg);
+    const bool read = failures == m_failedTransfers;
+    if (!read) value = 0;
+    if (m_statusPassOpen) m_statusBytes.push_back({bank, reg, value, read});
+    return read;
 }
 
 void CMonitorChip::BeginStatusPass() {
@@ -182,4 +198,8 @@ const char* CMonitorChip::DescriptorFileForChipId(uint8_t chipId) {
         if (entry.chipId == chipId) return entry.file;
     }
     return "";
+}
+
+const char* CMonitorChip::BoardDefaultsFileForChipId(uint8_t chipId) {
+    return chipId == 0x10 || chipId == 0x11 ? "W83781Ddef.ini" : "";
 }

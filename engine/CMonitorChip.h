@@ -38,7 +38,9 @@ public:
     bool IsAttached() const { return m_attached; }
 
     // A failed transfer reads 0 (and writes nothing); without a usable
-    // library every transfer is a no-op.
+    // library every transfer is a no-op. Either way it counts as a failed
+    // transfer (FailedTransfers), so that a reader can tell a 0 read from
+    // the chip from one that never reached it.
     uint8_t ReadRegister(uint8_t reg);
     void WriteRegister(uint8_t reg, uint8_t value);
     // Puts bank into register 0x4E, keeping its bit 7.
@@ -52,7 +54,9 @@ public:
     // byte. Some chips latch their status bits and clear them when read; read
     // once per item, the first item would take the other items' bits with
     // it. Outside a pass every read goes to the chip.
-    uint8_t ReadStatusRegister(uint8_t bank, uint8_t reg);
+    // False (value 0) when the transfer failed; a failed read is kept for the
+    // pass as well, so a failing bus is not asked again by every item.
+    bool ReadStatusRegister(uint8_t bank, uint8_t reg, uint8_t& value);
     // Opens a new pass, forgetting the bytes of the previous one.
     void BeginStatusPass();
     void EndStatusPass();
@@ -71,12 +75,22 @@ public:
     uint16_t PortBase() const { return m_portBase; }
     uint16_t BusNumber() const { return m_busNumber; }
 
+    // Transfers that failed since the accessor was built (bus errors, a lock
+    // held by a peer beyond the wait, a library that cannot transfer). A
+    // reading is true only when this did not move while it was taken.
+    uint32_t FailedTransfers() const { return m_failedTransfers; }
+
     bool ShowBusErrors() const { return m_showBusErrors; }
     void SetShowBusErrors(bool show) { m_showBusErrors = show; }
 
     // The descriptor file of a chip identification, or "" for one that no
     // descriptor describes.
     static const char* DescriptorFileForChipId(uint8_t chipId);
+    // The name a board's defaults file takes for a chip whose reference
+    // wiring differs from the other parts' (the first-generation parts'
+    // negative rails pass an inverting stage with dividers of their own), or
+    // "" for the board's one defaults file.
+    static const char* BoardDefaultsFileForChipId(uint8_t chipId);
 
     static constexpr uint8_t kUnknownChipId = 0xFF;
     static constexpr uint16_t kVendorValue = 0x5CA3;
@@ -113,11 +127,13 @@ private:
     int m_lockDepth = 0;
     ChipLockResult m_lockResult = ChipLockResult::kUnguarded;
     std::vector<int16_t> m_pendingErrors;
+    uint32_t m_failedTransfers = 0;
 
     struct LatchedStatus {
         uint8_t bank;
         uint8_t reg;
         uint8_t value;
+        bool read;
     };
     bool m_statusPassOpen = false;
     std::vector<LatchedStatus> m_statusBytes;

@@ -169,6 +169,7 @@ bool CSensorItem::IsBeepLayoutSupported() const {
 void CSensorItem::ClearBeepBit() {
     if (!m_chip || !IsBeepLayoutSupported()) return;
     CMonitorChip::LockHold hold(*m_chip);
+    KeepAsFound(m_beepField);
     const uint8_t mask = static_cast<uint8_t>(1u << (m_beepField.StartBit1() & 7));
     m_chip->SelectBank(m_beepField.Bank1());
     const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());
@@ -183,6 +184,7 @@ void CSensorItem::ApplyBeepBit() {
     const uint8_t v = m_chip->ReadRegister(m_beepField.Addr1());
     const bool set = (v & mask) != 0;
     const bool wanted = m_beepEnable && m_present;
+    if (wanted != set) KeepAsFound(m_beepField);
     if (wanted && !set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v | mask));
     if (!wanted && set) m_chip->WriteRegister(m_beepField.Addr1(), static_cast<uint8_t>(v & ~mask));
 }
@@ -194,9 +196,24 @@ void CSensorItem::ApplyToChip() {
 }
 
 bool CSensorItem::IsOutOfRange() const {
-    if (!m_present || !m_chip || !m_statusField.IsPresent()) return false;
-    const uint8_t byte = m_chip->ReadStatusRegister(m_statusField.Bank1(), m_statusField.Addr1());
-    return ((byte >> (m_statusField.StartBit1() & 7)) & 1u) != 0;
+    // A switched-off item is watched by no one: never in alarm.
+    if (!m_present || !m_enable || !m_chip || !m_statusField.IsPresent()) return false;
+    if (m_readFailed) return m_lastOutOfRange;
+    uint8_t byte = 0;
+    if (!m_chip->ReadStatusRegister(m_statusField.Bank1(), m_statusField.Addr1(), byte)) return m_lastOutOfRange;
+    bool out = ((byte >> (m_statusField.StartBit1() & 7)) & 1u) != 0;
+    if (out && IsStatusConfirmedByReading()) out = m_valueSet && IsReadingBeyondLimits();
+    m_lastOutOfRange = out;
+    return out;
+}
+
+bool CSensorItem::IsReadingBeyondLimits() const { return m_value > m_hiLimit || m_value < m_loLimit; }
+
+uint32_t CSensorItem::TransferMark() const { return m_chip ? m_chip->FailedTransfers() : 0; }
+
+bool CSensorItem::ReadSucceededSince(uint32_t mark) {
+    m_readFailed = m_chip != nullptr && m_chip->FailedTransfers() != mark;
+    return !m_readFailed;
 }
 
 void CSensorItem::RunShutdownTimer() {
@@ -239,6 +256,9 @@ void CSensorItem::LoadCommonDescriptor(const CDescriptorSource& source) {
     m_beepField.Define(1, source.Get("BeepBank"), source.Get("BeepAddr"), 1, source.Get("BeepStartBit"), 0, 0, 0, 0);
     m_statusField.Define(1, source.Get("StatusBank"), source.Get("StatusAddr"), 1, source.Get("StatusStartBit"), 0, 0,
                          0, 0);
+    // Registers that latch their bits until read may still hold a condition
+    // that ended since the last read.
+    m_statusLatched = source.Get("StatusLatched") != 0;
 }
 
 void CSensorItem::LoadFieldGroup(const CDescriptorSource& source, std::string_view prefix, CRegisterField& field) {

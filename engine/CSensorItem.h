@@ -42,9 +42,20 @@ public:
     // (created when missing).
     virtual bool SaveSettings(const std::string& file);
 
-    // The item's status bit in the chip. An item without a status register
-    // is never out of range.
+    // The item's status bit in the chip. An item without a status register,
+    // or switched off, is never out of range. Where the bit does not speak for this item
+    // alone (it is shared with another item, or it latches and may still
+    // hold a condition that has ended), a set bit counts only while the
+    // item's own reading lies beyond its limits. An item whose reading
+    // failed this tick, or whose status could not be read, keeps the
+    // answer it last had: a failed transfer neither raises nor clears an
+    // alarm.
     bool IsOutOfRange() const;
+    // The status bit is confirmed by the reading (see IsOutOfRange); set by
+    // the engine for shared bits, by the descriptor's "StatusLatched" key
+    // for latching status registers.
+    void SetStatusConfirmedByReading(bool confirm) { m_statusConfirmedByReading = confirm; }
+    bool IsStatusConfirmedByReading() const { return m_statusConfirmedByReading || m_statusLatched; }
     // The item's beep-enable bit in the chip: cleared, or set to BeepEnable.
     // Chips whose beep bits are laid out otherwise (0x50, 0x51, 0x61) and
     // items without a beep register are left alone.
@@ -114,6 +125,12 @@ public:
 
     double Value() const { return m_value; }
     bool IsValueSet() const { return m_valueSet; }
+    // The last Update could not read the chip (a bus error, a lock held by
+    // a peer beyond the wait, the chip service gone): there is no reading
+    // for this tick, and Value is the last good one, not the present.
+    bool IsReadFailed() const { return m_readFailed; }
+    // A value that stands for the chip as it is now.
+    bool HasReading() const { return m_enable && m_valueSet && !m_readFailed; }
     bool IsShutdownPending() const { return m_shutdownPending; }
     // Whole seconds until the shutdown timer runs out (0 once it has), or
     // -1 while it is idle: the item is in range, or its timer is off.
@@ -159,6 +176,14 @@ protected:
         m_value = value;
         m_valueSet = true;
     }
+    // Brackets the transfers of one reading: Update takes a mark before it
+    // reads, and ReadSucceededSince(mark) tells (and records in
+    // IsReadFailed) whether all of them reached the chip.
+    uint32_t TransferMark() const;
+    bool ReadSucceededSince(uint32_t mark);
+    // The item's own reading against its limits, in the item's units; used
+    // where the status bit alone cannot tell (IsOutOfRange).
+    virtual bool IsReadingBeyondLimits() const;
 
     // The item's descriptor source for a load, or nothing when the file
     // cannot be opened (UseDefaultFiles) or the Default key is missing.
@@ -204,6 +229,10 @@ protected:
 
     double m_value = 0.0;
     bool m_valueSet = false;
+    bool m_readFailed = false;
+    bool m_statusConfirmedByReading = false;
+    bool m_statusLatched = false;
+    mutable bool m_lastOutOfRange = false;
 
     bool m_shutdownPending = false;
     int64_t m_outOfRangeStart = 0;  // performance-counter ticks; 0 while the timer is idle

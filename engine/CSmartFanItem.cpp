@@ -1,5 +1,6 @@
 #include "engine/CSmartFanItem.h"
 
+#include "engine/CMonitorChip.h"
 #include "engine/CSettingsStore.h"
 #include "engine/CTempItem.h"
 
@@ -25,26 +26,62 @@ void CSmartFanItem::Attach(CMonitorChip* chip) {
 
 void CSmartFanItem::Update() {
     if (!m_enable) {
-        HoldFullSpeed();
+        HoldFullSpeed(HoldReason::kFanOff);
+        if (m_notConnected) WatchForSpeed();
         return;
     }
     RunSmartFan();
-    ReadFan();
+    const bool read = ReadFan();
+    // A fan Smart Fan drives that cannot be read, or stands while its duty
+    // should turn it, goes to full duty at once, not at the next tick.
+    if (!m_heldAtFullSpeed && m_smartFanZone != kZoneNone) {
+        if (!read) {
+            HoldFullSpeed(HoldReason::kFanUnread);
+        } else if (m_countAtCeiling && m_lastDuty > 0) {
+            HoldFullSpeed(HoldReason::kFanStalled);
+        }
+    }
 }
 
 void CSmartFanItem::AfterEnableChanged() {
+    CFanItem::AfterEnableChanged();
     // A fan switched off (by the user, or because it read no speed at the
     // first reading) is no longer watched: it must not stay slowed.
-    if (!m_enable) HoldFullSpeed();
+    if (!m_enable) HoldFullSpeed(HoldReason::kFanOff);
 }
 
-bool CSmartFanItem::HasReferenceReading() const {
-    return m_referenceLinked && m_reference->IsEnabled() && m_reference->IsValueSet();
+CSmartFanItem::HoldReason CSmartFanItem::ReferenceFault() const {
+    if (!m_referenceLinked || !m_reference->IsEnabled()) return HoldReason::kReferenceOff;
+    if (!m_reference->IsValueSet() || m_reference->IsReadFailed()) return HoldReason::kReferenceUnread;
+    const double celsius = m_reference->Value();
+    if (!(celsius >= kLowestPlausibleCelsius && celsius <= kHighestPlausibleCelsius)) {
+        return HoldReason::kReferenceImplausible;
+    }
+    return HoldReason::kNone;
 }
 
-void CSmartFanItem::HoldFullSpeed() {
-    if (!m_enableSmartFan || m_heldAtFullSpeed) return;
+const char* CSmartFanItem::HoldReasonText(HoldReason reason) {
+    switch (reason) {
+        case HoldReason::kNone: return "";
+        case HoldReason::kFanOff: return "the fan is not monitored";
+        case HoldReason::kFanUnread: return "the fan cannot be read";
+        case HoldReason::kFanStalled: return "the fan reads no speed";
+        case HoldReason::kReferenceOff: return "its reference temperature is off";
+        case HoldReason::kReferenceUnread: return "its reference temperature cannot be read";
+        case HoldReason::kReferenceImplausible: return "its reference temperature is implausible";
+    }
+    return "";
+}
+
+void CSmartFanItem::HoldFullSpeed(HoldReason reason) {
+    // Without the duty-write permission Smart Fan drives nothing to hold.
+    if (!m_enableSmartFan || !m_dutyWriteAllowed || (m_heldAtFullSpeed && m_fullDutyWritten)) return;
+    // A write that did not reach the chip (the bus is failing) is tried
+    // again at every Update until it does.
+    const uint32_t mark = TransferMark();
     SetFullSpeed();
+    m_fullDutyWritten = m_chip == nullptr || m_chip->FailedTransfers() == mark;
+    if (!m_heldAtFullSpeed) m_holdReason = reason;
     m_heldAtFullSpeed = true;
     m_smartFanZone = kZoneNone;
 }
@@ -67,13 +104,20 @@ uint8_t CSmartFanItem::NextZone(uint8_t zone, double celsius, double tempHi, dou
 
 void CSmartFanItem::RunSmartFan() {
     if (!m_enableSmartFan) return;
-    if (!HasReferenceReading()) {
+    if (const HoldReason fault = ReferenceFault(); fault != HoldReason::kNone) {
         // Without a reference configured Smart Fan has never driven the
         // fan; one that did and lost its reading goes to full duty.
-        if (m_referenceLinked || m_smartFanZone != kZoneNone) HoldFullSpeed();
+        if (m_referenceLinked || m_smartFanZone != kZoneNone) HoldFullSpeed(fault);
+        return;
+    }
+    // Held for its own sake, the fan stays at full duty until it reads a
+    // speed again.
+    if (m_heldAtFullSpeed && (IsReadFailed() || m_countAtCeiling)) {
+        HoldFullSpeed(m_holdReason);
         return;
     }
     m_heldAtFullSpeed = false;
+    m_holdReason = HoldReason::kNone;
     const uint8_t zone = NextZone(m_smartFanZone, m_reference->Value(), m_tempHi, m_tempLo, m_tempTolerance);
     if (m_smartFanZone != kZoneNone && zone == m_smartFanZone) return;
     if (zone == kZoneHi) {
@@ -96,6 +140,7 @@ void CSmartFanItem::SetDuty(uint8_t rate) {
     }
     KeepAsFound(m_dutyCycleField);
     m_dutyCycleField.Write(rate);
+    m_lastDuty = rate;
 }
 
 void CSmartFanItem::ReadSettings(const CSettingsStore& store) {

@@ -13,11 +13,24 @@ public:
     bool LoadDescriptor(const std::string& file) override;
     void Attach(CMonitorChip* chip) override;
     // Smart Fan first (when on and a reference is linked), then the fan
-    // reading. A Smart Fan fan that cannot follow a real reading (its item
-    // switched off, its reference switched off or never read, or its
-    // reference unlinked after Smart Fan drove it) is held at full duty
-    // until it can.
+    // reading. A Smart Fan fan that cannot follow a real reading is held at
+    // full duty until it can: its item switched off; its reference switched
+    // off, never read, failing to read or implausible (below
+    // kLowestPlausibleCelsius or above kHighestPlausibleCelsius), or
+    // unlinked after Smart Fan drove it; or, once driven, the fan itself
+    // failing to read or reading no speed while its duty is above 0. The
+    // last two take effect in the same Update.
     void Update() override;
+
+    // Why a fan is held at full duty.
+    enum class HoldReason { kNone, kFanOff, kFanUnread, kFanStalled, kReferenceOff, kReferenceUnread,
+                            kReferenceImplausible };
+    HoldReason HeldFor() const { return m_holdReason; }
+    // A few words for the log: "its reference temperature is implausible".
+    static const char* HoldReasonText(HoldReason reason);
+    // A reference temperature outside these is a broken sensor, not heat.
+    static constexpr double kLowestPlausibleCelsius = -40.0;
+    static constexpr double kHighestPlausibleCelsius = 150.0;
 
     // With the duty-write permission: the Divisor field's value is copied
     // into PWMOut (when the chip has one), then rate goes into DutyCycle.
@@ -105,10 +118,11 @@ protected:
     void WriteSettings(CSettingsStore& store) const override;
     void AfterEnableChanged() override;
     void RunSmartFan();
-    bool HasReferenceReading() const;
+    // What keeps the reference from steering the fan, or kNone.
+    HoldReason ReferenceFault() const;
     // Full duty once, and the zone forgotten, so that Smart Fan writes its
     // zone's duty again as soon as it can run.
-    void HoldFullSpeed();
+    void HoldFullSpeed(HoldReason reason);
 
     CRegisterField m_dutyCycleField;
     bool m_dutyCycleDefined = false;
@@ -135,4 +149,7 @@ protected:
     CRegisterField m_pwmPinField;
     uint8_t m_pwmPinValue = 0;
     bool m_heldAtFullSpeed = false;
+    HoldReason m_holdReason = HoldReason::kNone;
+    bool m_fullDutyWritten = false;
+    uint8_t m_lastDuty = 255;  // the duty last written; the chips start at full duty
 };

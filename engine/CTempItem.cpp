@@ -25,9 +25,10 @@ void CTempItem::Attach(CMonitorChip* chip) {
 }
 
 bool CTempItem::ReadsHalfDegrees() const {
-    // Nine-bit sensors live outside bank 0 and count half degrees; the 0x61
-    // part counts whole degrees everywhere.
-    return ChipId() != 0x61 && m_valueField.Bank1() != 0;
+    // Nine-bit sensors count half degrees, wherever they lie (banks 1 and 2
+    // on most parts, bank 0 on the 0x70/0x71 parts); the 0x61 part counts
+    // whole degrees everywhere.
+    return ChipId() != 0x61 && m_valueField.TotalBits() == 9;
 }
 
 bool CTempItem::LimitsInHalfDegrees(const CRegisterField& field) const {
@@ -36,11 +37,19 @@ bool CTempItem::LimitsInHalfDegrees(const CRegisterField& field) const {
 
 void CTempItem::Update() {
     if (!m_enable) return;
+    const uint32_t mark = TransferMark();
     double celsius = SensorConversion::CelsiusFromField(m_valueField.Read(), m_valueField.TotalBits(),
                                                         ReadsHalfDegrees());
     if (m_addOffset && m_offsetDefined) celsius += m_offsetField.Read();
+    if (!ReadSucceededSince(mark)) return;
     SetValue(celsius);
     RunShutdownTimer();
+}
+
+bool CTempItem::IsReadingBeyondLimits() const {
+    // Over the limit raises the alarm; only below the hysteresis (LoLimit)
+    // does it clear again.
+    return m_value > m_hiLimit || (m_lastOutOfRange && m_value >= m_loLimit);
 }
 
 void CTempItem::WriteLimits() {

@@ -22,6 +22,7 @@ public:
     void SetAddOffset(bool add) { m_addOffset = add; }
 
 protected:
+    bool IsReadingBeyondLimits() const override;
     void ReadSettings(const CSettingsStore& store) override;
     void WriteSettings(CSettingsStore& store) const override;
     bool ReadsHalfDegrees() const;

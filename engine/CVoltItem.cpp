@@ -12,6 +12,7 @@ bool CVoltItem::LoadDescriptor(const std::string& file) {
     LoadCommonDescriptor(*source);
     LoadFieldGroup(*source, "InputEnable", m_inputEnableField);
     LoadFieldGroup(*source, "Vrm9Mode", m_vrm9ModeField);
+    LoadFieldGroup(*source, "VCoreOffset", m_coreOffsetField);
     return true;
 }
 
@@ -19,12 +20,19 @@ void CVoltItem::Attach(CMonitorChip* chip) {
     CSensorItem::Attach(chip);
     m_inputEnableField.Attach(chip);
     m_vrm9ModeField.Attach(chip);
+    m_coreOffsetField.Attach(chip);
 }
 
 bool CVoltItem::InVrm9Mode() const { return m_vrm9ModeField.IsPresent() && m_vrm9ModeField.Read() != 0.0; }
 
 void CVoltItem::EnableInput() {
     if (!m_inputEnableField.IsPresent() || m_inputEnableField.Read() != 0.0) return;
+    // An input measured only because the engine switched it on is switched
+    // off again at the end; its limits must go back with it, or the chip
+    // would compare the input it no longer measures (reading 0) with them
+    // and sound its alarm.
+    KeepAsFound(m_hiLimitField);
+    KeepAsFound(m_loLimitField);
     KeepAsFound(m_inputEnableField);
     m_inputEnableField.Write(1);
 }
@@ -36,12 +44,8 @@ bool CVoltItem::UsesOldNegativeFormula() const {
 }
 
 double CVoltItem::PositiveOffset() const {
-    if (!m_chip) return 0.0;
-    const uint8_t id = ChipId();
-    if (id == 0x70 || id == 0x71) {
-        return (m_chip->ReadRegister(0x0C) & 1u) ? SensorConversion::kOffsetW83791D : 0.0;
-    }
-    return 0.0;
+    if (!m_coreOffsetField.IsPresent() || m_coreOffsetField.Read() == 0.0) return 0.0;
+    return SensorConversion::kOffsetW83791D;
 }
 
 std::optional<double> CVoltItem::VoltsFromRaw(unsigned raw) const {
@@ -70,15 +74,20 @@ std::optional<double> CVoltItem::RawFromVolts(double volts) const {
 
 void CVoltItem::Update() {
     if (!m_enable) return;
+    const uint32_t mark = TransferMark();
     const double field = m_valueField.Read();
     const unsigned raw = static_cast<unsigned>(static_cast<long long>(field) % 256);
     std::optional<double> volts = VoltsFromRaw(raw);
+    if (!ReadSucceededSince(mark)) return;
     if (volts) {
         SetValue(*volts);
         if (m_autoLimitPending) {
             SetLimits(*volts + kAutoLimitBand, *volts - kAutoLimitBand);
             m_autoLimitArmed = false;
             m_autoLimitPending = false;
+            // The limits shown are the limits in force: the chip compares
+            // with these from this reading on, not with the ones before.
+            WriteLimits();
         }
     }
     RunShutdownTimer();

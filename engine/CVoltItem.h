@@ -54,6 +54,7 @@ public:
     // from the descriptor, absent on the inputs and chips without them.
     CRegisterField& InputEnableField() { return m_inputEnableField; }
     CRegisterField& Vrm9ModeField() { return m_vrm9ModeField; }
+    CRegisterField& CoreOffsetField() { return m_coreOffsetField; }
     // A negative rail read through an inverting stage (first-generation
     // parts) rather than shifted against the reference.
     bool IsInvertingStage() const { return m_negative && UsesOldNegativeFormula(); }
@@ -64,10 +65,9 @@ protected:
     void AfterSettingsLoaded(bool defaults) override;
 
 private:
-    // The offset some chips add to every positive input while their offset
-    // bit is set: 0.718 V (bit 0 of 0x0C) on the 0x70/0x71 parts, read
-    // without a bank selection. (The 0x80 part's offset belongs to its core
-    // input's VRM9 mode alone.)
+    // The core input's offset while the descriptor's "VCoreOffset" bit is
+    // set: 0.718 V (bit 0 of 0x0C on the 0x70/0x71 parts, the core input
+    // alone). The 0x80 part's offset belongs to its VRM9 mode.
     double PositiveOffset() const;
     bool UsesOldNegativeFormula() const;
     bool InVrm9Mode() const;
@@ -75,6 +75,7 @@ private:
 
     CRegisterField m_inputEnableField;
     CRegisterField m_vrm9ModeField;
+    CRegisterField m_coreOffsetField;
 
     int32_t m_r1 = 0;
     int32_t m_r2 = 0;

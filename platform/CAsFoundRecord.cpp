@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -101,6 +102,7 @@ CAsFoundRecord::Role CAsFoundRecord::Join() {
         m_base.clear();
         return Role::kAlone;
     }
+    RemoveStaleTemporaries();
     Role role = Role::kJoined;
     if (FlockRetrying(m_usersFd, LOCK_EX | LOCK_NB) == 0) {
         LoadFromDisk();
@@ -172,6 +174,7 @@ void CAsFoundRecord::EndLeave() {
     m_leaving = false;
     if (!m_base.empty()) {
         RemoveFromDisk();
+        RemoveStaleTemporaries();
         ::unlink((m_base + ".asfound.users").c_str());
     }
     CloseUsers();
@@ -226,6 +229,28 @@ bool CAsFoundRecord::SaveToDisk() const {
 }
 
 void CAsFoundRecord::RemoveFromDisk() const { ::unlink(RecordPath().c_str()); }
+
+void CAsFoundRecord::RemoveStaleTemporaries() const {
+    // Temporaries are only written under the mutex, which the caller holds:
+    // any that exist were left by a driver killed while writing.
+    const std::string path = RecordPath();
+    const std::size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name(entry->d_name);
+        // mkostemp's six characters after the record's own name.
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.find('.', prefix.size()) != std::string::npos) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
 
 std::string CAsFoundRecord::Format(const std::vector<Entry>& entries) {
     std::string text = std::string(kHeader) + "\n";

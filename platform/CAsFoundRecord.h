@@ -76,6 +76,9 @@ private:
     void LoadFromDisk();
     bool SaveToDisk() const;
     void RemoveFromDisk() const;
+    // Removes the temporaries of the record that a killed driver left
+    // (only under the mutex).
+    void RemoveStaleTemporaries() const;
 
     std::string m_base;
     std::string m_mutexPath;

@@ -1,5 +1,7 @@
 #include "windows/CMonitorSettingDlg.h"
 
+#include <algorithm>
+
 #include "app/CUserPreferences.h"
 #include "engine/CHardwareMonitor.h"
 #include "skin/CRulerSlider.h"
@@ -582,6 +584,7 @@ void CMonitorSettingDlg::FillDialog(bool defaults)
             HideRow(row);
             continue;
         }
+        row.edited = false;
         switch (row.kind) {
         case Kind::Volt: FillVoltRow(row); break;
         case Kind::Fan: FillFanRow(row); break;
@@ -801,20 +804,25 @@ void CMonitorSettingDlg::ApplySettings()
 void CMonitorSettingDlg::WriteRow(SRow& row)
 {
     CSensorItem& item = *row.item;
-    switch (row.kind) {
-    case Kind::Volt:
-        item.SetLimits(row.ruler->GetHighLimit() * 0.01, row.ruler->GetLowLimit() * 0.01);
-        break;
-    case Kind::Fan: {
-        const double limit = row.slider->value();
-        item.SetLimits(limit, limit);
-        break;
-    }
-    case Kind::Temp: {
-        const double limit = row.slider->value() * 0.1;
-        item.SetLimits(limit, limit);
-        break;
-    }
+    if (row.edited) {
+        switch (row.kind) {
+        case Kind::Volt:
+            item.SetLimits(row.ruler->GetHighLimit() * 0.01, row.ruler->GetLowLimit() * 0.01);
+            break;
+        case Kind::Fan:
+            // A fan has only its low limit here; the high one stays the item's.
+            item.SetLimits(item.HiLimit(), row.slider->value());
+            break;
+        case Kind::Temp: {
+            // The slider sets the over limit; the hysteresis keeps its
+            // distance below it, so the alarm does not flap at the limit.
+            const double high = row.slider->value() * 0.1;
+            const double band = std::max(0.0, item.HiLimit() - item.LoLimit());
+            item.SetLimits(high, high - band);
+            break;
+        }
+        }
+        row.edited = false;
     }
     item.SetEnable(IsChecked(row.enable));
     item.SetBeepEnable(IsChecked(row.beep));
@@ -842,6 +850,7 @@ void CMonitorSettingDlg::OnRowDefault(SRow& row)
     CSensorItem& item = *row.item;
     item.LoadSettings(true, m_host.engine.GetDefaultIniPath());
     item.WriteLimits();
+    row.edited = false;
     switch (row.kind) {
     case Kind::Volt:
         row.ruler->SetHighLimit(ToUnits(item.HiLimit(), 100));
@@ -936,6 +945,7 @@ void CMonitorSettingDlg::SetUnitTags()
 
 void CMonitorSettingDlg::OnRulerTrack(SRow& row)
 {
+    row.edited = true;
     // The ruler takes its limits from its markers when it paints; painting
     // now makes the texts show this move's limits rather than the last one's.
     row.ruler->repaint();
@@ -946,6 +956,7 @@ void CMonitorSettingDlg::OnRulerTrack(SRow& row)
 
 void CMonitorSettingDlg::OnSliderMoved(SRow& row)
 {
+    row.edited = true;
     const int position = row.slider->sliderPosition();
     if (row.kind == Kind::Fan)
         row.low->setText(FormatInt(static_cast<CFanItem*>(row.item)->CountToRpm(FanValue(position))));

@@ -129,6 +129,10 @@ private:
         CLimitField* lowField = nullptr;
         CLimitField* highField = nullptr;
         CLimitField* timeField = nullptr;
+        // The user moved the row's ruler or slider since it was filled: only
+        // then does Apply take its limits from the control (whose units are
+        // coarser than the item's), so untouched limits round-trip exactly.
+        bool edited = false;
     };
 
     void BuildControls();

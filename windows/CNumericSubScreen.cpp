@@ -1,6 +1,7 @@
 #include "windows/CNumericSubScreen.h"
 
 #include "windows/NameFit.h"
+#include "engine/CFanItem.h"
 
 #include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
@@ -98,6 +99,18 @@ void CNumericSubScreen::ShowItemOff(int slot)
     m_bShowsItemOff[index] = true;
 }
 
+bool CNumericSubScreen::ShowUnreadable(int slot, const CSensorItem& item)
+{
+    const auto* fan = dynamic_cast<const CFanItem*>(&item);
+    const bool noFan = fan != nullptr && fan->IsNotConnected();
+    if (!noFan && !(item.IsEnabled() && item.IsReadFailed()))
+        return false;
+    CSegmentDisplay& value = *m_slots[static_cast<size_t>(slot)].value;
+    if (value.GetLitColour() != kUnreadableLitColour) value.SetSegmentColours(kUnlitColour, kUnreadableLitColour);
+    value.SetDisplayText(QString::fromLatin1(noFan ? kNoFanText : kUnreadableText));
+    return true;
+}
+
 void CNumericSubScreen::LeaveItemOff(int slot)
 {
     const auto index = static_cast<size_t>(slot);
@@ -131,9 +144,10 @@ void CNumericSubScreen::Refresh()
         slot.unit->SetText(UnitText());
         if (item && item->IsEnabled()) {
             LeaveItemOff(i);
-            slot.value->SetDisplayText(ValueText(*item));
+            if (!ShowUnreadable(i, *item)) slot.value->SetDisplayText(ValueText(*item));
         } else {
             ShowItemOff(i);
+            if (item) ShowUnreadable(i, *item);
         }
     }
     m_timer.start(kRefreshPeriodMs, this);
@@ -150,10 +164,12 @@ void CNumericSubScreen::OnTimer(int id)
         if (item && !item->IsPresent())
             continue;
         if (!item || !item->IsEnabled()) {
-            slot.value->SetDisplayText(kOffText);
+            if (!item || !ShowUnreadable(i, *item)) slot.value->SetDisplayText(kOffText);
             continue;
         }
         LeaveItemOff(i);
+        if (ShowUnreadable(i, *item))
+            continue;
         const QString text = ValueText(*item);
         const bool alarm = item->IsOutOfRange();
         if (alarm && m_bIndicatorNormal[index] && !slot.indicator->isEnabled()) {

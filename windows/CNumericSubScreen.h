@@ -52,6 +52,11 @@ public:
     static constexpr Colorref kItemOffLitColour = 0x000000;
     // An item in alarm: its value lights red, like the lamp beside it.
     static constexpr Colorref kAlarmLitColour = 0x0000FF;
+    // An item without a reading this tick (its transfer failed), or a fan
+    // that read no speed at the start: amber, neither a value nor an alarm.
+    static constexpr Colorref kUnreadableLitColour = 0x0099FF;
+    static constexpr const char* kUnreadableText = "ERR";
+    static constexpr const char* kNoFanText = "NO FAN";
 
     // What sets one panel of this kind apart from the others.
     struct Design {
@@ -103,6 +108,8 @@ private:
 
     void ApplyIndicatorImages(int slot, const IndicatorImages& images);
     void ShowItemOff(int slot);
+    // The text and colour of an item without a value to show, or false.
+    bool ShowUnreadable(int slot, const CSensorItem& item);
     // A slot that showed its item as off takes the normal look again once
     // the item is on, or its value would be drawn in black on the dark well.
     void LeaveItemOff(int slot);

@@ -180,9 +180,10 @@ TEST(SimulatedChipReadings, ModelSpecificLayoutsReadBackAsTheProgramConvertsThem
       {"W83782D", "[Inputs]\nTEMP1=-5\n", 0, 0x27, 0xFB},
       {"W83782D", "[Inputs]\nTEMP2=-0.5\n", 1, 0x50, 0xFF},
       {"W83782D", "[Inputs]\nTEMP2=-0.5\n", 1, 0x51, 0x80},
-      // The W83781D's boards carry -12 V and -5 V through an inverting stage.
-      {"W83781D_B", "", 0, 0x25, 145},  // 12 V x 56 / 288 / 16 mV
-      {"W83781D_B", "", 0, 0x26, 99},   // 5 V x 56 / 176 / 16 mV
+      // The W83781D's boards carry -12 V and -5 V through an inverting stage
+      // of x-3.477 and x-1.505.
+      {"W83781D_B", "", 0, 0x25, 215},  // 12 V / 3.477 / 16 mV
+      {"W83781D_B", "", 0, 0x26, 207},  // 5 V / 1.505 / 16 mV
       {"W83781D_B", "[Inputs]\nIN5=0.567\n", 0, 0x25, 35},
       // The W83791D keeps everything in bank 0.
       {"W83791D_C", "", 0, 0xC0, 45},

@@ -15,6 +15,10 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <thread>
 
@@ -29,7 +33,9 @@
 #include "windows/CAlarmStrip.h"
 #include "windows/CMonitorSettingDlg.h"
 #include "windows/CShutdownCountdown.h"
+#include "windows/CFanSubScreen.h"
 #include "windows/CTempSubScreen.h"
+#include "windows/CVoltSubScreen.h"
 #include "windows/IDesktopNotifier.h"
 
 namespace {
@@ -371,6 +377,77 @@ TEST_F(AlarmWindow, APowerOffIsLoggedBeforeItsRequestAndARefusalIsShownAndLogged
     });
     ASSERT_NE(refusal, m_notifier.shown.end());
     EXPECT_TRUE(refusal->critical);
+}
+
+// Volts and fans show VOLT1 and FAN2 (the power supply fan); the log is on.
+const char* const kReadingRoot =
+    "[VoltDisplay]\ncount=1\nItem1=0\n[FanDisplay]\ncount=1\nItem1=1\n"
+    "[TempDisplay]\ncount=1\nItem1=0\n[User]\nCentigrade=1\nErrorLog=1\n";
+
+TEST(ReadingWindow, AFanWithoutSpeedAtTheStartIsReportedOnceAndShownAsNoFanUntilItTurns)
+{
+    QtTestApplication();
+    CTestProgram program(kReadingRoot);
+    ASSERT_EQ(program.Simctl({"set", "FAN2=0"}), 0);
+    RecordingNotifier notifier;
+    auto window = program.MakeWindow();
+    window->SetNotifier(&notifier);
+    ASSERT_TRUE(window->InitDialog());
+    window->OnTimer(CKelvaneDlg::kMonitorTimer);
+
+    const std::string line = "POWER FAN reads no speed at start: not monitored";
+    CSegmentDisplay& well = *window->Display(CKelvaneDlg::kIdFanDisplay);
+    EXPECT_EQ(well.DisplayText().toStdString(), "NO FAN");
+    EXPECT_EQ(well.GetLitColour(), CKelvaneDlg::kAmber);
+    CFanSubScreen& panel = *window->Panels().FanPanel();
+    panel.OnTimer(panel.TimerId());
+    EXPECT_EQ(panel.ValueDisplay(1)->DisplayText().toStdString(), "NO FAN");
+    EXPECT_EQ(panel.ValueDisplay(1)->GetLitColour(), CNumericSubScreen::kUnreadableLitColour);
+    ASSERT_EQ(notifier.shown.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].body, line);
+    const std::string log = CTempDir::Read(program.File("error.txt"));
+    EXPECT_NE(log.find("NoFan:=" + line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << log;
+
+    ASSERT_EQ(program.Simctl({"set", "FAN2=3000"}), 0);
+    window->OnTimer(CKelvaneDlg::kMonitorTimer);
+    EXPECT_EQ(well.GetLitColour(), CKelvaneDlg::kGreen);
+    EXPECT_NE(well.DisplayText().toStdString(), "NO FAN");
+    EXPECT_NE(CTempDir::Read(program.File("error.txt")).find("POWER FAN reads a speed: monitored again"),
+              std::string::npos);
+    window.reset();
+}
+
+TEST(ReadingWindow, AFailedReadingShowsErrInAmberAndIsLoggedOncePerEpisode)
+{
+    QtTestApplication();
+    CTestProgram program(kReadingRoot);
+    auto window = program.MakeWindow();
+    ASSERT_TRUE(window->InitDialog());
+    CSegmentDisplay& well = *window->Display(CKelvaneDlg::kIdVoltDisplay);
+    ASSERT_EQ(well.GetLitColour(), CKelvaneDlg::kGreen);
+
+    // A peer holds the chip lock and stops.
+    const int fd = ::open(program.File("Dravik_SM_Event").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    for (int tick = 0; tick < 2; ++tick) window->OnTimer(CKelvaneDlg::kMonitorTimer);
+    EXPECT_EQ(well.DisplayText().toStdString(), "ERR");
+    EXPECT_EQ(well.GetLitColour(), CKelvaneDlg::kAmber);
+    CVoltSubScreen& panel = *window->Panels().VoltPanel();
+    panel.OnTimer(panel.TimerId());
+    EXPECT_EQ(panel.ValueDisplay(0)->DisplayText().toStdString(), "ERR");
+    ::close(fd);
+    window->OnTimer(CKelvaneDlg::kMonitorTimer);
+    EXPECT_EQ(well.GetLitColour(), CKelvaneDlg::kGreen);
+    EXPECT_NE(well.DisplayText().toStdString(), "ERR");
+
+    const std::string log = CTempDir::Read(program.File("error.txt"));
+    const std::size_t failed = log.find("ReadFailed:=VCore: no reading");
+    EXPECT_NE(failed, std::string::npos) << log;
+    EXPECT_EQ(log.find("ReadFailed:", failed + 1), std::string::npos) << log;
+    EXPECT_NE(log.find("ReadRestored:=VCore: read again"), std::string::npos) << log;
+    window.reset();
 }
 
 }  // namespace

@@ -500,4 +500,22 @@ TEST(TerminationSignals, ASignalReachesTheEventLoopAndTheOldHandlerComesBack)
     EXPECT_EQ(after.sa_handler, SIG_IGN);
 }
 
+TEST(TerminationSignals, AClosedTerminalAndCtrlBackslashEndTheProgramTheOrdinaryWay)
+{
+    QtTestApplication();
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(number);
+        // The program's own set: none of these may end it with the chip
+        // still set up for monitoring.
+        CTerminationSignals termination;
+        ASSERT_TRUE(termination.IsInstalled());
+        std::vector<int> received;
+        QObject::connect(&termination, &CTerminationSignals::terminationRequested,
+                         [&](int caught) { received.push_back(caught); });
+        ::raise(number);
+        for (int i = 0; i < 50 && received.empty(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_EQ(received, std::vector<int>{number});
+    }
+}
+
 }  // namespace

@@ -25,9 +25,10 @@ public:
 
 TEST(WarningMonitorOnEngine, OutOfRangeInputsOfTheChipAreLoggedWithTheirItemNames)
 {
-    // VCore at 1.90 V lies above its 1.70 V limit; VBAT (VOLT9) at 2.0 V
-    // lies below its limit but is not examined.
-    SimulatorProgram program("W83782D", "", "IN0=1.90\nIN8=2.0\n");
+    // +3.3V at 3.60 V lies above its 3.47 V limit; VBAT (VOLT9) at 2.0 V
+    // lies below its limit but is not examined. (VCore would not do: its
+    // limits follow its first reading.)
+    SimulatorProgram program("W83782D", "", "IN2=3.60\nIN8=2.0\n");
     bool started = false;
     auto engine = program.StartEngine(&started);
     ASSERT_TRUE(started);
@@ -36,7 +37,9 @@ TEST(WarningMonitorOnEngine, OutOfRangeInputsOfTheChipAreLoggedWithTheirItemName
 
     const auto items = CWarningMonitor::ReadItems(*engine);
     EXPECT_EQ(items[0].name, "VCore");
-    EXPECT_TRUE(items[0].outOfRange);
+    EXPECT_FALSE(items[0].outOfRange);
+    EXPECT_EQ(items[2].name, "+3.3V");
+    EXPECT_TRUE(items[2].outOfRange);
     EXPECT_EQ(items[13].name, engine->Item(13)->Name());
     EXPECT_EQ(items[13].rpm, engine->Fan(0)->Rpm());
 
@@ -49,9 +52,9 @@ TEST(WarningMonitorOnEngine, OutOfRangeInputsOfTheChipAreLoggedWithTheirItemName
     preferences.m_bErrorLog = true;
     monitor.CheckWarnings(*engine, preferences, false);
 
-    EXPECT_EQ(monitor.LastAlarm(), "VCore");
-    // The chip reads 1.90 V in 16 mV steps: 118 steps, 1.888 V.
-    EXPECT_EQ(log.GetString("/p/error.txt", "ErrorRecord", "2026/12/08 09:00:00 Warning:", ""), "VCore: 1.89V  ");
+    EXPECT_EQ(monitor.LastAlarm(), "+3.3V");
+    // The chip reads 3.60 V in 16 mV steps: 225 steps, 3.600 V.
+    EXPECT_EQ(log.GetString("/p/error.txt", "ErrorRecord", "2026/12/08 09:00:00 Warning:", ""), "+3.3V: 3.60V  ");
 }
 
 TEST(PowerEventHandlerOnEngine, TheChipIsSilentWhileTheMachineSleeps)

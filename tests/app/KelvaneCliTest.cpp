@@ -404,7 +404,8 @@ TEST(KelvaneCliTest, WatchStopsAfterCountReadings) {
 }
 
 TEST(KelvaneCliTest, InterruptEndsTheWatchAndPutsTheChipBack) {
-    for (int signal : {SIGINT, SIGTERM}) {
+    // A closed terminal (SIGHUP) and Ctrl-\\ (SIGQUIT) too.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         SCOPED_TRACE(signal);
         CliDirectory dir;
         const pid_t pid = dir.Start(dir.Path() + "/kelvane-cli", {"--watch", "60"});
@@ -422,7 +423,64 @@ TEST(KelvaneCliTest, InterruptEndsTheWatchAndPutsTheChipBack) {
         const Outcome dump = dir.Run("kelvane-simctl", {"show"});
         ASSERT_EQ(dump.status, 0);
         EXPECT_EQ(Bank0Register(dump.out, 0x4B) & 0x03, 1) << dump.out;
+        // The CPU fan, slowed by Smart Fan, is back at its power-on duty.
+        EXPECT_EQ(Bank0Register(dump.out, 0x5B), 0xFF) << dump.out;
     }
+}
+
+TEST(KelvaneCliTest, AReadingThatFailedIsShownAsFailedAndEndsWithItsOwnStatus) {
+    CliDirectory dir;
+    const pid_t pid = dir.Start(dir.Path() + "/kelvane-cli", {"--json", "--watch=0.05", "--count=40"});
+    const auto until = [&](const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (dir.Read("stdout.txt").find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    until("FAN3");
+    // A peer takes the chip lock and stops: the readings fail.
+    const int fd = ::open(dir.LockFile().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    until("read failed");
+    ::close(fd);
+    const Outcome outcome = dir.Finish(pid);
+    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    bool sawFailure = false;
+    bool sawRecovery = false;
+    for (const auto& items : JsonReadings(outcome.out)) {
+        const auto& vcore = items.at("VOLT1");
+        if (vcore["state"].text == "FAILED") {
+            sawFailure = true;
+            EXPECT_EQ(vcore["value"].type, Json::Type::kNull);
+            EXPECT_EQ(vcore["error"].text, "read failed");
+            EXPECT_FALSE(items.at("FAN1")["alarm"].boolean);
+        } else if (sawFailure) {
+            sawRecovery = true;
+            EXPECT_NEAR(vcore["value"].number, 1.5, 0.02);
+        }
+    }
+    EXPECT_TRUE(sawFailure);
+    EXPECT_TRUE(sawRecovery);
+    // One line at the start of the episode and one at its end, per item.
+    const auto count = [&](const std::string& text) {
+        int n = 0;
+        for (std::size_t at = outcome.err.find(text); at != std::string::npos; at = outcome.err.find(text, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("VOLT1 VCore: the reading failed"), 1) << outcome.err;
+    EXPECT_EQ(count("VOLT1 VCore: read again"), 1) << outcome.err;
+}
+
+TEST(KelvaneCliTest, AFanWithoutSpeedAtTheStartIsListedAsNoFan) {
+    CliDirectory dir;
+    ASSERT_EQ(dir.Run("kelvane-simctl", {"set", "FAN2=0"}).status, 0);
+    const Outcome table = dir.Cli({});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(TableLine(table.out, "FAN2").find("no fan"), std::string::npos) << table.out;
+    EXPECT_NE(table.err.find("POWER FAN reads no speed at start: not monitored"), std::string::npos) << table.err;
+    const Outcome json = dir.Cli({"--json"});
+    EXPECT_EQ(JsonReadings(json.out).at(0).at("FAN2")["state"].text, "no fan");
 }
 
 TEST(KelvaneCliTest, NamesAreEscapedInJson) {

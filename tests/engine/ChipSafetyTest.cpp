@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <random>
@@ -57,6 +59,9 @@ private:
 };
 
 constexpr uint8_t kCpuFanDuty = 0x5B;  // pwm1 of the reference board's W83782D, FAN1
+
+const char* const kModelNames[] = {"W83781D_B", "W83781D_C", "W83627F",   "W83782D", "W83783S",  "W83784R",
+                                   "W83784R_B", "W83697F",   "W83785R",   "W83791D_B", "W83791D_C", "W83637HF"};
 
 // ---- Fans ----------------------------------------------------------------
 
@@ -197,6 +202,66 @@ TEST(ChipSafetyTest, OverlappingDriversHandBackWhatTheFirstFound) {
     }
 }
 
+// "Status: 0x000000, beeper silent" of kelvane-simctl show.
+std::string StatusLine(const SimulatorProgram& program) {
+    const std::string command = BuildProgramDirectory() + "/kelvane-simctl --dir '" + program.Directory() + "' show";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return {};
+    std::string text;
+    char buffer[4096];
+    while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
+    ::pclose(pipe);
+    const size_t at = text.find("Status: ");
+    if (at == std::string::npos) return {};
+    const size_t end = text.find(", selected", at);
+    return text.substr(at, end - at);
+}
+
+TEST(ChipSafetyTest, EveryModelIsSilentAndAsFoundAfterAnOrdinaryExit) {
+    for (const char* model : kModelNames) {
+        SCOPED_TRACE(model);
+        SimulatorProgram program(model);
+        Registers chip(program);
+        const std::string before = StatusLine(program);
+        ASSERT_FALSE(before.empty());
+        // Every beep-enable register of every bank and the duties.
+        const std::vector<std::pair<int, int>> watched = {
+            {0x56, 0}, {0x57, 0}, {0x53, 4}, {0xA3, 0}, {0x5D, 0}, {0x5A, 0}, {0x5B, 0}, {0x01, 0}, {0x03, 0},
+            {0x11, 0}, {0x81, 0}, {0x83, 0}, {0x94, 0}, {0x40, 0}, {0x4C, 0}};
+        std::map<std::pair<int, int>, int> found;
+        for (const auto& [reg, bank] : watched) found[{reg, bank}] = chip.Get(static_cast<uint8_t>(reg), static_cast<uint8_t>(bank));
+        {
+            bool started = false;
+            auto engine = program.StartEngine(&started);
+            ASSERT_TRUE(started);
+            engine->UpdateAll();
+            engine->UpdateAll();
+        }
+        EXPECT_EQ(StatusLine(program), before);
+        for (const auto& [reg, bank] : watched) {
+            EXPECT_EQ(chip.Get(static_cast<uint8_t>(reg), static_cast<uint8_t>(bank)), (found[{reg, bank}]))
+                << "register " << bank << ":0x" << std::hex << reg;
+        }
+    }
+}
+
+TEST(ChipSafetyTest, TemporariesOfARecordLeftByAKilledDriverAreRemoved) {
+    SimulatorProgram program;
+    const std::string lockPath = program.Directory() + "/Dravik_SM_Event";
+    CFileChipLock lock(lockPath);
+    std::string record;
+    {
+        auto engine = StartWithLock(program, lock);
+        record = engine->Restorer().Record().RecordPath();
+        ASSERT_FALSE(record.empty());
+        // What a driver killed between its write and its rename leaves.
+        CTempDir::Write(record + ".a1B2c3", "kelvane-asfound 1\n");
+        CTempDir::Write(record + ".Zz9Yy8", "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(record + ".a1B2c3"));
+    EXPECT_FALSE(std::filesystem::exists(record + ".Zz9Yy8"));
+}
+
 TEST(ChipSafetyTest, ADriverKilledAtAnyMomentIsUndoneByTheNextStart) {
     SimulatorProgram program;
     Registers chip(program);
@@ -237,9 +302,6 @@ TEST(ChipSafetyTest, ADriverKilledAtAnyMomentIsUndoneByTheNextStart) {
 }
 
 // ---- Every model, every item ----------------------------------------------------
-
-const char* const kModelNames[] = {"W83781D_B", "W83781D_C", "W83627F",   "W83782D", "W83783S",  "W83784R",
-                                   "W83784R_B", "W83697F",   "W83785R",   "W83791D_B", "W83791D_C", "W83637HF"};
 
 bool BeepBitSet(Registers& chip, const CSensorItem& item) {
     const CRegisterField& beep = item.BeepField();
@@ -390,6 +452,8 @@ TEST(ChipSafetyTest, CoreAndBatteryReadTheirOwnWay) {
         ASSERT_EQ(chip.Get(0x5D) & 1, 0);
         {
             auto engine = program.StartEngine();
+            // Every other part keeps the board's one defaults file.
+            EXPECT_EQ(engine->GetDefaultIniPath(), program.Directory() + "/def.ini");
             engine->UpdateAll();
             EXPECT_NEAR(engine->Item(8)->Value(), 3.0, 0.016);
             EXPECT_FALSE(engine->Item(8)->IsOutOfRange());
@@ -398,11 +462,17 @@ TEST(ChipSafetyTest, CoreAndBatteryReadTheirOwnWay) {
     }
     {
         // Behind the W83781D's inverting stage the rails read negative, and
-        // the limit nearer zero is the chip's low limit.
+        // the limit nearer zero is the chip's low limit. The board's defaults
+        // for this part carry its own dividers (x-3.477, x-1.505), and the
+        // simulated pins follow from them.
         SimulatorProgram program("W83781D_B");
         Registers chip(program);
         auto engine = program.StartEngine();
         engine->UpdateAll();
+        EXPECT_EQ(engine->GetDefaultIniPath(), program.Directory() + "/W83781Ddef.ini");
+        EXPECT_NEAR((engine->Volt(5)->R1() + engine->Volt(5)->R2()) / double(engine->Volt(5)->R2()), -3.477, 0.001);
+        EXPECT_NEAR((engine->Volt(6)->R1() + engine->Volt(6)->R2()) / double(engine->Volt(6)->R2()), -1.505, 0.001);
+        EXPECT_NEAR(chip.Get(0x25) * 0.016, 12.0 / 3.477, 0.016);
         EXPECT_NEAR(engine->Item(5)->Value(), -12.0, 0.1);
         EXPECT_NEAR(engine->Item(6)->Value(), -5.0, 0.06);
         EXPECT_FALSE(engine->Item(5)->IsOutOfRange());

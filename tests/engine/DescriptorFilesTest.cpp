@@ -123,9 +123,9 @@ Chip W83791D(std::string file) {
          Regs{{0, 0x81}, {0, 0x83}, {0, 0x94}, {0, 0xA0}, {0, 0xA1}}};
   c.values['V'] = Range(0, 0x20, 0x26) + Range(0, 0xB0, 0xB2);
   c.limits['V'] = Range(0, 0x2B, 0x38) + Range(0, 0xB4, 0xB9);
-  // Only the whole-degree bytes of temp2/temp3: a bank-0 value is never halved.
-  c.values['T'] = Regs{{0, 0x27}, {0, 0xC0}, {0, 0xC8}};
-  c.limits['T'] = Regs{{0, 0x39}, {0, 0x3A}, {0, 0xC3}, {0, 0xC5}, {0, 0xCB}, {0, 0xCD}};
+  // temp2/temp3 are 9-bit in bank 0: the whole degrees and the half-degree bit.
+  c.values['T'] = Regs{{0, 0x27}, {0, 0xC0}, {0, 0xC1}, {0, 0xC8}, {0, 0xC9}};
+  c.limits['T'] = Range(0, 0xC3, 0xC6) + Range(0, 0xCB, 0xCE) + Regs{{0, 0x39}, {0, 0x3A}};
   c.values['F'] = Range(0, 0x28, 0x2A) + Range(0, 0xBA, 0xBB);
   c.limits['F'] = Range(0, 0x3B, 0x3D) + Range(0, 0xBC, 0xBD);
   return c;
@@ -227,15 +227,24 @@ TEST(DescriptorFiles, EveryRegisterBelongsToTheChip) {
       ASSERT_NE(p.Int(item, "StatusAddr"), 0) << "status bit";
       ExpectWithin({{p.Int(item, "StatusBank"), p.Int(item, "StatusAddr")}}, chip.status, "status bit");
       EXPECT_LE(p.Int(item, "StatusStartBit"), 7);
+      // The latching interrupt status registers say so, the real-time ones not.
+      const bool latched = p.Int(item, "StatusBank") == 0 && kLatched.count({0, p.Int(item, "StatusAddr")}) == 1;
+      EXPECT_EQ(p.Int(item, "StatusLatched"), latched ? 1 : 0);
+      // The W83791D's core offset (0x0C bit 0) belongs to in0 alone.
+      const bool coreOffset = chip.file.starts_with("W83791D") && item == "VOLT1";
+      EXPECT_EQ(p.Int(item, "VCoreOffsetAddr1"), coreOffset ? 0x0C : 0);
+      if (coreOffset) {
+        EXPECT_EQ(p.Int(item, "VCoreOffsetTotalBits"), 1);
+      }
 
       if (kind == 'T') {
-        if (bank1 != 0) {  // halved by the engine: must be the half-degree layout
+        if (p.Int(item, "TotalBits") != 8) {  // halved by the engine: must be the half-degree layout
           EXPECT_EQ(p.Int(item, "TotalBits"), 9);
           EXPECT_EQ(p.Int(item, "NumOfBits1"), 1);
           EXPECT_EQ(p.Int(item, "StartBit1"), 7);
           EXPECT_EQ(bank2, bank1);
         } else {
-          EXPECT_EQ(p.Int(item, "TotalBits"), 8) << "a bank-0 temperature is read in whole degrees";
+          EXPECT_EQ(bank1, 0) << "an 8-bit temperature lies in bank 0";
         }
         EXPECT_EQ(p.Int(item, "TempOffsetAddr1"), 0) << "no chip of the family has an offset register";
       }

@@ -65,7 +65,8 @@ private:
 };
 
 double VoltStep(const CVoltItem& item) {
-    if (item.IsInvertingStage()) return SensorConversion::kVoltStep * (item.R1() + item.R2()) / item.R2();
+    // The W83781D's dividers carry the sign in R1: the step is the magnitude.
+    if (item.IsInvertingStage()) return std::fabs(SensorConversion::kVoltStep * (item.R1() + item.R2()) / item.R2());
     if (item.IsNegative()) {
         const double d = static_cast<double>(item.R1()) / (item.R1() + item.R2());
         return SensorConversion::kVoltStep / (1.0 - d);

@@ -82,6 +82,10 @@ protected:
 inline const char* const kVoltAt20 =
     "TotalBits=8\nBank1=0\nAddr1=32\nNumOfBits1=8\nHiLimitAddr1=43\nLoLimitAddr1=44\n"
     "BeepAddr=65\nBeepStartBit=0\nStatusBank=4\nStatusAddr=89\nStatusStartBit=0\n";
+// The core offset bit of the 0x70/0x71 parts' core input, as their
+// descriptors name it: register 0x0C bit 0.
+inline const char* const kCoreOffsetBit =
+    "VCoreOffsetTotalBits=1\nVCoreOffsetAddr1=12\nVCoreOffsetNumOfBits1=1\nVCoreOffsetStartBit1=0\n";
 inline const char* const kTempNineBit =
     "TotalBits=9\nBank1=1\nAddr1=81\nNumOfBits1=1\nStartBit1=7\nBank2=1\nAddr2=80\nNumOfBits2=8\n"
     "HiLimitAddr1=86\nHiLimitAddr2=85\nLoLimitAddr1=84\nLoLimitAddr2=83\n";

@@ -40,7 +40,8 @@ TEST_F(ItemReadingTest, VoltageFollowsTheChipsOffsetBitsAndNegativeRailFormulas)
         SCOPED_TRACE(testing::Message() << std::hex << int(c.chipId) << " raw " << std::dec << int(c.raw));
         Detect(c.chipId);
         auto volt = Make<CVoltItem>();
-        Describe(*volt, kVoltAt20);
+        const bool coreOffset = c.chipId == 0x70 || c.chipId == 0x71;
+        Describe(*volt, std::string(kVoltAt20) + (coreOffset ? kCoreOffsetBit : ""));
         volt->SetEnable(true);
         volt->SetResistors(c.r1, c.r2);
         volt->SetNegative(c.negative);

@@ -33,7 +33,8 @@ TEST_F(LimitsAndBeepTest, VoltageLimitsBecomeWholeRegisterBytes) {
         SCOPED_TRACE(c.limit);
         Detect(c.chipId);
         auto volt = Make<CVoltItem>();
-        Describe(*volt, kVoltAt20);
+        const bool coreOffset = c.chipId == 0x70 || c.chipId == 0x71;
+        Describe(*volt, std::string(kVoltAt20) + (coreOffset ? kCoreOffsetBit : ""));
         volt->SetEnable(true);
         volt->SetResistors(c.r1, c.r2);
         volt->SetNegative(c.negative);
@@ -184,6 +185,9 @@ TEST_F(LimitsAndBeepTest, StatusPassReadsALatchedRegisterOnceForEveryItem) {
     auto second = Make<CVoltItem>("VOLT2");
     Describe(*first, "StatusAddr=66\nStatusStartBit=0\n");
     Describe(*second, "StatusAddr=66\nStatusStartBit=3\n");
+    // Only items that are switched on are ever in alarm.
+    first->SetEnable(true);
+    second->SetEnable(true);
     fake.Set(0x42, 0x09);
     chip.BeginStatusPass();
     EXPECT_TRUE(first->IsOutOfRange());

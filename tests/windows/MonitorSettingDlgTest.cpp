@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/CUserPreferences.h"
+#include "engine/CSettingsStore.h"
 #include "engine/SimulatorProgram.h"
 #include "skin/CRulerSlider.h"
 #include "skin/CSkinButton.h"
@@ -239,7 +240,7 @@ TEST_F(MonitorSettingDlgTest, TheArrowKeysMoveTheRulersLimitsOneUnitAStep)
     EXPECT_EQ(Text(*dialog, 1097), "2.64");
 }
 
-TEST_F(MonitorSettingDlgTest, ApplyOnAnUntouchedDialogTruncatesTheLimitsAndStoresThem)
+TEST_F(MonitorSettingDlgTest, ApplyOnAnUntouchedDialogKeepsEveryLimitExactlyAndStoresIt)
 {
     Start();
     m_prefs.m_bCentigrade = true;
@@ -251,33 +252,77 @@ TEST_F(MonitorSettingDlgTest, ApplyOnAnUntouchedDialogTruncatesTheLimitsAndStore
     Click(*dialog, CMonitorSettingDlg::kIdApply);
 
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    // Whole degrees, low = high.
-    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->HiLimit(), 45.0);
-    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->LoLimit(), 45.0);
+    // Nothing touched: the over limit and its hysteresis stay apart.
+    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->HiLimit(), 45.5);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->LoLimit(), 40.0);
     EXPECT_DOUBLE_EQ(m_engine->Temp(1)->HiLimit(), 70.0);
-    EXPECT_DOUBLE_EQ(m_engine->Temp(1)->LoLimit(), 70.0);
-    // Hundredths of a volt; limits already in hundredths stay as they were.
-    EXPECT_DOUBLE_EQ(m_engine->Volt(2)->HiLimit(), 3.47);
-    EXPECT_DOUBLE_EQ(m_engine->Volt(2)->LoLimit(), 3.13);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(1)->LoLimit(), 65.0);
+    EXPECT_DOUBLE_EQ(m_engine->Volt(2)->HiLimit(), 3.478);
+    EXPECT_DOUBLE_EQ(m_engine->Volt(2)->LoLimit(), 3.131);
     EXPECT_DOUBLE_EQ(m_engine->Volt(1)->HiLimit(), 1.16);
     EXPECT_DOUBLE_EQ(m_engine->Volt(1)->LoLimit(), 1.14);
     EXPECT_DOUBLE_EQ(m_engine->Volt(5)->LoLimit(), -13.20);
-    // Fans: both limits take the slider's fan value.
-    EXPECT_DOUBLE_EQ(m_engine->Fan(0)->HiLimit(), 10.0);
+    // A fan's high limit is the program's own.
+    EXPECT_DOUBLE_EQ(m_engine->Fan(0)->HiLimit(), 255.0);
+    EXPECT_DOUBLE_EQ(m_engine->Fan(0)->LoLimit(), 10.0);
 
-    // The chip: over-temperature and hysteresis 45 degrees; in2 in 16 mV steps.
+    // The chip: over limit 45.5 (the 8-bit register holds 45), hysteresis 40.
     EXPECT_EQ(Register(kTemp1Over), 45);
-    EXPECT_EQ(Register(kTemp1Hysteresis), 45);
-    EXPECT_EQ(Register(kIn2High), 216);  // 3.47 V
-    EXPECT_EQ(Register(kIn2Low), 195);   // 3.13 V
+    EXPECT_EQ(Register(kTemp1Hysteresis), 40);
+    EXPECT_EQ(Register(kIn2High), 217);  // 3.478 V
+    EXPECT_EQ(Register(kIn2Low), 195);   // 3.131 V
 
     // Item preferences in the registry, in hundredths.
-    EXPECT_EQ(Stored(10, "HiLimit"), "4500");
-    EXPECT_EQ(Stored(10, "LoLimit"), "4500");
+    EXPECT_EQ(Stored(10, "HiLimit"), "4550");
+    EXPECT_EQ(Stored(10, "LoLimit"), "4000");
     EXPECT_EQ(Stored(2, "HiLimit"), "347");
     EXPECT_EQ(Stored(1, "HiLimit"), "116");
     EXPECT_EQ(Stored(1, "LoLimit"), "114");
     EXPECT_EQ(m_calls, std::vector<std::string>{"C"});
+}
+
+TEST_F(MonitorSettingDlgTest, EveryLimitOfEveryModelRoundTripsThroughAnUntouchedApply)
+{
+    for (const char* model : {"W83781D_B", "W83781D_C", "W83627F", "W83782D", "W83783S", "W83784R", "W83784R_B",
+                              "W83697F", "W83785R", "W83791D_B", "W83791D_C", "W83637HF"}) {
+        SCOPED_TRACE(model);
+        Start("", {}, model);
+        struct Limits {
+            double hi, lo, hiRegister, loRegister;
+        };
+        std::vector<Limits> before;
+        for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
+            const CSensorItem& item = *m_engine->Item(i);
+            before.push_back({item.HiLimit(), item.LoLimit(), item.HiLimitField().Read(), item.LoLimitField().Read()});
+        }
+        {
+            auto dialog = Open();
+            Click(*dialog, CMonitorSettingDlg::kIdApply);
+        }
+        for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
+            const CSensorItem& item = *m_engine->Item(i);
+            if (!item.IsEnabled()) continue;
+            SCOPED_TRACE(item.SectionName());
+            EXPECT_DOUBLE_EQ(item.HiLimit(), before[i].hi);
+            EXPECT_DOUBLE_EQ(item.LoLimit(), before[i].lo);
+            EXPECT_EQ(item.HiLimitField().Read(), before[i].hiRegister);
+            EXPECT_EQ(item.LoLimitField().Read(), before[i].loRegister);
+            EXPECT_EQ(Stored(i, "HiLimit"), std::to_string(CSettingsStore::ToHundredths(before[i].hi)));
+            EXPECT_EQ(Stored(i, "LoLimit"), std::to_string(CSettingsStore::ToHundredths(before[i].lo)));
+        }
+        m_engine.reset();
+    }
+}
+
+TEST_F(MonitorSettingDlgTest, AMovedTemperatureLimitKeepsItsHysteresisBand)
+{
+    Start();
+    auto dialog = Open();
+    Find<QSlider>(*dialog, 1075)->triggerAction(QAbstractSlider::SliderPageStepSub);  // 60.0 → 59.0
+    Click(*dialog, CMonitorSettingDlg::kIdApply);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->HiLimit(), 59.0);
+    EXPECT_DOUBLE_EQ(m_engine->Temp(0)->LoLimit(), 54.0);
+    EXPECT_EQ(Register(kTemp1Hysteresis), 54);
 }
 
 TEST_F(MonitorSettingDlgTest, ApplyWritesWhatTheUserChangedAndTheFlags)

@@ -18,6 +18,7 @@
 #include "accesslib/hwmon/CHwmonScanner.h"
 #include "platform/CInstalledLayout.h"
 #include "tools/kelvane-cli/CChipListing.h"
+#include "tools/kelvane-cli/CCliReadingLog.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
 #include "tools/kelvane-cli/CReadingReport.h"
 #include "tools/kelvane-cli/CReportingPowerOff.h"
@@ -115,8 +116,10 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     CReportingPowerOff powerOff(m_err);
     const std::string boardName = CSystemInfo("/").GetBoardName();
 
+    CCliReadingLog readingLog(m_err);
     CHardwareMonitor engine(
         CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
+    engine.SetReadingObserver(&readingLog);
     engine.SetUseDefaultFiles(true);
     engine.SetUsePreferenceFile(false);
     engine.SetPaths(boardName);
@@ -128,7 +131,13 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     if (const std::string owner = CAccessPathChooser::OwnerText(engine.ChipSetType()); !owner.empty())
         m_err << "kelvane-cli: " << owner << std::endl;
     engine.UpdateAll();
-    return ReadLoop(options, engine, stop, loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path));
+    const int status = ReadLoop(options, engine, stop,
+                                loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path));
+    engine.SetReadingObserver(nullptr);
+    // A reading that failed is no reading: a script must not take the run
+    // for a good one.
+    if (status == kOk && readingLog.AnyReadingFailed()) return kReadFailed;
+    return status;
 }
 
 CAccessPathLoader::ProbeFactory CKelvaneCli::Probes(const CCliOptions& options, ILibraryLoader& portLoader) {

@@ -21,6 +21,8 @@ public:
     static constexpr int kOutputFailed = 1;
     // Bad options, a missing directory, or an engine that did not start.
     static constexpr int kFailed = 2;
+    // Everything was shown, but a reading of an enabled item failed.
+    static constexpr int kReadFailed = 3;
 
     // exePath: the running executable (/proc/self/exe); its directory is the
     // program directory unless --dir names another.

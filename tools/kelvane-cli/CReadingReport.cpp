@@ -104,7 +104,9 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
     std::vector<CItemReading> readings;
     for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
         const CSensorItem& item = *engine.Item(i);
-        if (!item.IsEnabled() && !all) continue;
+        const bool notConnected = i >= CHardwareMonitor::kFirstFan &&
+                                  engine.Fan(i - CHardwareMonitor::kFirstFan)->IsNotConnected();
+        if (!item.IsEnabled() && !all && !notConnected) continue;
         // An input the chip does not have is no reading, not even a disabled one.
         if (!item.IsPresent()) continue;
 
@@ -112,7 +114,9 @@ std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool
         reading.section = item.SectionName();
         reading.name = item.Name();
         reading.enabled = item.IsEnabled();
-        const bool read = reading.enabled && item.IsValueSet();
+        reading.notConnected = notConnected;
+        reading.failed = reading.enabled && item.IsReadFailed();
+        const bool read = item.HasReading();
         if (i < CHardwareMonitor::kFirstTemp) {
             reading.kind = CItemReading::Kind::kVoltage;
             reading.unit = "V";
@@ -152,10 +156,12 @@ std::string CReadingReport::Table(const std::vector<CItemReading>& readings) {
     std::vector<Row> rows{
         {"ITEM", "NAME", InNumberColumn("VALUE"), InNumberColumn("HIGH"), InNumberColumn("LOW/HYST"), "STATE"}};
     for (const CItemReading& reading : readings) {
-        const char* state = !reading.enabled ? "off" : (reading.alarm ? "ALARM" : "ok");
-        rows.push_back({PrintableText(reading.section), PrintableText(reading.name),
-                        reading.enabled ? WithUnit(reading.value, reading) : InNumberColumn("OFF"), WithUnit(reading.hi, reading),
-                        WithUnit(reading.lo, reading), state});
+        const char* state = StateText(reading);
+        std::string value = InNumberColumn("OFF");
+        if (reading.notConnected) value = InNumberColumn("-");
+        else if (reading.enabled) value = WithUnit(reading.value, reading);
+        rows.push_back({PrintableText(reading.section), PrintableText(reading.name), value,
+                        WithUnit(reading.hi, reading), WithUnit(reading.lo, reading), state});
     }
 
     std::array<std::size_t, 6> widths{};
@@ -197,6 +203,8 @@ std::string CReadingReport::Json(const std::vector<CItemReading>& readings, std:
         text += ",\"lo\":" + JsonNumber(r.lo, r.decimals);
         if (r.loIsHysteresis) text += ",\"hyst\":" + JsonNumber(r.lo, r.decimals);
         text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false");
+        text += ",\"state\":" + JsonString(StateText(r));
+        if (r.failed) text += ",\"error\":\"read failed\"";
         if (!access.empty()) text += ",\"access\":" + JsonString(access);
         text += "}";
     }
@@ -207,6 +215,13 @@ std::string CReadingReport::TimeStamp(const std::tm& time) {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &time);
     return text;
+}
+
+const char* CReadingReport::StateText(const CItemReading& reading) {
+    if (reading.notConnected) return "no fan";
+    if (!reading.enabled) return "off";
+    if (reading.failed) return "FAILED";
+    return reading.alarm ? "ALARM" : "ok";
 }
 
 std::string CReadingReport::FixedText(double value, int decimals) {

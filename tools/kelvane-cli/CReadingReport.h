@@ -32,6 +32,10 @@ struct CItemReading {
     // at), not a low limit: temperatures.
     bool loIsHysteresis = false;
     bool alarm = false;
+    // The reading failed (bus error, lock time-out, service gone): no value.
+    bool failed = false;
+    // A fan that read no speed at the start and is not monitored.
+    bool notConnected = false;
     std::string unit;  // "V", "C", "F", "RPM" (the table shows "°C", "°F")
     int decimals = 0;
 };
@@ -39,17 +43,20 @@ struct CItemReading {
 class CReadingReport {
 public:
     // The items in array order (VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5),
-    // the disabled ones only when all is set. Reads the status of every
+    // the disabled ones only when all is set (a fan that is off for want of
+    // a speed at the start is always listed). Reads the status of every
     // enabled item (one status pass, opened by the engine's UpdateAll).
     static std::vector<CItemReading> Collect(CHardwareMonitor& engine, bool all, bool fahrenheit);
 
     // Columns ITEM NAME VALUE HIGH LOW/HYST STATE, a header line first,
-    // padded to the widest cell; STATE is "ok", "ALARM" or "off".
-    // Temperatures carry the degree sign.
+    // padded to the widest cell; STATE is "ok", "ALARM", "off", "FAILED"
+    // (no reading) or "no fan". Temperatures carry the degree sign.
     static std::string Table(const std::vector<CItemReading>& readings);
-    // One line: a JSON array of one object per reading; each carries
-    // "access" (how the chip was reached) when access is not empty. A
-    // temperature's second limit is given as "hyst" as well as "lo".
+    // One line: a JSON array of one object per reading; a failed reading
+    // has value null and "error":"read failed", every object names its state
+    // as the table does, and carries "access" (how the chip was reached)
+    // when access is not empty. A temperature's second limit is given as
+    // "hyst" as well as "lo".
     static std::string Json(const std::vector<CItemReading>& readings, std::string_view access = {});
     // The line over each table of a watch: "2026-12-09 17:45:02".
     static std::string TimeStamp(const std::tm& time);
@@ -62,4 +69,5 @@ public:
     static std::string JsonString(std::string_view text);
 
     static double Fahrenheit(double celsius) { return celsius * 1.8 + 32.0; }
+    static const char* StateText(const CItemReading& reading);
 };

@@ -4,8 +4,13 @@
 #include <time.h>
 
 #include <cmath>
+#include <cstddef>
 
 namespace {
+
+// Ctrl-C, a stop request, a terminal that went away (a closed window, a
+// dropped ssh) and Ctrl-\ all end the run through the normal path.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 volatile sig_atomic_t g_stopSignals = 0;
 
@@ -36,8 +41,7 @@ CStopSignals::CStopSignals() {
     ::sigemptyset(&stop.sa_mask);
     // No SA_RESTART: a blocking call that the signal interrupts returns.
     stop.sa_flags = 0;
-    ::sigaction(SIGINT, &stop, &m_previousInt);
-    ::sigaction(SIGTERM, &stop, &m_previousTerm);
+    for (std::size_t i = 0; i < kSignalCount; ++i) ::sigaction(kStopSignals[i], &stop, &m_previous[i]);
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     ::sigemptyset(&ignore.sa_mask);
@@ -45,8 +49,7 @@ CStopSignals::CStopSignals() {
 }
 
 CStopSignals::~CStopSignals() {
-    ::sigaction(SIGINT, &m_previousInt, nullptr);
-    ::sigaction(SIGTERM, &m_previousTerm, nullptr);
+    for (std::size_t i = 0; i < kSignalCount; ++i) ::sigaction(kStopSignals[i], &m_previous[i], nullptr);
     ::sigaction(SIGPIPE, &m_previousPipe, nullptr);
 }
 
@@ -59,12 +62,10 @@ bool CStopSignals::Wait(double seconds) const {
     sigset_t stopSet;
     sigset_t previous;
     ::sigemptyset(&stopSet);
-    ::sigaddset(&stopSet, SIGINT);
-    ::sigaddset(&stopSet, SIGTERM);
+    for (const int signal : kStopSignals) ::sigaddset(&stopSet, signal);
     ::pthread_sigmask(SIG_BLOCK, &stopSet, &previous);
     sigset_t waitMask = previous;
-    ::sigdelset(&waitMask, SIGINT);
-    ::sigdelset(&waitMask, SIGTERM);
+    for (const int signal : kStopSignals) ::sigdelset(&waitMask, signal);
 
     const double deadline = Now() + seconds;
     bool stopped = false;

@@ -1,4 +1,4 @@
-// Ctrl-C and SIGTERM as a request to stop. The engine puts the chip's control
+// Ctrl-C, SIGTERM, SIGHUP and SIGQUIT as a request to stop. The engine puts the chip's control
 // registers and fan duties back in its destructor, so the program must leave
 // through its normal path: the signal only sets a flag that the reading loop
 // looks at, and waits between readings end early when it is set. A third
@@ -14,6 +14,8 @@
 
 #include <signal.h>
 
+#include <cstddef>
+
 class CStopSignals {
 public:
     CStopSignals();
@@ -27,7 +29,7 @@ public:
     bool Wait(double seconds) const;
 
 private:
-    struct sigaction m_previousInt {};
-    struct sigaction m_previousTerm {};
+    static constexpr std::size_t kSignalCount = 4;
+    struct sigaction m_previous[kSignalCount] {};
     struct sigaction m_previousPipe {};
 };
