@@ -10,7 +10,7 @@
 
 #include "tools/kelvane-chipd/CClientRegistry.h"
 #include "tools/kelvane-chipd/CRequestPolicy.h"
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 #include "tools/kelvane-chipd/IChipBackend.h"
 
 class CChipService {

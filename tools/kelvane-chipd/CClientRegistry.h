@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 
 class CClientRegistry {
 public:

@@ -12,7 +12,7 @@
 // select (bit 7).
 #pragma once
 
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 
 class CRequestPolicy {
 public:
