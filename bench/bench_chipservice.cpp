@@ -47,7 +47,7 @@ void BM_TickInProcessSimulator(benchmark::State& state) {
 
 void BM_TickThroughChipService(benchmark::State& state) {
     SimulatorProgram program;
-    CServiceProcess service({program.Directory(), "", ""});
+    CServiceProcess service({program.Directory(), "", "", "", ""});
     if (!service.Started()) {
         state.SkipWithError("kelvane-chipd did not start");
         return;

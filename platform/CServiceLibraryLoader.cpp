@@ -22,10 +22,14 @@ std::string LoadedPath(void* handle) {
 
 }  // namespace
 
-bool CServiceLibraryLoader::AnswersHello(const std::string& socketPath) {
+CServiceLibraryLoader::CAnswer CServiceLibraryLoader::AnswersHello(const std::string& socketPath) {
     CServiceConnection connection(socketPath);
     ChipFrame::CResponse response;
-    return connection.RoundTrip(ChipFrame::CRequest{}, response) && response.status == ChipFrame::kOk;
+    CAnswer answer;
+    answer.serves = connection.RoundTrip(ChipFrame::CRequest{}, response) && response.status == ChipFrame::kOk &&
+                    response.data.size() >= 2;
+    answer.readOnly = answer.serves && (response.data[1] & (ChipFrame::kFlagReader | ChipFrame::kFlagReadOnly));
+    return answer;
 }
 
 void* CServiceLibraryLoader::Open(const std::string& name) {
@@ -46,12 +50,13 @@ void* CServiceLibraryLoader::Open(const std::string& name) {
     const std::string client = clientDirectory + "/" + std::filesystem::path(name).filename().string();
     if (::access(client.c_str(), R_OK) != 0) return found;
     const std::string socket = CClientSettings::SocketPath(clientDirectory);
-    if (!m_probe(socket)) return found;
+    const CAnswer answer = m_probe(socket);
+    if (!answer.serves) return found;
     // By its full path: a derived loader may search its own folder only.
     void* service = m_inner.CDlLibraryLoader::Open(client);
     if (!service) return found;
     m_inner.Close(found);
     m_usesService = true;
-    m_inUse = "chip service at " + socket;
+    m_inUse = (answer.readOnly ? "read-only through the chip service at " : "chip service at ") + socket;
     return service;
 }

@@ -14,8 +14,14 @@
 
 class CServiceLibraryLoader : public ILibraryLoader {
 public:
-    // Whether a service serving a chip answers at that socket.
-    using Probe = std::function<bool(const std::string& socketPath)>;
+    // Whether a service serving a chip answers at that socket, and whether
+    // it lets this program only read (a member of the service's group
+    // outside its control group, or a chip shared beside a driver).
+    struct CAnswer {
+        bool serves = false;
+        bool readOnly = false;
+    };
+    using Probe = std::function<CAnswer(const std::string& socketPath)>;
 
     static constexpr const char* kClientFolder = "client";
 
@@ -28,12 +34,13 @@ public:
 
     bool UsesService() const { return m_usesService; }
     // What the last Open chose, in words for the user: "chip service at
+    // /run/kelvane/chip.sock", "read-only through the chip service at
     // /run/kelvane/chip.sock" or "access library /opt/kelvane/libWbcdflsh.so";
     // empty before an Open.
     const std::string& InUse() const { return m_inUse; }
 
     // A connection and a greeting answered with success.
-    static bool AnswersHello(const std::string& socketPath);
+    static CAnswer AnswersHello(const std::string& socketPath);
 
 private:
     CDlLibraryLoader& m_inner;

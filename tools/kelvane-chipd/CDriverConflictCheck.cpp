@@ -2,25 +2,45 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+
+#include "tools/kelvane-chipd/CRegularFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The first line of a small sysfs file, without its line break; at most
-// 256 bytes are read.
-std::string FirstLine(const fs::path& path) {
-    std::ifstream file(path);
-    std::string line;
-    if (!file) return line;
-    char buffer[257] = {};
-    file.read(buffer, 256);
-    line.assign(buffer, static_cast<size_t>(file.gcount()));
+// Something in the place of a file the check reads that is not a regular
+// file (a FIFO, a device, a directory): the check cannot say who owns the
+// chip, so the chip is not touched.
+CDriverConflictCheck::CConflict Unreadable(const std::string& problem) {
+    CDriverConflictCheck::CConflict conflict;
+    conflict.found = true;
+    conflict.unreadable = true;
+    conflict.message = problem + "; cannot tell whether a driver owns the chip";
+    return conflict;
+}
+
+// The file's content (a missing file reads as empty); false with the
+// conflict to report when something else is in its place.
+bool ReadFile(const std::string& path, size_t limit, std::string& content, CDriverConflictCheck::CConflict& failure) {
+    std::string problem;
+    switch (CRegularFile::Read(path, content, problem, limit)) {
+    case CRegularFile::Result::kRead:
+    case CRegularFile::Result::kAbsent:
+        return true;
+    default:
+        failure = Unreadable(problem);
+        return false;
+    }
+}
+
+// The first line of a small sysfs file, without its line break.
+bool FirstLine(const fs::path& path, std::string& line, CDriverConflictCheck::CConflict& failure) {
+    if (!ReadFile(path.string(), 256, line, failure)) return false;
     const size_t end = line.find_first_of("\r\n");
     if (end != std::string::npos) line.resize(end);
-    return line;
+    return true;
 }
 
 std::string Trim(const std::string& text) {
@@ -56,7 +76,10 @@ std::string CDriverConflictCheck::Path(const std::string& absolute) const {
 
 CDriverConflictCheck::CConflict CDriverConflictCheck::CheckPorts(uint16_t base) const {
     const unsigned first = base + 5u, last = base + 6u;
-    std::ifstream ioports(Path("/proc/ioports"));
+    std::string text;
+    CConflict failure;
+    if (!ReadFile(Path("/proc/ioports"), 1024 * 1024, text, failure)) return failure;
+    std::istringstream ioports(text);
     std::string line;
     while (std::getline(ioports, line)) {
         unsigned from = 0, to = 0;
@@ -85,7 +108,9 @@ CDriverConflictCheck::CConflict CDriverConflictCheck::CheckPorts(uint16_t base) 
 CDriverConflictCheck::CConflict CDriverConflictCheck::CheckHwmon() const {
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(Path("/sys/class/hwmon"), ec)) {
-        const std::string name = FirstLine(entry.path() / "name");
+        std::string name;
+        CConflict failure;
+        if (!FirstLine(entry.path() / "name", name, failure)) return failure;
         if (IsChipDriver(name)) return DriverConflict(name, "hardware monitor " + entry.path().filename().string());
     }
     return {};
@@ -97,7 +122,9 @@ CDriverConflictCheck::CConflict CDriverConflictCheck::CheckSmbus(int bus, uint8_
     const fs::path client = fs::path(Path("/sys/bus/i2c/devices")) / device;
     std::error_code ec;
     if (fs::exists(client, ec)) {
-        const std::string name = FirstLine(client / "name");
+        std::string name;
+        CConflict failure;
+        if (!FirstLine(client / "name", name, failure)) return failure;
         std::string driver = fs::read_symlink(client / "driver", ec).filename().string();
         if (ec || driver.empty()) driver = name;
         if (!driver.empty()) return DriverConflict(driver, std::string("SMBus client ") + device);
