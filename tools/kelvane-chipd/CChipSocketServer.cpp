@@ -1,6 +1,8 @@
 #include "tools/kelvane-chipd/CChipSocketServer.h"
 
 #include <fcntl.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -239,10 +241,28 @@ bool CChipSocketServer::Flush(int fd, CConnection& connection, Clock::time_point
         if (n <= 0) return false;
         connection.sent += static_cast<size_t>(n);
         connection.outputSince = now;
+        if (!connection.unread) {
+            connection.unread = true;
+            connection.unreadBytes = 0;
+            connection.unreadSince = now;
+        }
     }
     connection.output.clear();
     connection.sent = 0;
     return true;
+}
+
+bool CChipSocketServer::Reads(int fd, CConnection& connection, Clock::time_point now) const {
+    if (!connection.unread) return true;
+    int queued = 0;
+    if (::ioctl(fd, SIOCOUTQ, &queued) != 0 || queued <= 0) {
+        connection.unread = false;
+        return true;
+    }
+    // Any progress restarts the time.
+    if (queued < connection.unreadBytes || connection.unreadBytes == 0) connection.unreadSince = now;
+    connection.unreadBytes = queued;
+    return now - connection.unreadSince <= m_limits.replyTimeout;
 }
 
 bool CChipSocketServer::Expired(const CConnection& connection, Clock::time_point now) const {
@@ -281,7 +301,7 @@ void CChipSocketServer::Run(const volatile std::sig_atomic_t& stop) {
                 events |= POLLIN;
             }
             if (connection.sent < connection.output.size()) events |= POLLOUT;
-            deadlines = deadlines || events & POLLOUT || !connection.input.empty();
+            deadlines = deadlines || events & POLLOUT || !connection.input.empty() || connection.unread;
             fds.push_back({fd, events, 0});
         }
         for (const auto& [fd, deadline] : m_refused) fds.push_back({fd, POLLIN, 0});
@@ -303,7 +323,7 @@ void CChipSocketServer::Run(const volatile std::sig_atomic_t& stop) {
             if (keep) ServeFrames(fd, connection, now);
             if (keep) keep = Flush(fd, connection, now);
             if (keep && connection.ending && connection.sent == connection.output.size()) keep = false;
-            if (keep && Expired(connection, now)) keep = false;
+            if (keep && (Expired(connection, now) || !Reads(fd, connection, now))) keep = false;
             if (!keep) ended.push_back(fd);
         }
         for (int fd : ended) Close(fd);

@@ -6,8 +6,9 @@
 //
 // Nobody can stall it: every socket is non-blocking and one poll loop serves
 // all, a few frames per client per round. Replies wait in a bounded output
-// buffer per client; a client that leaves them unread, or a frame half sent,
-// for longer than the reply time-out is dropped, as is a client without a
+// buffer per client; a client that leaves them unread (in our buffer or in
+// the kernel's, SIOCOUTQ), or a frame half sent, for longer than the reply
+// time-out is dropped, as is a client without a
 // request for the idle time-out. Connections are capped per user and in all,
 // below the descriptor limit; a peer over a cap gets status
 // kTooManyConnections and the end of the connection. When accept fails for
@@ -67,6 +68,11 @@ private:
         Clock::time_point inputSince;    // the first byte of an incomplete frame
         Clock::time_point outputSince;   // the last progress of pending output
         bool ending = false;             // the reply sent, the connection ends
+        // Replies handed to the kernel that the client has not read yet,
+        // as the kernel counts them, and since when they stand unread.
+        bool unread = false;
+        int unreadBytes = 0;
+        Clock::time_point unreadSince;
     };
 
     void Accept(Clock::time_point now);
@@ -75,6 +81,9 @@ private:
     bool Receive(int fd, CConnection& connection, Clock::time_point now);
     void ServeFrames(int fd, CConnection& connection, Clock::time_point now);
     bool Flush(int fd, CConnection& connection, Clock::time_point now);
+    // Follows the replies the client has not read; false when it has left
+    // them unread for longer than the reply time-out.
+    bool Reads(int fd, CConnection& connection, Clock::time_point now) const;
     bool Expired(const CConnection& connection, Clock::time_point now) const;
     bool Backlogged(const CConnection& connection) const;
     void Close(int fd);
