@@ -251,6 +251,19 @@ TEST_F(HostileClientTest, ConnectionsArePerUserCappedAndIdleOnesDropped) {
     for (int fd : held) ::close(fd);
 }
 
+TEST_F(HostileClientTest, ABusyClientThatReadsEveryReplyIsNeverDropped) {
+    // Its latest reply is nearly always in flight when the service looks.
+    CServiceProcess service(Options(program, "ReplyTimeout=50\n"));
+    ASSERT_TRUE(service.Started()) << service.Log();
+    CServiceConnection busy(service.SocketPath());
+    int failed = 0, reads = 0;
+    for (const auto until = Clock::now() + std::chrono::milliseconds(800); Clock::now() < until; ++reads) {
+        CResponse response;
+        if (!busy.RoundTrip(ReadRequest({1, 0x50}), response) || response.status != kOk) ++failed;
+    }
+    EXPECT_EQ(failed, 0) << reads << " reads";
+}
+
 TEST(ChipdConfiguration, AConfigurationThatIsNoRegularFileOrMissingIsAnErrorWithItsName) {
     CTempDir dir;
     const std::string fifo = dir.File("chipd.conf");

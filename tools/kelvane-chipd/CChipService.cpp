@@ -121,11 +121,14 @@ void CChipService::Disconnect(int client) {
     for (const CWriteOwnership::CValue& entry : m_writes.Leave(client)) Write(entry.address, entry.value);
     // Only once the chip is back does the journal forget the registers.
     if (m_writes.AsFound().size() != recorded) SaveJournal();
+    // What a backend changed beyond the registers goes back with the last client.
+    if (m_clients.Count() == 0) m_backend.RestoreAsFound();
 }
 
 void CChipService::RestoreAsFound() {
     bool all = true;
     for (const CWriteOwnership::CValue& entry : m_writes.TakeAll()) all = Write(entry.address, entry.value) && all;
+    m_backend.RestoreAsFound();
     if (m_journal && all) m_journal->Remove();
 }
 

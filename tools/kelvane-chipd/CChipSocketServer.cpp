@@ -240,10 +240,10 @@ bool CChipSocketServer::Flush(int fd, CConnection& connection, Clock::time_point
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
         if (n <= 0) return false;
         connection.sent += static_cast<size_t>(n);
+        connection.sentTotal += static_cast<uint64_t>(n);
         connection.outputSince = now;
         if (!connection.unread) {
             connection.unread = true;
-            connection.unreadBytes = 0;
             connection.unreadSince = now;
         }
     }
@@ -257,11 +257,14 @@ bool CChipSocketServer::Reads(int fd, CConnection& connection, Clock::time_point
     int queued = 0;
     if (::ioctl(fd, SIOCOUTQ, &queued) != 0 || queued <= 0) {
         connection.unread = false;
+        connection.consumed = connection.sentTotal;
         return true;
     }
-    // Any progress restarts the time.
-    if (queued < connection.unreadBytes || connection.unreadBytes == 0) connection.unreadSince = now;
-    connection.unreadBytes = queued;
+    // Any byte read since the last look restarts the time: a busy client
+    // always has its latest reply in flight.
+    const uint64_t consumed = connection.sentTotal - std::min<uint64_t>(connection.sentTotal, queued);
+    if (consumed > connection.consumed) connection.unreadSince = now;
+    connection.consumed = consumed;
     return now - connection.unreadSince <= m_limits.replyTimeout;
 }
 

@@ -71,8 +71,9 @@ private:
         // Replies handed to the kernel that the client has not read yet,
         // as the kernel counts them, and since when they stand unread.
         bool unread = false;
-        int unreadBytes = 0;
-        Clock::time_point unreadSince;
+        uint64_t sentTotal = 0;      // every byte handed to the kernel
+        uint64_t consumed = 0;       // of those, read by the client at the last look
+        Clock::time_point unreadSince;  // the last time the client read any
     };
 
     void Accept(Clock::time_point now);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "accesslib/hwmon/HwmonDrivers.h"
 #include "tools/kelvane-chipd/CRegularFile.h"
 
 namespace fs = std::filesystem;
@@ -53,8 +54,13 @@ CDriverConflictCheck::CConflict DriverConflict(const std::string& driver, const 
     CDriverConflictCheck::CConflict conflict;
     conflict.found = true;
     conflict.owner = driver;
-    conflict.message = "the kernel driver " + driver + " owns the chip (" + where + "); free it with `modprobe -r " +
-                       driver + "`, or set ShareReadOnly=1 to read beside it";
+    // A driver whose files the hwmon backend reads needs no unloading.
+    bool throughFiles = false;
+    for (const HwmonDriverModel& model : HwmonDriverModels()) throughFiles = throughFiles || model.driver == driver;
+    conflict.message = "the kernel driver " + driver + " owns the chip (" + where + "); " +
+                       (throughFiles ? "set Backend=hwmon to drive it through the driver's files"
+                                     : "free it with `modprobe -r " + driver + "`") +
+                       ", or set ShareReadOnly=1 to read beside it";
     return conflict;
 }
 
@@ -111,6 +117,10 @@ CDriverConflictCheck::CConflict CDriverConflictCheck::CheckHwmon() const {
         std::string name;
         CConflict failure;
         if (!FirstLine(entry.path() / "name", name, failure)) return failure;
+        // Drivers registered the older way keep the name on the device.
+        if (name.empty() && !FirstLine(entry.path() / "device" / "name", name, failure)) return failure;
+        // A model's name ("w83782d") stands for its driver ("w83781d").
+        if (const HwmonDriverModel* model = FindHwmonDriverModel(name)) name = std::string(model->driver);
         if (IsChipDriver(name)) return DriverConflict(name, "hardware monitor " + entry.path().filename().string());
     }
     return {};
