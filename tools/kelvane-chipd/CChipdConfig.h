@@ -49,6 +49,8 @@ public:
     uint8_t smbusAddress = 0x2D;
     std::string libraryDirectory;
     bool shareReadOnly = false;
+    // --sysfs-root: where /sys is; empty: under root.
+    std::string sysfsRoot;
 
     // False with a reason on a bad value, or a file that is not a readable
     // regular file; a missing file gives the defaults when it is the default
