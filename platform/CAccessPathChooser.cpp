@@ -96,12 +96,18 @@ CChoice WithDriver(const CHwmonChipFact& chip) {
     return choice;
 }
 
+// A reader of the service (outside its control group, or a chip shared
+// beside a driver) is told that its writes do not reach the chip.
+std::string ServiceDescription(IAccessProbes& probes, const CServiceAnswer& answer) {
+    return (answer.readOnly ? "read-only through the chip service at " : "chip service at ") + probes.ServiceSocket();
+}
+
 CChoice Forced(AccessPath wanted, IAccessProbes& probes) {
     switch (wanted) {
         case AccessPath::kService: {
             const CServiceAnswer answer = probes.AskService();
             if (answer.state == CServiceAnswer::State::kAnswered)
-                return Chosen(AccessPath::kService, "chip service at " + probes.ServiceSocket());
+                return Chosen(AccessPath::kService, ServiceDescription(probes, answer));
             if (answer.state == CServiceAnswer::State::kAbsent)
                 return Failed("--access service: no chip service is set up (nothing at " + probes.ServiceSocket() + ")");
             return Failed("--access service: " + ServiceFailure(probes, answer));
@@ -134,7 +140,7 @@ CChoice CAccessPathChooser::Choose(AccessPath wanted, IAccessProbes& probes) {
     std::vector<std::string> passedOver;
     const CServiceAnswer answer = probes.AskService();
     if (answer.state == CServiceAnswer::State::kAnswered)
-        return Chosen(AccessPath::kService, "chip service at " + probes.ServiceSocket());
+        return Chosen(AccessPath::kService, ServiceDescription(probes, answer));
     // A service that is set up but does not serve means a real chip: the
     // simulator is then no longer a way out.
     const bool serviceFailed = answer.state == CServiceAnswer::State::kFailed;

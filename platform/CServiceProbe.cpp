@@ -13,7 +13,7 @@
 
 namespace {
 
-CServiceAnswer Failed(std::string reason) { return CServiceAnswer{CServiceAnswer::State::kFailed, std::move(reason)}; }
+CServiceAnswer Failed(std::string reason) { return CServiceAnswer{CServiceAnswer::State::kFailed, std::move(reason), false}; }
 
 // The reason a plain connect fails, which the connection class does not
 // keep.
@@ -55,7 +55,10 @@ CServiceAnswer CServiceProbe::Ask(const std::string& socketPath) {
         return Failed("the connection ended without an answer");
     }
     switch (response.status) {
-        case ChipFrame::kOk: return CServiceAnswer{CServiceAnswer::State::kAnswered, {}};
+        case ChipFrame::kOk:
+            return CServiceAnswer{CServiceAnswer::State::kAnswered, {},
+                                  response.data.size() >= 2 &&
+                                      (response.data[1] & (ChipFrame::kFlagReader | ChipFrame::kFlagReadOnly)) != 0};
         case ChipFrame::kNotInGroup: return Failed("refused: this user is not a member of the service's group");
         case ChipFrame::kNoChip: return Failed("the service has no chip to serve");
         default: return Failed("answered with status " + std::to_string(response.status));

@@ -29,6 +29,7 @@ struct CServiceAnswer {
     };
     State state = State::kAbsent;
     std::string reason;
+    bool readOnly = false;  // answered: this program may only read
 };
 
 // A region of /proc/ioports over the chip's two ports.

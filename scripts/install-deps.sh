@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core dbus-daemon
   dpkg-dev file desktop-file-utils
+  systemd
 )
 packages+=("$@")
 

@@ -26,7 +26,11 @@ int16_t CChipClient::Open() {
         m_connection.Disconnect();
         return kErrorUnreachable;
     }
+    m_chipId = response.data[0];
     m_alternate = response.data[1] & kFlagAlternateId;
+    m_writeRefusal = response.data[1] & kFlagReadOnly  ? static_cast<int16_t>(kErrorServiceBase + kReadOnly)
+                     : response.data[1] & kFlagReader ? static_cast<int16_t>(kErrorServiceBase + kNoControl)
+                                                       : int16_t{0};
     m_bank = response.data[2];
     m_cache.clear();
     m_greeted = true;
@@ -37,6 +41,19 @@ void CChipClient::Close() {
     m_connection.Disconnect();
     m_greeted = false;
     m_cache.clear();
+}
+
+bool CChipClient::Identification(const CRegisterAddress& address, uint8_t& value) const {
+    if (m_alternate) return false;
+    if (address.reg == 0x4F) {
+        value = (address.bank & 0x80) ? 0x5C : 0xA3;
+        return true;
+    }
+    if (address.reg == 0x58 && (m_bank & 0x07) == 0) {
+        value = m_chipId;
+        return true;
+    }
+    return false;
 }
 
 CRegisterAddress CChipClient::Address(uint8_t reg) const {
@@ -70,6 +87,8 @@ uint8_t CChipClient::Read(uint8_t reg, int16_t& error) {
     if (error != 0) return 0;
     if (reg == 0x4E && !m_alternate) return m_bank;
     const CRegisterAddress address = Address(reg);
+    uint8_t known = 0;
+    if (Identification(address, known)) return known;
     if (Volatile(reg)) {
         CResponse response;
         error = Exchange(ReadRequest(address), response);
@@ -98,6 +117,10 @@ void CChipClient::Write(uint8_t reg, uint8_t value, int16_t& error) {
     if (error != 0) return;
     if (reg == 0x4E) {
         m_bank = value;
+        return;
+    }
+    if (m_writeRefusal != 0) {
+        error = m_writeRefusal;
         return;
     }
     // A write can change other registers too (divisors change the counts,

@@ -7,6 +7,11 @@
 // reads give it back, except on the alternate parts, where 0x4E reads as the
 // identification from the chip.
 //
+// A client the service lets only read (the hello's reader or read-only
+// flag) refuses writes itself, without a round trip. The identification
+// registers (0x4F in both vendor-select states, 0x58 of bank 0) never change
+// while the service serves a chip: they are answered from the greeting.
+//
 // Reads are batched: the registers read since the cache was last filled are
 // fetched together at the next miss, so a monitoring tick of fifty reads is
 // one or two round trips. Cached values live at most kCacheLifetime and any
@@ -40,6 +45,8 @@ public:
     void Out(uint16_t port, uint8_t value, int16_t& error);
 
     uint64_t RoundTrips() const { return m_connection.RoundTrips(); }
+    // The service lets this client only read (valid after Open).
+    bool ReadOnly() const { return m_writeRefusal != 0; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -49,12 +56,16 @@ private:
     ChipFrame::CRegisterAddress Address(uint8_t reg) const;
     static uint16_t Key(const ChipFrame::CRegisterAddress& address) { return address.bank << 8 | address.reg; }
     static bool Volatile(uint8_t reg) { return reg == 0x41 || reg == 0x42 || reg == 0x4E; }
+    // The identification the greeting answers for; false for other registers.
+    bool Identification(const ChipFrame::CRegisterAddress& address, uint8_t& value) const;
     int16_t Exchange(const ChipFrame::CRequest& request, ChipFrame::CResponse& response);
     int16_t Fetch(const ChipFrame::CRegisterAddress& wanted);
 
     CServiceConnection m_connection;
     bool m_greeted = false;
     bool m_alternate = false;
+    uint8_t m_chipId = 0;
+    int16_t m_writeRefusal = 0;  // the error of every write, 0 when writes go to the service
     uint8_t m_selected = 0;
     uint8_t m_bank = 0x80;
     std::map<uint16_t, uint8_t> m_cache;

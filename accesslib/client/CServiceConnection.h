@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 
 class CServiceConnection {
 public:

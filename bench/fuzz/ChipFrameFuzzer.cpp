@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 
 using namespace ChipFrame;
 

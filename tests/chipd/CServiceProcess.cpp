@@ -53,19 +53,39 @@ bool Answers(const std::string& path) {
 
 CServiceProcess::CServiceProcess(const COptions& options) {
     const std::string group = options.group.empty() ? OwnGroup() : options.group;
-    CTempDir::Write(m_dir.File("chipd.conf"), "[Service]\nSocket=" + SocketPath() + "\nGroup=" + group +
-                                                  "\n[Chip]\nBackend=library\nLibraryDirectory=" +
-                                                  options.simulatorDirectory + "\n" + options.extraChip + "\n");
+    const std::string control = options.controlGroup.empty() ? group : options.controlGroup;
+    CTempDir::Write(ConfigPath(), "[Service]\nSocket=" + SocketPath() + "\nGroup=" + group + "\nControlGroup=" +
+                                      control + "\nJournal=" + JournalPath() + "\n" + options.extraService +
+                                      "\n[Chip]\nBackend=library\nLibraryDirectory=" + options.simulatorDirectory +
+                                      "\n" + options.extraChip + "\n");
     fs::create_directories(ClientDirectory());
     fs::copy_file(BuildDirectory() + "/client/libWbcdflsh.so", ClientDirectory() + "/libWbcdflsh.so");
     CTempDir::Write(ClientDirectory() + "/chipclient.ini", "[Service]\nSocket=" + SocketPath() + "\n");
+    Spawn();
+}
 
+void CServiceProcess::Kill() {
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGKILL);
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    m_started = false;
+}
+
+bool CServiceProcess::Restart() {
+    Kill();
+    Spawn();
+    return m_started;
+}
+
+void CServiceProcess::Spawn() {
     const std::string program = BuildDirectory() + "/kelvane-chipd";
-    const std::string config = m_dir.File("chipd.conf");
+    const std::string config = ConfigPath();
     const std::string log = m_dir.File("chipd.log");
     m_pid = ::fork();
     if (m_pid == 0) {
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         if (out >= 0) ::dup2(out, 2);
         // No socket of the test's own environment may look passed to it.
         ::unsetenv("LISTEN_FDS");
@@ -73,7 +93,9 @@ CServiceProcess::CServiceProcess(const COptions& options) {
         ::execl(program.c_str(), program.c_str(), "--config", config.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    for (int wait = 0; wait < 500 && m_pid > 0; ++wait) {
+    // A stale socket file of a killed run refuses connections until the
+    // new run replaces it.
+    for (int wait = 0; wait < 2500 && m_pid > 0; ++wait) {
         if (Answers(SocketPath())) {
             m_started = true;
             break;
@@ -83,7 +105,7 @@ CServiceProcess::CServiceProcess(const COptions& options) {
             m_pid = -1;
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 

@@ -76,7 +76,7 @@ std::vector<uint8_t> SendRaw(const std::string& socketPath, const std::vector<ui
 class ChipdProcessTest : public ::testing::Test {
 protected:
     SimulatorProgram program{"W83782D", "", kInputs};
-    CServiceProcess service{{program.Directory(), "", ""}};
+    CServiceProcess service{{program.Directory(), "", "", "", ""}};
 
     void SetUp() override { ASSERT_TRUE(service.Started()) << service.Log(); }
 };
@@ -184,7 +184,7 @@ TEST(ChipdGroup, RefusesAPeerOutsideItsGroup) {
     const std::string foreign = CServiceProcess::ForeignGroup();
     if (foreign.empty()) GTEST_SKIP() << "no group outside the test's own";
     SimulatorProgram program{"W83782D"};
-    CServiceProcess service({program.Directory(), foreign, ""});
+    CServiceProcess service({program.Directory(), foreign, "", "", ""});
     ASSERT_TRUE(service.Started()) << service.Log();
     CServiceConnection connection(service.SocketPath());
     EXPECT_EQ(Ask(connection, CRequest{}).status, kNotInGroup);

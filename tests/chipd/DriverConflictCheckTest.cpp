@@ -1,4 +1,6 @@
 // The owner checks on fixture trees of /proc and /sys.
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -73,6 +75,32 @@ TEST(DriverConflictCheck, SmbusClientAtTheChipsAddressOwnsIt) {
     EXPECT_NE(bound.message.find("set Backend=hwmon"), std::string::npos) << bound.message;
     EXPECT_FALSE(check.CheckSmbus(0, 0x2E).found);
     EXPECT_FALSE(check.CheckSmbus(1, 0x2D).found);
+}
+
+TEST(DriverConflictCheck, AFifoOrDirectoryInPlaceOfAFileItReadsIsAConflictNamingIt) {
+    struct Case {
+        const char* what;
+        std::string path;
+        bool directory;
+        bool smbus;
+    };
+    const Case cases[] = {{"FIFO for /proc/ioports", "/proc/ioports", false, false},
+                          {"directory for /proc/ioports", "/proc/ioports", true, false},
+                          {"FIFO for a hwmon name", "/sys/class/hwmon/hwmon0/name", false, false},
+                          {"FIFO for an SMBus client's name", "/sys/bus/i2c/devices/0-002d/name", false, true}};
+    for (const Case& c : cases) {
+        Tree tree;
+        const std::string path = tree.dir.Path() + c.path;
+        fs::create_directories(fs::path(path).parent_path());
+        if (c.directory) fs::create_directories(path);
+        else ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << c.what;
+        const CDriverConflictCheck check(tree.dir.Path());
+        // Without O_NONBLOCK the open of a FIFO would wait here for a writer.
+        const CDriverConflictCheck::CConflict conflict = c.smbus ? check.CheckSmbus(0, 0x2D) : check.CheckPorts(0x290);
+        EXPECT_TRUE(conflict.found) << c.what;
+        EXPECT_TRUE(conflict.unreadable) << c.what;
+        EXPECT_NE(conflict.message.find(path + ": not a regular file"), std::string::npos) << conflict.message;
+    }
 }
 
 TEST(DriverConflictCheck, ASysfsRootOfItsOwnReplacesTheOneUnderTheRoot) {

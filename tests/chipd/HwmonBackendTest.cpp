@@ -45,27 +45,27 @@ TEST(HwmonBackend, ServesTheDriversChipWritesItsFilesAndPutsThemBack) {
 
     service.Connect(1, {});
     service.Connect(2, {});
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x01}, 90)).status, kOk);      // pwm1
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x56}, 0xFF)).status, kOk);    // beep bits 0..7
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x2B}, 100)).status, kOk);     // in0 high limit
-    EXPECT_EQ(service.Serve(WriteRequest({5, 0x54}, 200)).status, kOk);     // in7 high limit, bank 5
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x01}, 90)).status, kOk);      // pwm1
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x56}, 0xFF)).status, kOk);    // beep bits 0..7
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x2B}, 100)).status, kOk);     // in0 high limit
+    EXPECT_EQ(service.Serve(1, WriteRequest({5, 0x54}, 200)).status, kOk);     // in7 high limit, bank 5
     EXPECT_EQ(tree.sysfs.Get("pwm1_enable"), "1");
     EXPECT_EQ(tree.sysfs.Get("pwm1"), "90");
     EXPECT_EQ(tree.sysfs.Get("beep_mask"), "255");
     EXPECT_EQ(tree.sysfs.Get("in0_max"), "1600");
     EXPECT_EQ(tree.sysfs.Get("in7_max"), "3200");
-    const CResponse read = service.Serve(ReadRequest({5, 0x54}));
+    const CResponse read = service.Serve(1, ReadRequest({5, 0x54}));
     EXPECT_EQ(read.data, std::vector<uint8_t>{200});
     // The service's own refusals hold; a refused file is a failed transfer.
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x58}, 0x30)).status, kRefusedRegister);
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x58}, 0x30)).status, kRefusedRegister);
     ::chmod(tree.sysfs.Path("in2_max").c_str(), 0444);
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x2F}, 10)).status, kTransferFailed);
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x20}, 10)).status, kTransferFailed);
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x2F}, 10)).status, kTransferFailed);
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x20}, 10)).status, kTransferFailed);
 
-    // One client left: nothing is put back yet.
-    service.Disconnect(1);
-    EXPECT_EQ(tree.sysfs.Get("pwm1"), "90");
+    // A client that wrote nothing leaves: nothing is put back yet.
     service.Disconnect(2);
+    EXPECT_EQ(tree.sysfs.Get("pwm1"), "90");
+    service.Disconnect(1);
     EXPECT_EQ(tree.sysfs.Get("pwm1"), "255");
     EXPECT_EQ(tree.sysfs.Get("pwm1_enable"), "2");
     EXPECT_EQ(tree.sysfs.Get("beep_mask"), "4");
@@ -74,8 +74,8 @@ TEST(HwmonBackend, ServesTheDriversChipWritesItsFilesAndPutsThemBack) {
 
     // A new client's changes are recorded afresh and put back when the
     // service stops.
-    service.Connect(3, {});
-    EXPECT_EQ(service.Serve(WriteRequest({0, 0x03}, 40)).status, kOk);  // pwm2
+    service.Connect(1, {});
+    EXPECT_EQ(service.Serve(1, WriteRequest({0, 0x03}, 40)).status, kOk);  // pwm2
     EXPECT_EQ(tree.sysfs.Get("pwm2_enable"), "1");
     service.RestoreAsFound();
     EXPECT_EQ(tree.sysfs.Get("pwm2"), "255");
@@ -108,9 +108,9 @@ TEST(HwmonBackend, ConfigurationNamesTheBackend) {
     CTempDir::Write(dir.File("chipd.conf"), "[Chip]\nBackend=hwmon\n");
     CChipdConfig config;
     std::string problem;
-    ASSERT_TRUE(config.Load(dir.File("chipd.conf"), problem)) << problem;
+    ASSERT_TRUE(config.Load(dir.File("chipd.conf"), true, problem)) << problem;
     EXPECT_EQ(config.backend, CChipdConfig::Backend::kHwmon);
     CTempDir::Write(dir.File("chipd.conf"), "[Chip]\nBackend=sysfs\n");
-    EXPECT_FALSE(config.Load(dir.File("chipd.conf"), problem));
+    EXPECT_FALSE(config.Load(dir.File("chipd.conf"), true, problem));
     EXPECT_NE(problem.find("hwmon"), std::string::npos);
 }

@@ -72,6 +72,14 @@ info=$(dpkg-deb -I "$deb")
 for dep in libqt6widgets6 libsqlite3; do
   echo "$info" | grep -q "Depends:.*$dep" || { echo "package_e2e: .deb does not depend on $dep" >&2; exit 1; }
 done
-dpkg-deb -I "$deb" postinst | grep -q 'addgroup --system kelvane' \
-  || { echo "package_e2e: postinst does not create the kelvane group" >&2; exit 1; }
+for group in kelvane kelvane-control; do
+  dpkg-deb -I "$deb" postinst | grep -q "for group in.*\b$group\b" \
+    || { echo "package_e2e: postinst does not create the $group group" >&2; exit 1; }
+done
+# The chip service's unit as packaged, rated by systemd's own tools.
+unit=$work/kelvane-chipd.service
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/systemd/system/kelvane-chipd.service > "$unit"
+exposure=$(systemd-analyze security --offline=yes --no-pager "$unit" | sed -n 's/.*Overall exposure level for .*: \([0-9.]*\).*/\1/p')
+awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.0) }' \
+  || { echo "package_e2e: the chip service's exposure is ${exposure:-unknown}, above 2.0" >&2; exit 1; }
 echo "package_e2e: ok ($(basename "$deb"))"

@@ -58,8 +58,8 @@ public:
     int portsProbed = 0;
 };
 
-const CServiceAnswer kAnswers{State::kAnswered, {}};
-const CServiceAnswer kSlow{State::kFailed, "no answer within 2 s"};
+const CServiceAnswer kAnswers{State::kAnswered, {}, false};
+const CServiceAnswer kSlow{State::kFailed, "no answer within 2 s", false};
 const CServiceAnswer kAbsent{};
 const CPortClaim kAcpi{"0295-0296", "ACPI OpRegion", true};
 const CPortClaim kEhfDriver{"0295-0296", "w83627ehf", false};

@@ -15,7 +15,7 @@ namespace {
 
 bool Allows(const CDriverConflictCheck::CConflict& conflict, bool share, std::string& problem, bool& shared) {
     if (!conflict.found) return true;
-    if (share) {
+    if (share && !conflict.unreadable) {
         shared = true;
         return true;
     }
@@ -59,6 +59,7 @@ std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
     }
     auto backend = std::make_unique<CIsaPortBackend>(*m_portIo, m_config.portBase);
     if (!Answers(*backend)) return nullptr;
+    m_sevenBit = true;
     return backend;
 }
 

@@ -20,6 +20,9 @@ public:
     const std::string& Problem() const { return m_problem; }
     // Set when a conflict was passed over because sharing read-only is allowed.
     bool SharedWithDriver() const { return m_shared; }
+    // The chosen chip sits behind ISA ports, whose address port carries
+    // register addresses of 7 bits only.
+    bool SevenBitAddresses() const { return m_sevenBit; }
 
 private:
     std::unique_ptr<IChipBackend> TryIsa();
@@ -32,4 +35,5 @@ private:
     std::unique_ptr<IPortIo> m_portIo;
     std::string m_problem;
     bool m_shared = false;
+    bool m_sevenBit = false;
 };

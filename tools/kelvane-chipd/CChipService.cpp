@@ -1,5 +1,7 @@
 #include "tools/kelvane-chipd/CChipService.h"
 
+#include <optional>
+
 using namespace ChipFrame;
 
 namespace {
@@ -27,10 +29,61 @@ bool CChipService::Write(const CRegisterAddress& address, uint8_t value) {
     return SelectBank(m_resting) && ok;
 }
 
+bool CChipService::SaveJournal() {
+    if (!m_journal) return true;
+    const CJournalFile::CContent content{m_backend.Describe(), m_chipId, m_resting, m_writes.AsFound()};
+    std::string problem;
+    if (m_journal->Save(content, problem)) return true;
+    m_journalReport = problem;
+    return false;
+}
+
 bool CChipService::Start() {
     m_hasChip = false;
+    std::optional<CJournalFile::CContent> left;
+    if (m_journal) {
+        std::string problem;
+        left = m_journal->Load(problem);
+        if (!problem.empty()) m_journalReport = problem + ": ignored";
+        if (left && left->backend != m_backend.Describe()) {
+            m_journalReport = m_journal->Path() + " is the record of another chip (" + left->backend + "): ignored";
+            left.reset();
+        }
+        // A service killed in the middle of a banked operation left that
+        // bank selected.
+        if (left && !SelectBank(left->bank)) return false;
+    }
     uint8_t found = 0;
     if (!m_backend.ReadRegister(kBankRegister, found)) return false;
+    if (m_journal && !left) {
+        // The bank as found is on record before the vendor check switches banks.
+        m_resting = found & 0x87;
+        m_chipId = 0;
+        if (!SaveJournal()) return false;
+    }
+    if (!Identify(found)) return false;
+    m_policy.SetChip(CChipRegisterMap::ForChip(m_chipId, m_alternate));
+    if (left) {
+        // A record taken before the chip was identified holds no writes.
+        if (left->chipId == m_chipId || left->registers.empty()) {
+            RestoreJournal(*left);
+        } else {
+            m_journalReport = m_journal->Path() + " is the record of another chip: ignored";
+        }
+    }
+    return SaveJournal();
+}
+
+void CChipService::RestoreJournal(const CJournalFile::CContent& left) {
+    size_t restored = 0;
+    for (const CWriteOwnership::CValue& entry : left.registers) restored += Write(entry.address, entry.value);
+    if (!left.registers.empty()) {
+        m_journalReport = "put back " + std::to_string(restored) + " of " + std::to_string(left.registers.size()) +
+                          " registers as " + m_journal->Path() + " records them";
+    }
+}
+
+bool CChipService::Identify(uint8_t found) {
     m_resting = found;
     uint8_t high = 0, low = 0;
     bool ok = SelectBank(0x80) && m_backend.ReadRegister(0x4F, high) && SelectBank(0x00) &&
@@ -63,15 +116,68 @@ bool CChipService::Start() {
 }
 
 void CChipService::Disconnect(int client) {
-    if (m_clients.Remove(client)) RestoreAsFound();
+    m_clients.Remove(client);
+    const size_t recorded = m_writes.AsFound().size();
+    for (const CWriteOwnership::CValue& entry : m_writes.Leave(client)) Write(entry.address, entry.value);
+    // Only once the chip is back does the journal forget the registers.
+    if (m_writes.AsFound().size() != recorded) SaveJournal();
+    // What a backend changed beyond the registers goes back with the last client.
+    if (m_clients.Count() == 0) m_backend.RestoreAsFound();
 }
 
 void CChipService::RestoreAsFound() {
-    for (const CClientRegistry::CAsFound& entry : m_clients.TakeAsFound()) Write(entry.address, entry.value);
+    bool all = true;
+    for (const CWriteOwnership::CValue& entry : m_writes.TakeAll()) all = Write(entry.address, entry.value) && all;
     m_backend.RestoreAsFound();
+    if (m_journal && all) m_journal->Remove();
 }
 
-CResponse CChipService::Serve(const CRequest& request) {
+Status CChipService::ServeWrite(int client, const CRequest& request) {
+    if (m_policy.ReadOnly()) return kReadOnly;
+    if (!m_clients.MayWrite(client)) return kNoControl;
+    const Status allowed = m_policy.CheckWrite(request.address, request.value);
+    if (allowed != kOk) return allowed;
+    if (!m_writes.Known(request.address)) {
+        // Without the value as found, on record, the write could not be undone.
+        uint8_t asFound = 0;
+        if (!Read(CWriteOwnership::Key(request.address), asFound)) return kTransferFailed;
+        m_writes.Found(request.address, asFound);
+        if (!SaveJournal()) {
+            m_writes.Forget(request.address);
+            return kTransferFailed;
+        }
+    }
+    // A failed write may still have changed the register: it is undone too.
+    m_writes.Wrote(client, request.address, request.value);
+    return Write(request.address, request.value) ? kOk : kTransferFailed;
+}
+
+Status CChipService::ServeBatch(const CRequest& request, std::vector<uint8_t>& values) {
+    for (const CRegisterAddress& address : request.batch) {
+        const Status status = m_policy.CheckRead(address);
+        if (status != kOk) return status;
+    }
+    // One bank selection per run of reads in the same bank, and the resting
+    // bank restored once at the end.
+    uint8_t selected = m_resting;
+    bool ok = true;
+    for (const CRegisterAddress& address : request.batch) {
+        if (CRequestPolicy::IsBanked(address.reg) && address.bank != selected) {
+            ok = SelectBank(address.bank);
+            selected = address.bank;
+        }
+        uint8_t value = 0;
+        ok = ok && m_backend.ReadRegister(address.reg, value);
+        if (!ok) break;
+        values.push_back(value);
+    }
+    if (selected != m_resting) ok = SelectBank(m_resting) && ok;
+    if (ok) return kOk;
+    values.clear();
+    return kTransferFailed;
+}
+
+CResponse CChipService::Serve(int client, const CRequest& request) {
     ++m_framesServed;
     CResponse response;
     response.op = request.op;
@@ -87,7 +193,8 @@ CResponse CChipService::Serve(const CRequest& request) {
     case kHello:
         response.data = {m_chipId,
                          static_cast<uint8_t>((m_alternate ? kFlagAlternateId : 0) |
-                                              (m_policy.ReadOnly() ? kFlagReadOnly : 0)),
+                                              (m_policy.ReadOnly() ? kFlagReadOnly : 0) |
+                                              (m_clients.MayWrite(client) ? 0 : kFlagReader)),
                          m_resting};
         break;
     case kRead: {
@@ -97,49 +204,12 @@ CResponse CChipService::Serve(const CRequest& request) {
         if (response.status == kOk) response.data.push_back(value);
         break;
     }
-    case kWrite: {
-        response.status = m_policy.CheckWrite(request.address, request.value);
-        if (response.status != kOk) break;
-        if (!m_clients.Recorded(request.address)) {
-            // Without the value as found, the write could not be undone.
-            uint8_t asFound = 0;
-            if (!Read(CClientRegistry::Key(request.address), asFound)) {
-                response.status = kTransferFailed;
-                break;
-            }
-            m_clients.Record(request.address, asFound);
-        }
-        if (!Write(request.address, request.value)) response.status = kTransferFailed;
+    case kWrite:
+        response.status = ServeWrite(client, request);
         break;
-    }
-    case kReadBatch: {
-        for (const CRegisterAddress& address : request.batch) {
-            response.status = m_policy.CheckRead(address);
-            if (response.status != kOk) break;
-        }
-        if (response.status != kOk) break;
-        // One bank selection per run of reads in the same bank, and the
-        // resting bank restored once at the end.
-        uint8_t selected = m_resting;
-        bool ok = true;
-        for (const CRegisterAddress& address : request.batch) {
-            const bool banked = CRequestPolicy::IsBanked(address.reg);
-            if (banked && address.bank != selected) {
-                ok = SelectBank(address.bank);
-                selected = address.bank;
-            }
-            uint8_t value = 0;
-            ok = ok && m_backend.ReadRegister(address.reg, value);
-            if (!ok) break;
-            response.data.push_back(value);
-        }
-        if (selected != m_resting) ok = SelectBank(m_resting) && ok;
-        if (!ok) {
-            response.status = kTransferFailed;
-            response.data.clear();
-        }
+    case kReadBatch:
+        response.status = ServeBatch(request, response.data);
         break;
-    }
     case kStats:
         break;
     }

@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 
-#include "platform/CPrivateProfile.h"
+#include "platform/CIniDocument.h"
+#include "tools/kelvane-chipd/CRegularFile.h"
 
 namespace {
 
@@ -21,15 +22,48 @@ std::string CChipdConfig::UnderRoot(const std::string& absolute) const {
     return root + absolute;
 }
 
-bool CChipdConfig::Load(const std::string& path, std::string& problem) {
-    CPrivateProfile profile;
-    if (!profile.CanOpen(path)) return true;
+bool CChipdConfig::Load(const std::string& path, bool explicitPath, std::string& problem) {
+    std::string content;
+    switch (CRegularFile::Read(path, content, problem, CRegularFile::kDefaultLimit, CRegularFile::Links::kFollow)) {
+    case CRegularFile::Result::kRead:
+        break;
+    case CRegularFile::Result::kAbsent:
+        if (!explicitPath) return true;
+        problem = path + ": no such file";
+        return false;
+    default:
+        return false;
+    }
+    const CIniDocument document(content);
     auto text = [&](const char* section, const char* key, const std::string& fallback) {
-        return profile.GetString(path, section, key, fallback, 4096);
+        return CIniDocument::ToBuffer(document.Find(section, key), fallback, 4096);
+    };
+    auto serviceNumber = [&](const char* key, int low, int high, int& value) {
+        const std::string given = text("Service", key, "");
+        if (given.empty()) return true;
+        long parsed = 0;
+        if (!ParseNumber(given, parsed) || parsed < low || parsed > high) {
+            problem = std::string(key) + " must lie in " + std::to_string(low) + ".." + std::to_string(high);
+            return false;
+        }
+        value = static_cast<int>(parsed);
+        return true;
     };
     socketPath = text("Service", "Socket", socketPath);
     group = text("Service", "Group", group);
+    controlGroup = text("Service", "ControlGroup", controlGroup);
+    journalPath = text("Service", "Journal", journalPath);
     root = text("Service", "Root", root);
+    if (!serviceNumber("MaxConnections", 1, 65536, maxConnections) ||
+        !serviceNumber("ConnectionsPerUser", 1, 65536, connectionsPerUser) ||
+        !serviceNumber("ReplyTimeout", 10, 600000, replyTimeoutMs) ||
+        !serviceNumber("IdleTimeout", 1, 86400 * 7, idleTimeoutS)) {
+        return false;
+    }
+    if (journalPath.empty() || journalPath[0] != '/') {
+        problem = "Journal must be an absolute path";
+        return false;
+    }
     libraryDirectory = text("Chip", "LibraryDirectory", libraryDirectory);
 
     const std::string backendName = text("Chip", "Backend", "auto");

@@ -4,27 +4,46 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "accesslib/hwmon/HwmonDrivers.h"
+#include "tools/kelvane-chipd/CRegularFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The first line of a small sysfs file, without its line break; at most
-// 256 bytes are read.
-std::string FirstLine(const fs::path& path) {
-    std::ifstream file(path);
-    std::string line;
-    if (!file) return line;
-    char buffer[257] = {};
-    file.read(buffer, 256);
-    line.assign(buffer, static_cast<size_t>(file.gcount()));
+// Something in the place of a file the check reads that is not a regular
+// file (a FIFO, a device, a directory): the check cannot say who owns the
+// chip, so the chip is not touched.
+CDriverConflictCheck::CConflict Unreadable(const std::string& problem) {
+    CDriverConflictCheck::CConflict conflict;
+    conflict.found = true;
+    conflict.unreadable = true;
+    conflict.message = problem + "; cannot tell whether a driver owns the chip";
+    return conflict;
+}
+
+// The file's content (a missing file reads as empty); false with the
+// conflict to report when something else is in its place.
+bool ReadFile(const std::string& path, size_t limit, std::string& content, CDriverConflictCheck::CConflict& failure) {
+    std::string problem;
+    switch (CRegularFile::Read(path, content, problem, limit)) {
+    case CRegularFile::Result::kRead:
+    case CRegularFile::Result::kAbsent:
+        return true;
+    default:
+        failure = Unreadable(problem);
+        return false;
+    }
+}
+
+// The first line of a small sysfs file, without its line break.
+bool FirstLine(const fs::path& path, std::string& line, CDriverConflictCheck::CConflict& failure) {
+    if (!ReadFile(path.string(), 256, line, failure)) return false;
     const size_t end = line.find_first_of("\r\n");
     if (end != std::string::npos) line.resize(end);
-    return line;
+    return true;
 }
 
 CDriverConflictCheck::CConflict DriverConflict(const std::string& driver, const std::string& where) {
@@ -52,6 +71,10 @@ std::string CDriverConflictCheck::Path(const std::string& absolute) const {
 }
 
 CDriverConflictCheck::CConflict CDriverConflictCheck::CheckPorts(uint16_t base) const {
+    // Only a regular file is parsed: a FIFO in its place would block the read.
+    std::string text;
+    CConflict failure;
+    if (!ReadFile(Path("/proc/ioports"), 1024 * 1024, text, failure)) return failure;
     for (const CPortClaim& claim :
          CIoPortClaims::Over(Path("/proc/ioports"), static_cast<uint16_t>(base + 5u), static_cast<uint16_t>(base + 6u))) {
         const std::string where = "ports " + claim.range;
@@ -72,9 +95,11 @@ CDriverConflictCheck::CConflict CDriverConflictCheck::CheckPorts(uint16_t base) 
 CDriverConflictCheck::CConflict CDriverConflictCheck::CheckHwmon() const {
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(Path("/sys/class/hwmon"), ec)) {
-        std::string name = FirstLine(entry.path() / "name");
+        std::string name;
+        CConflict failure;
+        if (!FirstLine(entry.path() / "name", name, failure)) return failure;
         // Drivers registered the older way keep the name on the device.
-        if (name.empty()) name = FirstLine(entry.path() / "device" / "name");
+        if (name.empty() && !FirstLine(entry.path() / "device" / "name", name, failure)) return failure;
         // A model's name ("w83782d") stands for its driver ("w83781d").
         if (const HwmonDriverModel* model = FindHwmonDriverModel(name)) name = std::string(model->driver);
         if (IsChipDriver(name)) return DriverConflict(name, "hardware monitor " + entry.path().filename().string());
@@ -88,7 +113,9 @@ CDriverConflictCheck::CConflict CDriverConflictCheck::CheckSmbus(int bus, uint8_
     const fs::path client = fs::path(Path("/sys/bus/i2c/devices")) / device;
     std::error_code ec;
     if (fs::exists(client, ec)) {
-        const std::string name = FirstLine(client / "name");
+        std::string name;
+        CConflict failure;
+        if (!FirstLine(client / "name", name, failure)) return failure;
         std::string driver = fs::read_symlink(client / "driver", ec).filename().string();
         if (ec || driver.empty()) driver = name;
         if (!driver.empty()) return DriverConflict(driver, std::string("SMBus client ") + device);

@@ -8,6 +8,8 @@
 // - /sys/bus/i2c/devices/N-00AA/name: a client bound at the chip's SMBus
 //   address on its adapter.
 // Port access beside a bound driver races with it: bank switches interleave.
+// Each file is read as a regular file only, without blocking; anything else
+// in its place is reported as a conflict naming it.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,7 @@ class CDriverConflictCheck {
 public:
     struct CConflict {
         bool found = false;
+        bool unreadable = false;  // a file of the check was no regular file
         std::string owner;    // the driver's or region's name
         std::string message;  // what to tell the administrator
     };

@@ -1,6 +1,7 @@
 #include "tools/kelvane-chipd/CSmbusBackend.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 #include <sys/ioctl.h>
@@ -33,9 +34,16 @@ bool CSmbusBackend::Open() {
         return false;
     }
     if (m_fd >= 0) return true;
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in the device's place must not hang the service.
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         m_problem = m_path + ": " + std::strerror(errno) + " (is the i2c-dev module loaded?)";
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+        m_problem = m_path + ": not a device";
+        ::close(fd);
         return false;
     }
     // I2C_SLAVE, not I2C_SLAVE_FORCE: an address that a kernel driver has

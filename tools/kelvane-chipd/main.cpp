@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "tools/kelvane-chipd/CChipService.h"
 #include "tools/kelvane-chipd/CChipSocketServer.h"
 #include "tools/kelvane-chipd/CChipdConfig.h"
+#include "tools/kelvane-chipd/CJournalFile.h"
 #include "tools/kelvane-chipd/CPeerGroupCheck.h"
 
 namespace {
@@ -42,6 +44,7 @@ bool GroupId(const std::string& name, gid_t& gid) {
 
 int main(int argc, char** argv) {
     std::string configPath = CChipdConfig::kDefaultPath;
+    bool explicitConfig = false;
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const CAccessOptions access = CAccessOptions::Take(arguments, false);
     if (!access.error.empty()) return Fail(access.error);
@@ -49,8 +52,10 @@ int main(int argc, char** argv) {
         const std::string& argument = arguments[i];
         if (argument == "--config" && i + 1 < arguments.size()) {
             configPath = arguments[++i];
+            explicitConfig = true;
         } else if (argument.rfind("--config=", 0) == 0) {
             configPath = argument.substr(9);
+            explicitConfig = true;
         } else {
             std::fprintf(stderr, "usage: kelvane-chipd [--config FILE] [--sysfs-root DIR]\n");
             return 2;
@@ -59,22 +64,28 @@ int main(int argc, char** argv) {
 
     CChipdConfig config;
     std::string problem;
-    if (!config.Load(configPath, problem)) return Fail(configPath + ": " + problem);
+    if (!config.Load(configPath, explicitConfig, problem)) {
+        return Fail(problem.rfind(configPath, 0) == 0 ? problem : configPath + ": " + problem);
+    }
     if (!access.sysfsRoot.empty()) {
         config.sysfsRoot = access.sysfsRoot;
         // The hwmon build of the access library reads it from there.
         ::setenv(kSysfsRootVariable, access.sysfsRoot.c_str(), 1);
     }
-    gid_t gid = 0;
+    gid_t gid = 0, controlGid = 0;
     if (!GroupId(config.group, gid)) return Fail("no such group: " + config.group);
+    if (!GroupId(config.controlGroup, controlGid)) return Fail("no such group: " + config.controlGroup);
 
     CBackendChoice choice(config);
     std::unique_ptr<IChipBackend> backend = choice.Choose();
     if (!backend) return Fail("no chip to serve: " + choice.Problem());
 
-    const CRequestPolicy policy(choice.SharedWithDriver());
-    CChipService service(*backend, policy);
-    if (!service.Start()) return Fail(backend->Describe() + ": the chip does not answer the vendor value 0x5CA3");
+    const CRequestPolicy policy(choice.SharedWithDriver(), choice.SevenBitAddresses());
+    const CJournalFile journal(config.journalPath);
+    CChipService service(*backend, policy, &journal);
+    const bool started = service.Start();
+    if (!service.JournalReport().empty()) std::fprintf(stderr, "kelvane-chipd: %s\n", service.JournalReport().c_str());
+    if (!started) return Fail(backend->Describe() + ": the chip does not answer the vendor value 0x5CA3");
 
     struct sigaction stop {};
     stop.sa_handler = OnStopSignal;
@@ -82,12 +93,20 @@ int main(int argc, char** argv) {
     ::sigaction(SIGINT, &stop, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    const CPeerGroupCheck peers(gid, config.root);
-    CChipSocketServer server(service, peers);
+    const CPeerGroupCheck peers(gid, controlGid, config.root);
+    CChipSocketServer::CLimits limits;
+    limits.maxConnections = static_cast<size_t>(config.maxConnections);
+    limits.connectionsPerUser = static_cast<size_t>(config.connectionsPerUser);
+    limits.replyTimeout = std::chrono::milliseconds(config.replyTimeoutMs);
+    limits.idleTimeout = std::chrono::seconds(config.idleTimeoutS);
+    CChipSocketServer server(service, peers, limits);
     if (!server.Listen(config.socketPath, problem)) return Fail(problem);
-    std::fprintf(stderr, "kelvane-chipd: chip 0x%02x on %s%s, for group %s\n", service.ChipId(),
-                 backend->Describe().c_str(), policy.ReadOnly() ? " (shared read-only beside a driver)" : "",
-                 config.group.c_str());
+    std::fprintf(stderr,
+                 "kelvane-chipd: chip 0x%02x on %s%s, read by group %s, driven by group %s, "
+                 "at most %zu clients (%zu per user)\n",
+                 service.ChipId(), backend->Describe().c_str(),
+                 policy.ReadOnly() ? " (shared read-only beside a driver)" : "", config.group.c_str(),
+                 config.controlGroup.c_str(), server.Limits().maxConnections, server.Limits().connectionsPerUser);
     server.Run(g_stop);
     service.RestoreAsFound();
     return 0;

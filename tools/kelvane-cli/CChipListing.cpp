@@ -64,7 +64,7 @@ CChipListing CChipListing::Gather(const CAccessPathChooser::CChoice& choice, con
 
     CChipdConfig config;
     listing.chipdConfig = chipdConfigPath.empty() ? CChipdConfig::kDefaultPath : chipdConfigPath;
-    if (!config.Load(listing.chipdConfig, listing.chipdConfigProblem)) config = CChipdConfig{};
+    if (!config.Load(listing.chipdConfig, !chipdConfigPath.empty(), listing.chipdConfigProblem)) config = CChipdConfig{};
 
     using Backend = CChipdConfig::Backend;
     if (config.backend == Backend::kAuto || config.backend == Backend::kIsa) {

@@ -2,7 +2,7 @@
 // malformed bytes are classified before anything past them is read.
 #include <gtest/gtest.h>
 
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 
 using namespace ChipFrame;
 

@@ -46,11 +46,14 @@ enum Status : uint8_t {
     kNotInGroup = 6,        // the peer is not a member of the service's group
     kNoChip = 7,            // no chip with the vendor value 0x5CA3
     kUnknownOp = 8,
+    kNoControl = 9,         // a write by a peer without the right to drive the chip
+    kTooManyConnections = 10,  // the peer's or the service's connection cap: the connection ends
 };
 
 // Flags of the hello response.
 inline constexpr uint8_t kFlagAlternateId = 0x01;  // identification at 0x4C/0x4D/0x4E
-inline constexpr uint8_t kFlagReadOnly = 0x02;
+inline constexpr uint8_t kFlagReadOnly = 0x02;   // shared beside a driver: nobody writes
+inline constexpr uint8_t kFlagReader = 0x04;     // this peer may read, not write
 
 struct CRegisterAddress {
     uint8_t bank = 0;  // the bank byte

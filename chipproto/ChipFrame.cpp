@@ -1,4 +1,4 @@
-#include "tools/kelvane-chipd/ChipFrame.h"
+#include "chipproto/ChipFrame.h"
 
 namespace ChipFrame {
 
