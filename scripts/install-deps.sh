@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core dbus-daemon
   dpkg-dev file desktop-file-utils
+  qt6-charts-dev
+  qt6-httpserver-dev
+  prometheus
 )
 packages+=("$@")
 
