@@ -10,7 +10,9 @@ packages=(
   fonts-dejavu-core dbus-daemon
   dpkg-dev file desktop-file-utils
   qt6-charts-dev
+  libqt6opengl6-dev
   qt6-httpserver-dev
+  qt6-websockets-dev
   prometheus
 )
 packages+=("$@")
