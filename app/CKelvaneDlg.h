@@ -29,6 +29,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
 #include "engine/IShutdownObserver.h"
+#include "history/CHistoryWriter.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
 #include "windows/CEngineSuiteItems.h"
@@ -59,7 +61,9 @@ class CTransparentStatic;
 class IMailer;
 class IShellOpener;
 class ILocalTime;
+class CHistoryWindow;
 class QMenu;
+class QPushButton;
 
 // The process seams of the main window. Everything referred to must outlive
 // the window.
@@ -286,6 +290,19 @@ public:
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text) { m_strChipAccess = std::move(text); }
 
+    // The history file every tick is recorded into, set before InitDialog;
+    // empty (the default): no history.
+    void SetHistoryFile(std::string path) { m_strHistoryFile = std::move(path); }
+    const std::string& HistoryFile() const { return m_strHistoryFile; }
+    // The writer of the running history; null without one.
+    const CHistoryWriter* History() const { return m_pHistory.get(); }
+    // The history window, brought up (made once) with the items of an area
+    // or, without one, as it was left.
+    void OpenHistory(std::optional<Area> area = std::nullopt);
+    CHistoryWindow* HistoryWindow() const { return m_pHistoryWindow.get(); }
+    // The areas' buttons that open it (volt, fan, temperature).
+    QPushButton* HistoryButton(Area area) const;
+
     // Part of the window other windows work with.
     CHardwareMonitor& Engine() { return m_Engine; }
     CUserPreferences& Preferences() { return m_prefs; }
@@ -370,6 +387,11 @@ private:
     void ShowTempSlot();
     void ShowFanSlot();
     void CheckWarnings();
+    void StartHistory();
+    // One tick's snapshot into the history.
+    void RecordHistory();
+    void CreateHistoryButtons();
+    void ShowHistoryButtons(bool shown);
     void ShowAlarms(const CWarningMonitor::SAlarms& alarms);
     void UpdateCountdown();
     void PowerOffRequested(const CSensorItem& item) override;
@@ -427,6 +449,10 @@ private:
     bool m_bInTray = false;
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
+    std::string m_strHistoryFile;
+    std::unique_ptr<CHistoryWriter> m_pHistory;
+    std::unique_ptr<CHistoryWindow> m_pHistoryWindow;
+    std::array<QPushButton*, 3> m_historyButtons{};
     bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;

@@ -56,6 +56,10 @@ CReadingSnapshot CReadingSnapshot::Take(CHardwareMonitor& engine, int64_t timeMs
     return snapshot;
 }
 
+std::string CReadingSnapshot::AccessLabel(const std::string& access) {
+    return access.starts_with("chip service") ? "service" : "library";
+}
+
 const char* CReadingSnapshot::UnitOf(Kind kind) {
     switch (kind) {
         case Kind::kVoltage: return "V";

@@ -39,6 +39,9 @@ struct CReadingSnapshot {
     // The chip name the engine's chip id stands for.
     static std::string ChipName(const CHardwareMonitor& engine);
 
+    // "service" or "library", from the chip-access text of the loader.
+    static std::string AccessLabel(const std::string& access);
+
     static const char* UnitOf(Kind kind);  // "V", "C", "RPM"
     static const char* KindName(Kind kind);  // "voltage", "temperature", "fan"
     static std::optional<Kind> KindFromName(const std::string& name);

@@ -53,7 +53,9 @@ std::string CMetricsExposition::SampleValue(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
     char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Six significant digits: finer than any chip reads, without the
+    // binary fractions of the conversions.
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     return ec == std::errc() ? std::string(buffer, end) : "NaN";
 }
 

@@ -17,7 +17,7 @@ public:
     static std::string Text(const CReadingSnapshot& snapshot, const std::string& version);
     // A label value with backslash, double quote and line feed escaped.
     static std::string LabelValue(const std::string& text);
-    // A sample value: shortest round-trip text, "." as decimal point.
+    // A sample value to six significant digits, "." as decimal point.
     static std::string SampleValue(double value);
     // Writes Text into directory/kelvane.prom through a temporary file and a
     // rename, so that a reader never sees half a file. False with a reason.

@@ -39,6 +39,7 @@
 #include "windows/CInstanceChecker.h"
 #include "windows/CLanguage.h"
 #include "windows/CProgramDirectory.h"
+#include "history/CHistoryLocation.h"
 #include "windows/CQtShellOpener.h"
 
 int main(int argc, char* argv[])
@@ -111,6 +112,9 @@ int main(int argc, char* argv[])
     if (!window) return 0;
     window->SetAutomationService(&automation);
     window->SetChipAccess(loader.InUse());
+    // An installed program keeps its history in the user's state directory.
+    const bool installed = !CInstalledLayout::DataDirectory(CProgramDirectory::GetProgramDirectory()).empty();
+    window->SetHistoryFile(CHistoryLocation::File(installed, programDirectory, std::getenv));
     // Suspend and resume from the login manager reach the main window
     // through its tray object.
     CTerminationSignals termination;

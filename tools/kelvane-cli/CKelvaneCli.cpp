@@ -1,6 +1,7 @@
 #include "tools/kelvane-cli/CKelvaneCli.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 #include "app/CSystemInfo.h"
@@ -14,7 +15,10 @@
 #include <cstdlib>
 
 #include "platform/CInstalledLayout.h"
+#include "history/CHistoryLocation.h"
+#include "tools/kelvane-cli/CHistoryCommand.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
+#include "tools/kelvane-cli/CReadingFeeds.h"
 #include "tools/kelvane-cli/CReadingReport.h"
 #include "tools/kelvane-cli/CReportingPowerOff.h"
 #include "tools/kelvane-cli/CStderrMessageBox.h"
@@ -52,6 +56,11 @@ int CKelvaneCli::Run(const std::vector<std::string>& arguments) {
     }
     std::string directory;
     if (!ResolveProgramDirectory(options, directory)) return kFailed;
+    if (options.history) {
+        const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::system_clock::now().time_since_epoch()).count();
+        return CHistoryCommand(m_out, m_err).Run(options, HistoryFile(options, directory), now);
+    }
     return Monitor(options, directory);
 }
 
@@ -82,6 +91,12 @@ bool CKelvaneCli::ResolveProgramDirectory(const CCliOptions& options, std::strin
     return !ec;
 }
 
+std::string CKelvaneCli::HistoryFile(const CCliOptions& options, const std::string& programDirectory) const {
+    const bool installed = options.directory.empty() &&
+                           !CInstalledLayout::DataDirectory(WithoutTrailingSlash(fs::path(m_exePath).parent_path().string())).empty();
+    return CHistoryLocation::File(installed, programDirectory, std::getenv);
+}
+
 int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programDirectory) {
     // Installed before the engine is built, so that a stop at any moment
     // still ends through the engine's destructor.
@@ -96,6 +111,9 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     CSteadyClock clock;
     CReportingPowerOff powerOff(m_err);
     const std::string boardName = CSystemInfo("/").GetBoardName();
+    // The textfile directory and the endpoint are checked before the chip is touched.
+    CReadingFeeds feeds(options, HistoryFile(options, programDirectory), m_err);
+    if (!feeds.Start()) return kFailed;
 
     CHardwareMonitor engine(
         CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
@@ -109,16 +127,27 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
         return kFailed;
     }
     engine.UpdateAll();
-    return ReadLoop(options, engine, stop);
+    feeds.SetAccess(loader.InUse());
+    m_feeds = &feeds;
+    const int status = ReadLoop(options, engine, stop);
+    m_feeds = nullptr;
+    return status;
 }
 
 int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop) {
     for (long reading = 1;; ++reading) {
         const std::vector<CItemReading> readings = CReadingReport::Collect(engine, options.all, options.fahrenheit);
+        if (m_feeds) m_feeds->Publish(engine);
         // Tables of a watch are set apart by a blank line; JSON stays one
         // array per line.
-        if (reading > 1 && !options.json) m_out << "\n";
-        m_out << (options.json ? CReadingReport::Json(readings) : CReadingReport::Table(readings)) << std::flush;
+        if (reading > 1 && !options.json && !options.prometheus) m_out << "\n";
+        // The textfile and the endpoint take the exposition instead of stdout.
+        const bool quiet = !options.textfileDirectory.empty() || options.listen;
+        if (!quiet)
+            m_out << (options.prometheus ? m_feeds->Exposition()
+                      : options.json     ? CReadingReport::Json(readings)
+                                         : CReadingReport::Table(readings))
+                  << std::flush;
         if (!m_out) {
             // A reader that went away (EPIPE) needs no message.
             if (errno != EPIPE) m_err << "kelvane-cli: the readings could not be written" << std::endl;

@@ -11,6 +11,7 @@
 #include "tools/kelvane-cli/CCliOptions.h"
 
 class CHardwareMonitor;
+class CReadingFeeds;
 class CStopSignals;
 
 class CKelvaneCli {
@@ -33,8 +34,12 @@ private:
     // The program directory without a trailing "/", or empty with a message
     // when --dir does not name a directory.
     bool ResolveProgramDirectory(const CCliOptions& options, std::string& directory);
+    // The history file of this program directory; empty when there is none.
+    std::string HistoryFile(const CCliOptions& options, const std::string& programDirectory) const;
 
     std::string m_exePath;
     std::ostream& m_out;
     std::ostream& m_err;
+    // The history, textfile and endpoint of the run in progress.
+    CReadingFeeds* m_feeds = nullptr;
 };
