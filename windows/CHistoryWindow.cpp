@@ -13,6 +13,8 @@
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
+#include <QPainter>
+#include <QPixmap>
 #include <QSaveFile>
 #include <QTimer>
 #include <QToolButton>
@@ -56,8 +58,15 @@ constexpr const char* kStyle =
     "QToolButton:hover, QPushButton:hover { border-color: #3ce07c; }"
     "QToolButton:checked { background: #143222; border-color: #3ce07c; color: #3ce07c; }"
     "QListWidget { background: #0b0e12; border: 1px solid #252e38; border-radius: 4px; padding: 4px; }"
-    "QListWidget::item { padding: 3px 2px; }"
+    "QListWidget::item { padding: 2px 2px; }"
     "QListWidget::item:selected { background: #18212b; color: #e8eef4; }"
+    "QListWidget::indicator { width: 11px; height: 11px; border: 1px solid #3a4652; border-radius: 2px;"
+    " background: #11161c; }"
+    "QListWidget::indicator:checked { background: #3ce07c; border-color: #3ce07c; }"
+    "QScrollBar:vertical { background: #0b0e12; width: 8px; margin: 0; }"
+    "QScrollBar::handle:vertical { background: #2b3540; border-radius: 4px; min-height: 24px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
     "QDateTimeEdit { background: #0b0e12; border: 1px solid #2b3540; border-radius: 4px; padding: 3px 6px; }";
 
 int64_t KindGapMs(const CHistoryStore::SSeries& series) {
@@ -75,8 +84,10 @@ bool IsAggregate(const CHistoryStore::SSeries& series) {
 
 QString SpanText(int64_t spanMs) {
     const double hours = static_cast<double>(spanMs) / CHistoryStore::kHourMs;
+    if (spanMs < 2 * CHistoryStore::kMinuteMs) return QStringLiteral("%1 s").arg((spanMs + 500) / 1000);
     if (hours < 1.0) return QStringLiteral("%1 min").arg(std::max<int64_t>(spanMs / CHistoryStore::kMinuteMs, 1));
-    if (hours <= 48.0) return QStringLiteral("%1 h").arg(hours, 0, 'f', hours < 10 ? 1 : 0);
+    const bool whole = std::fabs(hours - std::round(hours)) < 0.05;
+    if (hours <= 48.0) return QStringLiteral("%1 h").arg(hours, 0, 'f', hours < 10 && !whole ? 1 : 0);
     return QStringLiteral("%1 days").arg(hours / 24.0, 0, 'f', 0);
 }
 
@@ -86,7 +97,7 @@ QString ResolutionText(const CHistoryStore::SSeries& series) {
                            : series.resolution == Resolution::kMinute ? QStringLiteral("minute aggregates")
                                                                       : QStringLiteral("hour aggregates");
     if (series.bucketMs == 0) return source + QStringLiteral(", min/avg/max");
-    return source + QStringLiteral(" in %1 buckets, min/avg/max").arg(SpanText(series.bucketMs).replace(QLatin1Char(' '), QString()));
+    return source + QStringLiteral(" in %1 buckets, min/avg/max").arg(SpanText(series.bucketMs));
 }
 
 }  // namespace
@@ -162,6 +173,9 @@ void CHistoryWindow::BuildControls() {
 
     m_itemList = new QListWidget(this);
     m_itemList->setFixedWidth(200);
+    m_itemList->setIconSize(QSize(10, 10));
+    m_itemList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_itemList->setTextElideMode(Qt::ElideRight);
     m_itemList->setFocusPolicy(Qt::NoFocus);
     connect(m_itemList, &QListWidget::itemChanged, this, [this] {
         if (!m_redrawing) Redraw();
@@ -254,7 +268,17 @@ void CHistoryWindow::Reload() {
         auto* row = new QListWidgetItem(QString::fromStdString(item.name.empty() ? item.item : item.name), m_itemList);
         row->setData(Qt::UserRole, QString::fromStdString(item.item));
         row->setData(Qt::UserRole + 1, static_cast<qlonglong>(i));
-        row->setData(Qt::DecorationRole, colour);
+        row->setData(Qt::UserRole + 2, colour);
+        QPixmap swatch(10, 10);
+        swatch.fill(Qt::transparent);
+        {
+            QPainter painter(&swatch);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
+            painter.drawRoundedRect(QRectF(0.5, 3.0, 9.0, 4.0), 2.0, 2.0);
+        }
+        row->setIcon(QIcon(swatch));
         row->setToolTip(QString::fromStdString(item.chip + " " + item.item));
         row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         const bool wasChecked = std::find(checked.begin(), checked.end(), item.item) != checked.end();
@@ -364,7 +388,7 @@ void CHistoryWindow::Redraw() {
         const auto index = static_cast<std::size_t>(row->data(Qt::UserRole + 1).toLongLong());
         if (index >= m_items.size()) continue;
         m_shown.push_back(m_store.Read(m_items[index], m_fromMs, m_toMs, now, kMaxPoints));
-        drawn.push_back({&m_items[index], row->data(Qt::DecorationRole).value<QColor>()});
+        drawn.push_back({&m_items[index], row->data(Qt::UserRole + 2).value<QColor>()});
     }
     m_events = m_store.Events(m_fromMs - CHistoryStore::kDayMs * 30, m_toMs);
 

@@ -61,6 +61,7 @@ public:
     // Shows the readout of a time as the pointer there would.
     void ShowReadout(int64_t timeMs);
     bool IsHistoryOpen() const { return m_store.IsOpen(); }
+    QChart* Chart() const { return m_chart; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

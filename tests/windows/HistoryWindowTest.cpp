@@ -37,14 +37,8 @@ std::string WriteHistory(const CTempDir& dir) {
 
 int SeriesNamed(const CHistoryWindow& window, const char* name) {
     int count = 0;
-    for (QChart* c : window.findChildren<QChart*>())
-        for (QAbstractSeries* s : c->series()) count += s->objectName() == QLatin1String(name);
+    for (QAbstractSeries* s : window.Chart()->series()) count += s->objectName() == QLatin1String(name);
     return count;
-}
-
-QChart* ChartOf(const CHistoryWindow& window) {
-    const QList<QChart*> charts = window.findChildren<QChart*>();
-    return charts.isEmpty() ? nullptr : charts.front();
 }
 
 }  // namespace
@@ -73,8 +67,7 @@ TEST(HistoryWindow, EachSpanReadsAtItsResolutionWithLimitsBandsAndAlarms) {
     window.ChooseItems({"TEMP1", "VOLT1"});
     window.ShowSpan(CHistoryWindow::Span::kSixHours);
     EXPECT_EQ(window.Shown().size(), 2u);
-    ASSERT_NE(ChartOf(window), nullptr);
-    EXPECT_EQ(ChartOf(window)->axes(Qt::Vertical).size(), 2);
+    EXPECT_EQ(window.Chart()->axes(Qt::Vertical).size(), 2);
 }
 
 TEST(HistoryWindow, ReadoutKeysAndExport) {
