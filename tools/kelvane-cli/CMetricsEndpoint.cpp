@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "metrics/CMetricsExposition.h"
 
 // Takes the connections itself, so that it can refuse those beyond the
@@ -38,9 +40,20 @@ protected:
         connect(idle, &QTimer::timeout, socket, &QTcpSocket::abort);
         idle->start(m_idleMs);
         auto received = std::make_shared<qint64>(0);
-        connect(socket, &QTcpSocket::readyRead, socket, [socket, idle, received, this] {
+        // A client that asked for the connection to end (HTTP/1.0, or
+        // "Connection: close") gets its end once the answer has left.
+        auto closeAfterAnswer = std::make_shared<bool>(false);
+        connect(socket, &QTcpSocket::bytesWritten, socket, [socket, closeAfterAnswer] {
+            if (*closeAfterAnswer && socket->bytesToWrite() == 0) socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, idle, received, closeAfterAnswer, this] {
             *received += socket->bytesAvailable();
             idle->start(m_idleMs);
+            const QByteArray head = socket->peek(std::min<qint64>(socket->bytesAvailable(), m_maxBytes)).toLower();
+            const qsizetype lineEnd = head.indexOf("\r\n");
+            if (head.contains("\r\nconnection: close") ||
+                (lineEnd > 0 && head.left(lineEnd).endsWith("http/1.0") && !head.contains("connection: keep-alive")))
+                *closeAfterAnswer = true;
             if (*received > m_maxBytes) {
                 // The HTTP server's reader, connected after this one, must
                 // not see the socket it would read from closed.
