@@ -170,7 +170,7 @@ CHistoryStore::Failure CHistoryStore::Open(const std::string& path, Mode mode, s
         const std::string setup = "PRAGMA page_size = 4096; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
                                   " PRAGMA max_page_count = " +
                                   std::to_string(std::max<int64_t>(maxBytes / pageSize, 8)) + ";";
-        if (!Exec(setup.c_str()) || (fresh && !CreateSchema())) {
+        if (!Exec(setup.c_str()) || (fresh && !CreateSchema()) || !PrepareTickStatements()) {
             const Failure failure = Fail(error, "cannot set up the history file");
             Close();
             return failure;
@@ -190,6 +190,7 @@ bool CHistoryStore::CreateSchema() {
 
 void CHistoryStore::Close() {
     m_items.clear();
+    FinalizeTickStatements();
     if (m_db) sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
@@ -234,13 +235,36 @@ std::optional<int64_t> CHistoryStore::ItemId(const std::string& chip, const CRea
     return row.id;
 }
 
+bool CHistoryStore::PrepareTickStatements() {
+    const auto prepare = [this](const char* sql, sqlite3_stmt*& stmt) {
+        return sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) == SQLITE_OK;
+    };
+    return prepare("INSERT OR REPLACE INTO raw(item, t, v) VALUES(?1, ?2, ?3)", m_insertRaw) &&
+           prepare(kUpsertMinute, m_upsertMinute) && prepare(kUpsertHour, m_upsertHour) &&
+           prepare("INSERT INTO events(t, chip, item, name, kind, value) VALUES(?1, ?2, ?3, ?4, ?5, ?6)", m_insertEvent) &&
+           prepare("BEGIN IMMEDIATE", m_begin) && prepare("COMMIT", m_commit);
+}
+
+void CHistoryStore::FinalizeTickStatements() {
+    for (sqlite3_stmt** stmt : {&m_insertRaw, &m_upsertMinute, &m_upsertHour, &m_insertEvent, &m_begin, &m_commit}) {
+        sqlite3_finalize(*stmt);
+        *stmt = nullptr;
+    }
+}
+
 CHistoryStore::Failure CHistoryStore::WriteTick(const CReadingSnapshot& snapshot, const std::vector<SEvent>& events,
                                                 std::string& error) {
-    if (!m_db || m_mode != Mode::kWrite) {
+    if (!m_db || m_mode != Mode::kWrite || !m_insertRaw) {
         error = "the history file is not open for writing";
         return Failure::kUnusable;
     }
-    if (!Exec("BEGIN IMMEDIATE")) return Fail(error, "cannot write the history");
+    // One step of a prepared statement, reset for its next use.
+    const auto run = [](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        return rc == SQLITE_DONE;
+    };
+    if (!run(m_begin)) return Fail(error, "cannot write the history");
     const auto rollback = [&](const char* what) {
         const Failure failure = Fail(error, what);
         Exec("ROLLBACK");
@@ -248,35 +272,36 @@ CHistoryStore::Failure CHistoryStore::WriteTick(const CReadingSnapshot& snapshot
         m_items.clear();
         return failure;
     };
-    {
-        CStatement raw(m_db, "INSERT OR REPLACE INTO raw(item, t, v) VALUES(?1, ?2, ?3)");
-        CStatement minute(m_db, kUpsertMinute);
-        CStatement hour(m_db, kUpsertHour);
-        CStatement event(m_db, "INSERT INTO events(t, chip, item, name, kind, value) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-        if (!raw.ok() || !minute.ok() || !hour.ok() || !event.ok()) return rollback("cannot write the history");
-        const int64_t minuteStart = FloorDiv(snapshot.timeMs, kMinuteMs) * 60;
-        const int64_t hourStart = FloorDiv(snapshot.timeMs, kHourMs) * 3600;
-        for (const CReadingSnapshot::Item& item : snapshot.items) {
-            const std::optional<int64_t> id = ItemId(snapshot.chip, item);
-            if (!id) return rollback("cannot write the history");
-            if (!item.readOk || !item.value) continue;
-            const int64_t stored = ToStored(*item.value);
-            raw.Bind(1, *id).Bind(2, snapshot.timeMs).Bind(3, stored);
-            minute.Bind(1, *id).Bind(2, minuteStart).Bind(3, stored);
-            hour.Bind(1, *id).Bind(2, hourStart).Bind(3, stored);
-            if (raw.Step() != SQLITE_DONE || minute.Step() != SQLITE_DONE || hour.Step() != SQLITE_DONE)
-                return rollback("cannot write the history");
-            raw.Reset();
-            minute.Reset();
-            hour.Reset();
+    const int64_t minuteStart = FloorDiv(snapshot.timeMs, kMinuteMs) * 60;
+    const int64_t hourStart = FloorDiv(snapshot.timeMs, kHourMs) * 3600;
+    for (const CReadingSnapshot::Item& item : snapshot.items) {
+        const std::optional<int64_t> id = ItemId(snapshot.chip, item);
+        if (!id) return rollback("cannot write the history");
+        if (!item.readOk || !item.value) continue;
+        const int64_t stored = ToStored(*item.value);
+        sqlite3_bind_int64(m_insertRaw, 1, *id);
+        sqlite3_bind_int64(m_insertRaw, 2, snapshot.timeMs);
+        sqlite3_bind_int64(m_insertRaw, 3, stored);
+        for (auto [stmt, start] : {std::pair{m_upsertMinute, minuteStart}, std::pair{m_upsertHour, hourStart}}) {
+            sqlite3_bind_int64(stmt, 1, *id);
+            sqlite3_bind_int64(stmt, 2, start);
+            sqlite3_bind_int64(stmt, 3, stored);
         }
-        for (const SEvent& e : events) {
-            event.Bind(1, e.timeMs).Bind(2, e.chip).Bind(3, e.item).Bind(4, e.name).Bind(5, e.kind).Bind(6, e.value);
-            if (event.Step() != SQLITE_DONE) return rollback("cannot write the history");
-            event.Reset();
-        }
+        if (!run(m_insertRaw) || !run(m_upsertMinute) || !run(m_upsertHour)) return rollback("cannot write the history");
     }
-    if (!Exec("COMMIT")) return rollback("cannot write the history");
+    for (const SEvent& e : events) {
+        sqlite3_bind_int64(m_insertEvent, 1, e.timeMs);
+        int index = 2;
+        for (const std::string* text : {&e.chip, &e.item, &e.name, &e.kind})
+            sqlite3_bind_text(m_insertEvent, index++, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
+        if (e.value) {
+            sqlite3_bind_double(m_insertEvent, 6, *e.value);
+        } else {
+            sqlite3_bind_null(m_insertEvent, 6);
+        }
+        if (!run(m_insertEvent)) return rollback("cannot write the history");
+    }
+    if (!run(m_commit)) return rollback("cannot write the history");
     return Failure::kNone;
 }
 
