@@ -5,6 +5,7 @@
 #include "tools/kelvane-chipd/CChipService.h"
 #include "tools/kelvane-chipd/CDevPortIo.h"
 #include "tools/kelvane-chipd/CDriverConflictCheck.h"
+#include "tools/kelvane-chipd/CHwmonBackend.h"
 #include "tools/kelvane-chipd/CIopermPortIo.h"
 #include "tools/kelvane-chipd/CIsaPortBackend.h"
 #include "tools/kelvane-chipd/CLibraryBackend.h"
@@ -78,6 +79,13 @@ std::unique_ptr<IChipBackend> CBackendChoice::Choose() {
     using Backend = CChipdConfig::Backend;
     if (m_config.backend == Backend::kLibrary) {
         auto backend = std::make_unique<CLibraryBackend>(m_config.libraryDirectory);
+        if (!Answers(*backend)) return nullptr;
+        return backend;
+    }
+    // Through the driver's files: no race with the driver, so no conflict
+    // check and no read-only sharing.
+    if (m_config.backend == Backend::kHwmon) {
+        auto backend = std::make_unique<CHwmonBackend>(m_config.UnderRoot("/sys"));
         if (!Answers(*backend)) return nullptr;
         return backend;
     }

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "accesslib/hwmon/HwmonDrivers.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -33,8 +35,13 @@ CDriverConflictCheck::CConflict DriverConflict(const std::string& driver, const 
     CDriverConflictCheck::CConflict conflict;
     conflict.found = true;
     conflict.owner = driver;
-    conflict.message = "the kernel driver " + driver + " owns the chip (" + where + "); free it with `modprobe -r " +
-                       driver + "`, or set ShareReadOnly=1 to read beside it";
+    // A driver whose files the hwmon backend reads needs no unloading.
+    bool throughFiles = false;
+    for (const HwmonDriverModel& model : HwmonDriverModels()) throughFiles = throughFiles || model.driver == driver;
+    conflict.message = "the kernel driver " + driver + " owns the chip (" + where + "); " +
+                       (throughFiles ? "set Backend=hwmon to drive it through the driver's files"
+                                     : "free it with `modprobe -r " + driver + "`") +
+                       ", or set ShareReadOnly=1 to read beside it";
     return conflict;
 }
 
@@ -85,7 +92,11 @@ CDriverConflictCheck::CConflict CDriverConflictCheck::CheckPorts(uint16_t base) 
 CDriverConflictCheck::CConflict CDriverConflictCheck::CheckHwmon() const {
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(Path("/sys/class/hwmon"), ec)) {
-        const std::string name = FirstLine(entry.path() / "name");
+        std::string name = FirstLine(entry.path() / "name");
+        // Drivers registered the older way keep the name on the device.
+        if (name.empty()) name = FirstLine(entry.path() / "device" / "name");
+        // A model's name ("w83782d") stands for its driver ("w83781d").
+        if (const HwmonDriverModel* model = FindHwmonDriverModel(name)) name = std::string(model->driver);
         if (IsChipDriver(name)) return DriverConflict(name, "hardware monitor " + entry.path().filename().string());
     }
     return {};
