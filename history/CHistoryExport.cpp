@@ -170,12 +170,18 @@ std::string CHistoryExport::Json(const std::vector<CHistoryStore::SSeries>& seri
         text += "]}";
     }
     text += "],\"events\":[";
+    // An event's value is in its item's unit, as the item's points are.
+    std::map<std::string, CReadingSnapshot::Kind> kinds;
+    for (const CHistoryStore::SSeries& s : series) kinds[s.item.chip + "/" + s.item.item] = s.item.kind;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const CHistoryStore::SEvent& e = events[i];
+        const auto kind = kinds.find(e.chip + "/" + e.item);
+        const std::optional<double> value =
+            e.value && kind != kinds.end() ? std::optional<double>(Shown(kind->second, *e.value, fahrenheit)) : e.value;
         if (i > 0) text += ",";
         text += "{\"time\":" + JsonString(CTimeText::LocalIso(e.timeMs)) + ",\"chip\":" + JsonString(e.chip) +
                 ",\"item\":" + JsonString(e.item) + ",\"name\":" + JsonString(e.name) + ",\"kind\":" + JsonString(e.kind) +
-                ",\"value\":" + (e.value ? Number(*e.value, 3) : std::string("null")) + "}";
+                ",\"value\":" + (value ? Number(*value, 3) : std::string("null")) + "}";
     }
     return text + "]}\n";
 }

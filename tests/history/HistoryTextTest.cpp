@@ -116,5 +116,11 @@ TEST_F(BerlinTime, CsvHasAColumnPerItemWithItsUnitAndMinAvgMaxForAggregates) {
               "\"points\":[{\"time\":\"2026-12-09T01:00:00+01:00\",\"min\":1980,\"avg\":2011.3,\"max\":2040,\"count\":24}]}],"
               "\"events\":[{\"time\":\"2026-12-09T01:00:00+01:00\",\"chip\":\"W83782D\",\"item\":\"FAN1\",\"name\":\"Fan\","
               "\"kind\":\"alarm\",\"value\":900.000}]}\n");
+    // An event's value follows its item's unit.
+    const std::vector<Series> temps{readings[0]};
+    EXPECT_NE(CHistoryExport::Json(temps, {{kDayStartMs, "W83782D", "TEMP1", "CPU, core", "alarm", 100.0}}, kDayStartMs,
+                                   kDayStartMs + 60000, true)
+                  .find("\"kind\":\"alarm\",\"value\":212.000}"),
+              std::string::npos);
     EXPECT_EQ(CHistoryExport::JsonString("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\u000ad\\u0001\"");
 }
