@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Kelvane's window on the
 # simulated chip (the program directory is build/bin). Arguments go to the
-# program: "./scripts/run.sh -m" starts it minimised.
+# program: "./scripts/run.sh -m" starts it minimised. It runs on the simulator
+# whatever the machine has (a development machine's shell is often root, which
+# would otherwise let the program probe the chip's ports); on a real board run
+# build/bin/kelvane itself, see docs/real-hardware.md.
 #
 # Kelvane is a desktop program: without a display (no DISPLAY, no
 # WAYLAND_DISPLAY, no QT_QPA_PLATFORM chosen by hand) there is nobody to see
@@ -17,9 +20,9 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
   echo "run.sh: no display found, so Kelvane's window cannot be shown." >&2
   if [[ -x build/bin/kelvane-cli ]]; then
     echo "run.sh: starting the terminal front end instead (Ctrl+C ends it)." >&2
-    exec build/bin/kelvane-cli --watch 2.5
+    exec build/bin/kelvane-cli --access simulator --watch 2.5
   fi
   echo "run.sh: start it from a desktop session, or with a virtual display: xvfb-run build/bin/kelvane" >&2
   exit 1
 fi
-exec build/bin/kelvane "$@"
+exec build/bin/kelvane --access simulator "$@"

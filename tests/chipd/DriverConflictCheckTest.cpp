@@ -74,3 +74,15 @@ TEST(DriverConflictCheck, SmbusClientAtTheChipsAddressOwnsIt) {
     EXPECT_FALSE(check.CheckSmbus(0, 0x2E).found);
     EXPECT_FALSE(check.CheckSmbus(1, 0x2D).found);
 }
+
+TEST(DriverConflictCheck, ASysfsRootOfItsOwnReplacesTheOneUnderTheRoot) {
+    Tree tree;
+    Tree sysfs;
+    tree.File("/proc/ioports", kIoports);
+    tree.File("/sys/class/hwmon/hwmon0/name", "coretemp\n");
+    sysfs.File("/class/hwmon/hwmon5/name", "w83627hf\n");
+    EXPECT_FALSE(CDriverConflictCheck(tree.dir.Path()).CheckPorts(0x290).found);
+    const CDriverConflictCheck::CConflict conflict = CDriverConflictCheck(tree.dir.Path(), sysfs.dir.Path()).CheckPorts(0x290);
+    EXPECT_TRUE(conflict.found);
+    EXPECT_EQ(conflict.owner, "w83627hf");
+}

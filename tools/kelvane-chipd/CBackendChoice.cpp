@@ -46,7 +46,7 @@ bool CBackendChoice::Answers(IChipBackend& backend) {
 }
 
 std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
-    const CDriverConflictCheck check(m_config.root);
+    const CDriverConflictCheck check(m_config.root, m_config.sysfsRoot);
     std::string problem;
     if (!Allows(check.CheckPorts(m_config.portBase), m_config.shareReadOnly, problem, m_shared)) {
         Note(problem);
@@ -63,7 +63,7 @@ std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
 }
 
 std::unique_ptr<IChipBackend> CBackendChoice::TrySmbus(int bus) {
-    const CDriverConflictCheck check(m_config.root);
+    const CDriverConflictCheck check(m_config.root, m_config.sysfsRoot);
     std::string problem;
     if (!Allows(check.CheckSmbus(bus, m_config.smbusAddress), m_config.shareReadOnly, problem, m_shared)) {
         Note(problem);
@@ -85,7 +85,8 @@ std::unique_ptr<IChipBackend> CBackendChoice::Choose() {
     // Through the driver's files: no race with the driver, so no conflict
     // check and no read-only sharing.
     if (m_config.backend == Backend::kHwmon) {
-        auto backend = std::make_unique<CHwmonBackend>(m_config.UnderRoot("/sys"));
+        auto backend = std::make_unique<CHwmonBackend>(m_config.sysfsRoot.empty() ? m_config.UnderRoot("/sys")
+                                                                                  : m_config.sysfsRoot);
         if (!Answers(*backend)) return nullptr;
         return backend;
     }

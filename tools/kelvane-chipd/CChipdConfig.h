@@ -36,6 +36,8 @@ public:
     uint8_t smbusAddress = 0x2D;
     std::string libraryDirectory;
     bool shareReadOnly = false;
+    // --sysfs-root: where /sys is; empty: under root.
+    std::string sysfsRoot;
 
     // A missing file gives the defaults; false with a reason on a bad value.
     bool Load(const std::string& path, std::string& problem);

@@ -27,6 +27,8 @@ public:
     bool Start();
     // How the chip is reached, as the chip-access line says it.
     void SetAccess(const std::string& access) { m_access = CReadingSnapshot::AccessLabel(access); }
+    // The way to the chip by its name ("service", "hwmon", "ports", "simulator").
+    void SetAccessLabel(std::string label) { m_access = std::move(label); }
     // After every reading.
     void Publish(CHardwareMonitor& engine);
     // The exposition of the last reading published.
