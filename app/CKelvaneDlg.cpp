@@ -10,11 +10,13 @@
 #include <QMoveEvent>
 #include <QScreen>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTimerEvent>
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string_view>
 
@@ -25,6 +27,7 @@
 #include "app/CStartupFiles.h"
 #include "engine/CFanItem.h"
 #include "engine/CTempItem.h"
+#include "history/CHistoryLocation.h"
 #include "platform/IMessageBox.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
@@ -39,6 +42,7 @@
 #include "windows/CDisplaySettingDlg.h"
 #include "windows/CFanSubScreen.h"
 #include "windows/CHelpPage.h"
+#include "windows/CHistoryWindow.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CMonitorSettingDlg.h"
 #include "windows/CSuiteItemsDlg.h"
@@ -158,6 +162,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     });
 
     CreateControls();
+    CreateHistoryButtons();
     ConnectButtons();
 }
 
@@ -171,6 +176,8 @@ CKelvaneDlg::~CKelvaneDlg()
     m_Engine.SetReadingObserver(nullptr);
     // The chip goes back first: the fans must not wait for slow file work.
     m_Engine.ReleaseChip();
+    m_pHistoryWindow.reset();
+    m_pHistory.reset();
     SavePreferences(m_strIniPath);
     m_TrayIcon.DeleteTrayIcon();
     // The panels and the other controls are children of this window: they
@@ -298,6 +305,7 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     LayoutFace();
     LoadPreferences(m_strIniPath);
     StartEngine();
+    StartHistory();
 
     m_panels.CreatePanels(this, m_panelHost);
     // The form and the area views the window had when it last closed; the
@@ -360,6 +368,11 @@ void CKelvaneDlg::LocaliseButtons()
                                                  {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
     m_TrayIcon.TranslateMenu([this](const QString& text) { return Tr(text.toUtf8().constData()); });
     m_pCountdown->SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
+    for (QPushButton* button : m_historyButtons) {
+        if (!button) continue;
+        button->setText(Tr("History"));
+        button->setToolTip(Tr("The history of these readings"));
+    }
 }
 
 QString CKelvaneDlg::Tr(const char* english) const
@@ -441,6 +454,7 @@ void CKelvaneDlg::OnTimer(int id)
 {
     if (id == kMonitorTimer) {
         RefreshDisplay();
+        RecordHistory();
         // The graph panels take their samples here, visible or not.
         m_panels.TickGraphs();
         emit monitoringTicked();
@@ -914,6 +928,7 @@ void CKelvaneDlg::ShowDetail()
     m_buttons.at(kIdVoltDetail)->show();
     m_buttons.at(kIdVoltBack)->show();
     ApplyForm(kExpandedOutline, kExpandedFace);
+    ShowHistoryButtons(true);
     m_bExpanded = true;
     m_prefs.m_bExpanded = true;
     // The longer form grows downwards: it must not run off the screen.
@@ -927,6 +942,7 @@ void CKelvaneDlg::ShowCompact()
     m_buttons.at(kIdVoltBack)->hide();
     m_buttons.at(kIdExpand)->show();
     ApplyForm(kCompactOutline, kCompactFace);
+    ShowHistoryButtons(false);
     m_bExpanded = false;
     m_prefs.m_bExpanded = false;
     repaint();
@@ -1059,6 +1075,9 @@ void CKelvaneDlg::OnTrayCommand(int commandId)
             break;
         case CSystemTray::kMinimize:
             MinimiseToTray();
+            break;
+        case CSystemTray::kHistory:
+            OpenHistory();
             break;
         case CSystemTray::kAbout:
             ShowAbout();
@@ -1299,4 +1318,80 @@ CTransparentStatic* CKelvaneDlg::Label(int id) const
 {
     const auto found = m_labels.find(id);
     return found == m_labels.end() ? nullptr : found->second;
+}
+
+// --- the history ------------------------------------------------------------
+
+void CKelvaneDlg::StartHistory()
+{
+    if (m_strHistoryFile.empty() || m_bEnded) return;
+    CHistoryLocation::PrepareDirectory(m_strHistoryFile);
+    // At most one message for each change of the history's state; the
+    // monitoring goes on whatever it says.
+    m_pHistory = std::make_unique<CHistoryWriter>(m_strHistoryFile, [this](const std::string& message) {
+        std::fprintf(stderr, "kelvane: %s\n", message.c_str());
+        if (m_pNotifier != nullptr)
+            m_pNotifier->Notify(QStringLiteral("Kelvane history"), QString::fromStdString(message), false);
+    });
+}
+
+void CKelvaneDlg::RecordHistory()
+{
+    if (!m_pHistory) return;
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+    m_pHistory->Record(CReadingSnapshot::Take(m_Engine, now, CReadingSnapshot::AccessLabel(m_strChipAccess)));
+}
+
+void CKelvaneDlg::CreateHistoryButtons()
+{
+    // Beside each area's Detail button, in the face's own colours.
+    const std::pair<Area, int> places[] = {{Area::Volt, 181}, {Area::Fan, 301}, {Area::Temp, 421}};
+    for (const auto& [area, y] : places) {
+        auto* button = new QPushButton(QStringLiteral("History"), this);
+        button->setObjectName(QStringLiteral("history-%1").arg(static_cast<int>(area)));
+        button->setToolTip(QStringLiteral("The history of these readings"));
+        button->setGeometry(228, y, 52, 16);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setStyleSheet(QStringLiteral(
+            "QPushButton { background: #161b21; color: #8fe3b0; border: 1px solid #34404c; border-radius: 7px;"
+            " font-size: 9px; font-weight: 600; padding: 0 4px; }"
+            "QPushButton:hover { border-color: #3ce07c; color: #3ce07c; }"
+            "QPushButton:focus { border-color: #ffb000; }"));
+        button->hide();
+        connect(button, &QPushButton::clicked, this, [this, area = area] { OpenHistory(area); });
+        m_historyButtons[static_cast<std::size_t>(area)] = button;
+    }
+}
+
+void CKelvaneDlg::ShowHistoryButtons(bool shown)
+{
+    for (QPushButton* button : m_historyButtons)
+        if (button) button->setVisible(shown);
+}
+
+QPushButton* CKelvaneDlg::HistoryButton(Area area) const { return m_historyButtons[static_cast<std::size_t>(area)]; }
+
+void CKelvaneDlg::OpenHistory(std::optional<Area> area)
+{
+    const bool fresh = !m_pHistoryWindow;
+    if (fresh) {
+        m_pHistoryWindow = std::make_unique<CHistoryWindow>(m_strHistoryFile, !m_prefs.m_bCentigrade, [] {
+            return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::system_clock::now().time_since_epoch())
+                                            .count());
+        });
+    } else {
+        m_pHistoryWindow->Reload();
+    }
+    if (area) {
+        m_pHistoryWindow->ChooseKind(*area == Area::Volt  ? CReadingSnapshot::Kind::kVoltage
+                                     : *area == Area::Fan ? CReadingSnapshot::Kind::kFan
+                                                          : CReadingSnapshot::Kind::kTemperature);
+    } else if (fresh) {
+        m_pHistoryWindow->ChooseKind(CReadingSnapshot::Kind::kTemperature);
+    }
+    m_pHistoryWindow->show();
+    m_pHistoryWindow->raise();
+    m_pHistoryWindow->activateWindow();
 }

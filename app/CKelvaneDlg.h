@@ -34,6 +34,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@
 #include "engine/CHardwareMonitor.h"
 #include "engine/IReadingObserver.h"
 #include "engine/IShutdownObserver.h"
+#include "history/CHistoryWriter.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
 #include "windows/CEngineSuiteItems.h"
@@ -66,7 +68,9 @@ class CTransparentStatic;
 class IMailer;
 class IShellOpener;
 class ILocalTime;
+class CHistoryWindow;
 class QMenu;
+class QPushButton;
 
 // The process seams of the main window. Everything referred to must outlive
 // the window.
@@ -339,6 +343,19 @@ public:
     void SetAccessState(bool simulated, std::vector<std::string> notes);
     bool IsSimulated() const { return m_bSimulated; }
 
+    // The history file every tick is recorded into, set before InitDialog;
+    // empty (the default): no history.
+    void SetHistoryFile(std::string path) { m_strHistoryFile = std::move(path); }
+    const std::string& HistoryFile() const { return m_strHistoryFile; }
+    // The writer of the running history; null without one.
+    const CHistoryWriter* History() const { return m_pHistory.get(); }
+    // The history window, brought up (made once) with the items of an area
+    // or, without one, as it was left.
+    void OpenHistory(std::optional<Area> area = std::nullopt);
+    CHistoryWindow* HistoryWindow() const { return m_pHistoryWindow.get(); }
+    // The areas' buttons that open it (volt, fan, temperature).
+    QPushButton* HistoryButton(Area area) const;
+
     // Part of the window other windows work with.
     CHardwareMonitor& Engine() { return m_Engine; }
     CUserPreferences& Preferences() { return m_prefs; }
@@ -429,6 +446,11 @@ private:
     void ShowTempSlot();
     void ShowFanSlot();
     void CheckWarnings();
+    void StartHistory();
+    // One tick's snapshot into the history.
+    void RecordHistory();
+    void CreateHistoryButtons();
+    void ShowHistoryButtons(bool shown);
     void ShowAlarms(const CWarningMonitor::SAlarms& alarms);
     void UpdateAlarmNotifications();
     void UpdateCountdown();
@@ -515,6 +537,10 @@ private:
     bool m_bInTray = false;
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
+    std::string m_strHistoryFile;
+    std::unique_ptr<CHistoryWriter> m_pHistory;
+    std::unique_ptr<CHistoryWindow> m_pHistoryWindow;
+    std::array<QPushButton*, 3> m_historyButtons{};
     bool m_bSimulated = false;
     std::vector<std::string> m_accessNotes;
     CTransparentStatic* m_pSimulatedTag = nullptr;

@@ -54,6 +54,9 @@ set(CPACK_DEB_COMPONENT_INSTALL OFF)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Named as well as found by dpkg-shlibdeps: the history window and the
+# metrics endpoint need them even where a build links them only indirectly.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6charts6, libqt6httpserver6")
 # The access library lives in a private directory; dpkg-shlibdeps must see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${KELVANE_PROGRAM_DIR})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/resources/desktop/postinst)

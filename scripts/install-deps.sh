@@ -10,6 +10,11 @@ packages=(
   fonts-dejavu-core dbus-daemon
   dpkg-dev file desktop-file-utils
   systemd
+  qt6-charts-dev
+  libqt6opengl6-dev
+  qt6-httpserver-dev
+  qt6-websockets-dev
+  prometheus
 )
 packages+=("$@")
 

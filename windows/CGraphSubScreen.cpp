@@ -120,6 +120,7 @@ void CGraphSubScreen::Setup()
     }
 
     m_pChart->Create(SChartRect{kChartLeft, kChartTop, kChartRight, kChartBottom}, this, CStripChart::kControlId);
+    m_pChart->SetSecondsPerScroll(kSecondsPerTick);
     for (int i = 0; i < m_pChart->LineCount(); ++i) {
         CChartLine* line = m_pChart->Line(i);
         line->SetPen(line->Colour(), 1);

@@ -37,6 +37,8 @@ public:
     static constexpr int kChartTop = 6;
     static constexpr int kChartRight = 235;
     static constexpr int kChartBottom = 99;
+    // The main window ticks the graphs every 2.5 s: the chart's time scale.
+    static constexpr double kSecondsPerTick = 2.5;
 
     // What sets one panel of this kind apart from the others.
     struct Design {

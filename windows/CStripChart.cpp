@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -124,4 +125,54 @@ void CStripChart::paintEvent(QPaintEvent*)
         painter.fillRect(frame.adjusted(kEdge, kEdge, -kEdge, -kEdge), ColorFromColorref(m_crBackground));
     else
         painter.drawImage(kEdge, kEdge, m_image);
+    if (m_image.isNull()) return;
+    // The time scale: a short tick on the foot and its caption above it.
+    QFont font = painter.font();
+    font.setPixelSize(7);
+    painter.setFont(font);
+    const QColor ink(0xA9, 0xB4, 0xBF, 200);
+    const int foot = kEdge + m_image.height() - 1;
+    for (const STimeMark& mark : TimeMarks()) {
+        const int x = kEdge + mark.x;
+        painter.setPen(ink);
+        painter.drawLine(x, foot - 2, x, foot);
+        const int width = painter.fontMetrics().horizontalAdvance(mark.text);
+        const int left = std::clamp(x - width / 2, kEdge + 1, kEdge + m_image.width() - width - 1);
+        painter.drawText(QPoint(left, foot - 3), mark.text);
+    }
+}
+
+void CStripChart::SetSecondsPerScroll(double seconds)
+{
+    m_secondsPerScroll = std::max(seconds, 0.0);
+    update();
+}
+
+double CStripChart::LengthSeconds() const
+{
+    return m_image.isNull() ? 0.0 : m_secondsPerScroll * m_image.width() / StripChartPixels::kScrollStep;
+}
+
+QString CStripChart::LengthText(double seconds)
+{
+    if (seconds < 90.0) return QStringLiteral("%1 s").arg(static_cast<int>(std::lround(seconds)));
+    const long halves = std::lround(seconds / 30.0);
+    return QStringLiteral("%1%2 min").arg(halves / 2).arg(halves % 2 ? QStringLiteral("\u00BD") : QString());
+}
+
+std::vector<CStripChart::STimeMark> CStripChart::TimeMarks() const
+{
+    std::vector<STimeMark> marks;
+    if (m_secondsPerScroll <= 0.0 || m_image.isNull()) return marks;
+    const int right = m_image.width() - 1;
+    const double pixelsPerMinute = 60.0 / m_secondsPerScroll * StripChartPixels::kScrollStep;
+    marks.push_back({right, QStringLiteral("now")});
+    // Minute marks that leave room for the length's caption at the left.
+    for (int minute = 1;; ++minute) {
+        const int x = right - static_cast<int>(std::lround(minute * pixelsPerMinute));
+        if (x < 40) break;
+        marks.push_back({x, QStringLiteral("\u2212%1 min").arg(minute)});
+    }
+    marks.push_back({0, LengthText(LengthSeconds())});
+    return marks;
 }

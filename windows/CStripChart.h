@@ -9,6 +9,7 @@
 #include "windows/StripChartPixels.h"
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 #include <memory>
@@ -48,6 +49,20 @@ public:
     // One tick. Does nothing before Create.
     void Scroll();
 
+    // The time scale printed over the chart's foot (never into the
+    // scrolling picture): the seconds one scroll stands for, 0 for none.
+    void SetSecondsPerScroll(double seconds);
+    struct STimeMark {
+        int x;  // in the client area
+        QString text;
+    };
+    // A mark at the newest point ("now") and every whole minute back, and
+    // the chart's length at its left edge ("2½ min").
+    std::vector<STimeMark> TimeMarks() const;
+    // The time the client width holds, in seconds; 0 without a scale.
+    double LengthSeconds() const;
+    static QString LengthText(double seconds);
+
     const QImage& Image() const { return m_image; }
     const SChartRect& ClientRect() const { return m_client; }
     int GridPhase() const { return m_nGridPhase; }
@@ -63,5 +78,6 @@ private:
     Colorref m_crBackground = 0x000000;
     Colorref m_crGrid = 0x000000;
     int m_nGridPhase = kInitialGridPhase;
+    double m_secondsPerScroll = 0.0;
     std::vector<std::unique_ptr<CChartLine>> m_lines;
 };

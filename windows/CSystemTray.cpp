@@ -54,6 +54,7 @@ void CSystemTray::BuildMenu()
     };
     add("&Show", kShow);
     add("&Minimize", kMinimize);
+    add("&History", kHistory);
     m_menu->addSeparator();
     add("&About", kAbout);
     m_menu->addSeparator();

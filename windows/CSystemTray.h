@@ -53,6 +53,8 @@ public:
     static constexpr int kMinimize = 32772;
     static constexpr int kExit = 32773;
     static constexpr int kAbout = 32774;
+    // The history window.
+    static constexpr int kHistory = 32775;
 
     // Text limits of the notification record, terminating byte excluded.
     static constexpr std::size_t kTooltipBytes = 127;

@@ -42,6 +42,7 @@
 #include "windows/CInstanceChecker.h"
 #include "windows/CLanguage.h"
 #include "windows/CProgramDirectory.h"
+#include "history/CHistoryLocation.h"
 #include "windows/CQtShellOpener.h"
 
 int main(int argc, char* argv[])
@@ -141,6 +142,9 @@ int main(int argc, char* argv[])
     window->SetAutomationService(&automation);
     window->SetChipAccess(loader.Choice().description);
     window->SetAccessState(loader.Choice().Simulated(), loader.Choice().notes);
+    // An installed program keeps its history in the user's state directory.
+    const bool installed = !CInstalledLayout::DataDirectory(CProgramDirectory::GetProgramDirectory()).empty();
+    window->SetHistoryFile(CHistoryLocation::File(installed, programDirectory, std::getenv));
     // Suspend and resume from the login manager reach the main window
     // through its tray object.
     CTerminationSignals termination;

@@ -86,12 +86,13 @@ TEST_F(SystemTray, MenuHasItsOrderAndShowsTheDefaultItemInBold)
 {
     CSystemTray tray(host, [] { return false; });
     const std::vector<std::pair<QString, bool>> atStart = {
-        {"&Show", true}, {"&Minimize", false}, {"-", false}, {"&About", false}, {"-", false}, {"&Exit", false}};
+        {"&Show", true}, {"&Minimize", false}, {"&History", false}, {"-", false},
+        {"&About", false},   {"-", false},         {"&Exit", false}};
     EXPECT_EQ(MenuShape(tray.Menu()), atStart);
     EXPECT_EQ(tray.Menu().defaultAction(), tray.Menu().actions()[0]);
 
-    const std::vector<int> ids = {CSystemTray::kMaximize, CSystemTray::kMinimize, 0, CSystemTray::kAbout, 0,
-                                  CSystemTray::kExit};
+    const std::vector<int> ids = {CSystemTray::kMaximize, CSystemTray::kMinimize, CSystemTray::kHistory, 0,
+                                  CSystemTray::kAbout,    0,                      CSystemTray::kExit};
     for (std::size_t i = 0; i < ids.size(); ++i) {
         if (ids[i] != 0) {
             EXPECT_EQ(tray.Menu().actions()[static_cast<int>(i)]->data().toInt(), ids[i]);
@@ -99,12 +100,12 @@ TEST_F(SystemTray, MenuHasItsOrderAndShowsTheDefaultItemInBold)
     }
 
     ASSERT_TRUE(tray.SetDefaultMenuItem(CSystemTray::kExit, false));
-    EXPECT_EQ(MenuShape(tray.Menu())[5], (std::pair<QString, bool>{"&Exit", true}));
+    EXPECT_EQ(MenuShape(tray.Menu())[6], (std::pair<QString, bool>{"&Exit", true}));
     EXPECT_FALSE(MenuShape(tray.Menu())[0].second);
 
     // A separator or an unknown command is refused and changes nothing.
-    EXPECT_FALSE(tray.SetDefaultMenuItem(2, true));
-    EXPECT_FALSE(tray.SetDefaultMenuItem(6, true));
+    EXPECT_FALSE(tray.SetDefaultMenuItem(3, true));
+    EXPECT_FALSE(tray.SetDefaultMenuItem(7, true));
     EXPECT_FALSE(tray.SetDefaultMenuItem(40000, false));
     EXPECT_EQ(tray.DefaultCommand(), CSystemTray::kExit);
 }
@@ -156,10 +157,11 @@ TEST_F(SystemTray, RightClickOpensTheMenuAtTheCursorAndItsItemsSendTheirCommands
     ASSERT_TRUE(tray.Menu().isVisible());
     EXPECT_TRUE(tray.Menu().geometry().contains(QCursor::pos()) ||
                 tray.Menu().geometry().topLeft() == QCursor::pos());
-    tray.Menu().actions()[3]->trigger();
-    tray.Menu().actions()[5]->trigger();
+    tray.Menu().actions()[2]->trigger();
+    tray.Menu().actions()[4]->trigger();
+    tray.Menu().actions()[6]->trigger();
     tray.Menu().hide();
-    EXPECT_EQ(commands, (std::vector<int>{CSystemTray::kAbout, CSystemTray::kExit}));
+    EXPECT_EQ(commands, (std::vector<int>{CSystemTray::kHistory, CSystemTray::kAbout, CSystemTray::kExit}));
 }
 
 TEST_F(SystemTray, AnAddedIconComesBackWhenTheTrayHostRestartsUntilItIsDeleted)

@@ -1,7 +1,11 @@
 #include "tools/kelvane-cli/CCliOptions.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <cmath>
+
+#include "history/CTimeText.h"
 
 namespace {
 
@@ -23,11 +27,47 @@ std::optional<long> ParseCount(const std::string& text) {
     return value;
 }
 
+// "ADDRESS:PORT", "[IPv6]:PORT" or "PORT" alone (on the loopback
+// address). The address is numeric: a name could resolve to anything.
+bool ParseListen(const std::string& text, std::string& address, int& port) {
+    std::string portText = text;
+    address = "127.0.0.1";
+    if (text.starts_with("[")) {
+        const std::size_t close = text.find("]:");
+        if (close == std::string::npos) return false;
+        address = text.substr(1, close - 1);
+        portText = text.substr(close + 2);
+    } else if (const std::size_t colon = text.rfind(':'); colon != std::string::npos) {
+        address = text.substr(0, colon);
+        portText = text.substr(colon + 1);
+    }
+    unsigned char bytes[16];
+    const bool numeric = ::inet_pton(AF_INET, address.c_str(), bytes) == 1 ||
+                         (text.starts_with("[") && ::inet_pton(AF_INET6, address.c_str(), bytes) == 1);
+    const std::optional<long> number = ParseCount(portText);
+    if (!numeric || !number || *number < 0 || *number > 65535) return false;
+    port = static_cast<int>(*number);
+    return true;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        if (comma > start) words.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return words;
+}
+
 }  // namespace
 
 const char* CCliOptions::UsageLine() {
     return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] [--lock FILE] "
-           "[--access PATH] [--sysfs-root DIR] [--proc-root DIR] | --list-chips [--json] | --help | --version";
+           "[--access PATH] [--sysfs-root DIR] [--proc-root DIR] | --list-chips [--json] "
+           "| --prometheus [--textfile DIR] [--listen [ADDRESS:]PORT] ... "
+           "| --history [--since 24h | --from T [--to T]] [--items LIST] [--csv | --json] | --help | --version";
 }
 
 const char* CCliOptions::HelpText() {
@@ -54,6 +94,21 @@ const char* CCliOptions::HelpText() {
            "                     as one JSON object)\n"
            "  --sysfs-root DIR   read sysfs from DIR instead of /sys\n"
            "  --proc-root DIR    read /proc/ioports from DIR instead of /proc\n"
+           "  --prometheus       the readings in the Prometheus text format\n"
+           "  --textfile DIR     with --prometheus: write DIR/kelvane.prom at every\n"
+           "                     reading, whole (for node_exporter's textfile collector)\n"
+           "  --listen [ADDRESS:]PORT\n"
+           "                     with --prometheus: serve GET /metrics on ADDRESS\n"
+           "                     (default 127.0.0.1), reading every 2.5 s unless\n"
+           "                     --watch says otherwise\n"
+           "  --history          print the recorded history instead of a reading\n"
+           "  --since LENGTH     with --history: the last LENGTH (90s, 15m, 24h, 7d, 2w);\n"
+           "                     default 24h\n"
+           "  --from T, --to T   with --history: from and to a time, as 2026-12-09,\n"
+           "                     2026-12-09T14:30 (local time) or with Z or +01:00\n"
+           "  --items LIST       with --history: only these items, by key (TEMP1) or\n"
+           "                     name, separated by commas\n"
+           "  --csv              with --history: CSV (the default); --json gives JSON\n"
            "  --help             show this help\n"
            "  --version          show the version\n"
            "\n"
@@ -74,6 +129,10 @@ const char* CCliOptions::HelpText() {
            "kelvane-cli is a reader: it never powers the machine off. When an item has\n"
            "been out of range for its shutdown time it only says so on stderr.\n"
            "\n"
+           "Every reading of a --watch is recorded in the history (history.db beside\n"
+           "the program, or in $XDG_STATE_HOME/kelvane for an installed Kelvane),\n"
+           "unless another Kelvane program already records this chip.\n"
+           "\n"
            "Exit status: 0 done; 1 the output could not be written; 2 bad options, no\n"
            "way to the chip (the reason on stderr), or the engine did not start\n"
            "(\"Initial value fail!\").\n";
@@ -93,7 +152,9 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
             }
         }
         const bool takesValue = word == "--watch" || word == "--count" || word == "--dir" || word == "--lock" ||
-                                word == "--access" || word == "--sysfs-root" || word == "--proc-root";
+                                word == "--textfile" || word == "--listen" || word == "--since" || word == "--from" ||
+                                word == "--to" || word == "--items" || word == "--access" || word == "--sysfs-root" ||
+                                word == "--proc-root";
         if (attached && !takesValue) {
             result.error = "option " + word + " takes no value";
             return result;
@@ -146,6 +207,45 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 return result;
             }
             options.lockFile = value;
+        } else if (word == "--prometheus") {
+            options.prometheus = true;
+        } else if (word == "--textfile") {
+            if (value.empty()) {
+                result.error = "--textfile needs a directory";
+                return result;
+            }
+            options.textfileDirectory = value;
+            options.prometheus = true;
+        } else if (word == "--listen") {
+            if (!ParseListen(value, options.listenAddress, options.listenPort)) {
+                result.error = "--listen needs [ADDRESS:]PORT with a numeric address and a port 0-65535 (0: any free one), not \"" + value + "\"";
+                return result;
+            }
+            options.listen = true;
+            options.prometheus = true;
+        } else if (word == "--history") {
+            options.history = true;
+        } else if (word == "--csv") {
+            options.csv = true;
+        } else if (word == "--since") {
+            options.sinceMs = CTimeText::ParseDuration(value);
+            if (!options.sinceMs) {
+                result.error = "--since needs a length such as 90s, 15m, 24h, 7d or 2w, not \"" + value + "\"";
+                return result;
+            }
+        } else if (word == "--from" || word == "--to") {
+            // Checked when the history is read: a local time needs the clock.
+            if (value.empty()) {
+                result.error = "option " + word + " needs a time";
+                return result;
+            }
+            (word == "--from" ? options.from : options.to) = value;
+        } else if (word == "--items") {
+            options.items = SplitList(value);
+            if (options.items.empty()) {
+                result.error = "--items needs a list of items";
+                return result;
+            }
         } else if (word == "--access") {
             const std::optional<AccessPath> path = ParseAccessPath(value);
             if (!path) {
@@ -177,5 +277,28 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
         result.error = "--count needs --watch";
         return result;
     }
+    const bool historyOptions = options.csv || options.sinceMs || !options.from.empty() || !options.to.empty() ||
+                                !options.items.empty();
+    if (historyOptions && !options.history) {
+        result.error = "--csv, --since, --from, --to and --items need --history";
+        return result;
+    }
+    if (options.history && (options.prometheus || options.watchSeconds || options.all)) {
+        result.error = "--history reads the recorded history: no --watch, --all or --prometheus with it";
+        return result;
+    }
+    if (options.history && options.csv && options.json) {
+        result.error = "--csv or --json, not both";
+        return result;
+    }
+    if (options.sinceMs && (!options.from.empty() || !options.to.empty())) {
+        result.error = "--since or --from/--to, not both";
+        return result;
+    }
+    if (options.prometheus && options.json) {
+        result.error = "--prometheus or --json, not both";
+        return result;
+    }
+    if (options.listen && !options.watchSeconds) options.watchSeconds = kListenSeconds;
     return result;
 }

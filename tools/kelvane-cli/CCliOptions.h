@@ -2,6 +2,7 @@
 // only and leaves the directory and the engine to the caller.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,25 @@ struct CCliOptions {
     std::string procRoot;
     // --list-chips: the chips found and the ways to them, instead of readings.
     bool listChips = false;
+
+    // The exposition of the readings in the Prometheus text format instead
+    // of the table; --textfile and --listen imply it.
+    bool prometheus = false;
+    // With --prometheus: DIR/kelvane.prom written at every reading.
+    std::string textfileDirectory;
+    // With --prometheus: serve GET /metrics on this address and port.
+    bool listen = false;
+    std::string listenAddress;  // a numeric IPv4 or IPv6 address
+    int listenPort = 0;
+    // The history as CSV (or JSON with --json) instead of a reading.
+    bool history = false;
+    bool csv = false;
+    std::optional<int64_t> sinceMs;  // --since, as a length of time
+    std::string from;                // --from and --to, as written
+    std::string to;
+    std::vector<std::string> items;  // --items, keys or names
+    // The reading interval of a --listen without --watch: the window's.
+    static constexpr double kListenSeconds = 2.5;
 
     // The longest interval --watch accepts: one day.
     static constexpr double kMaxWatchSeconds = 86400.0;

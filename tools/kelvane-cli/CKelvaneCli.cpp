@@ -1,6 +1,7 @@
 #include "tools/kelvane-cli/CKelvaneCli.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 #include "app/CSystemInfo.h"
@@ -17,9 +18,12 @@
 #include "accesslib/Wbcdflsh.h"
 #include "accesslib/hwmon/CHwmonScanner.h"
 #include "platform/CInstalledLayout.h"
+#include "history/CHistoryLocation.h"
+#include "tools/kelvane-cli/CHistoryCommand.h"
 #include "tools/kelvane-cli/CChipListing.h"
 #include "tools/kelvane-cli/CCliReadingLog.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
+#include "tools/kelvane-cli/CReadingFeeds.h"
 #include "tools/kelvane-cli/CReadingReport.h"
 #include "tools/kelvane-cli/CReportingPowerOff.h"
 #include "tools/kelvane-cli/CStderrMessageBox.h"
@@ -57,6 +61,11 @@ int CKelvaneCli::Run(const std::vector<std::string>& arguments) {
     }
     std::string directory;
     if (!ResolveProgramDirectory(options, directory)) return kFailed;
+    if (options.history) {
+        const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::system_clock::now().time_since_epoch()).count();
+        return CHistoryCommand(m_out, m_err).Run(options, HistoryFile(options, directory), now);
+    }
     // The hwmon build reads the sysfs root from the environment, so it is
     // set before any build is opened.
     if (!options.sysfsRoot.empty()) ::setenv(kSysfsRootVariable, options.sysfsRoot.c_str(), 1);
@@ -91,6 +100,12 @@ bool CKelvaneCli::ResolveProgramDirectory(const CCliOptions& options, std::strin
     return !ec;
 }
 
+std::string CKelvaneCli::HistoryFile(const CCliOptions& options, const std::string& programDirectory) const {
+    const bool installed = options.directory.empty() &&
+                           !CInstalledLayout::DataDirectory(WithoutTrailingSlash(fs::path(m_exePath).parent_path().string())).empty();
+    return CHistoryLocation::File(installed, programDirectory, std::getenv);
+}
+
 int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programDirectory) {
     // Installed before the engine is built, so that a stop at any moment
     // still ends through the engine's destructor.
@@ -115,6 +130,9 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     CSteadyClock clock;
     CReportingPowerOff powerOff(m_err);
     const std::string boardName = CSystemInfo("/").GetBoardName();
+    // The textfile directory and the endpoint are checked before the chip is touched.
+    CReadingFeeds feeds(options, HistoryFile(options, programDirectory), m_err);
+    if (!feeds.Start()) return kFailed;
 
     CCliReadingLog readingLog(m_err);
     CHardwareMonitor engine(
@@ -131,8 +149,11 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     if (const std::string owner = CAccessPathChooser::OwnerText(engine.ChipSetType()); !owner.empty())
         m_err << "kelvane-cli: " << owner << std::endl;
     engine.UpdateAll();
-    const int status = ReadLoop(options, engine, stop,
-                                loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path));
+    const std::string access = loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path);
+    feeds.SetAccessLabel(access.empty() ? "library" : access);
+    m_feeds = &feeds;
+    const int status = ReadLoop(options, engine, stop, access);
+    m_feeds = nullptr;
     engine.SetReadingObserver(nullptr);
     // A reading that failed is no reading: a script must not take the run
     // for a good one.
@@ -181,12 +202,21 @@ int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, 
                           const std::string& access) {
     for (long reading = 1;; ++reading) {
         const std::vector<CItemReading> readings = CReadingReport::Collect(engine, options.all, options.fahrenheit);
+        if (m_feeds) m_feeds->Publish(engine);
         // Tables of a watch are set apart by a blank line; JSON stays one
         // array per line.
-        if (reading > 1 && !options.json) m_out << "\n";
+        if (reading > 1 && !options.json && !options.prometheus) m_out << "\n";
         // Each table of a watch says when it was read.
-        if (options.watchSeconds && !options.json) m_out << CReadingReport::TimeStamp(m_localTime.Now()) << "\n";
-        m_out << (options.json ? CReadingReport::Json(readings, access) : CReadingReport::Table(readings)) << std::flush;
+        if (options.watchSeconds && !options.json && !options.prometheus && options.textfileDirectory.empty() &&
+            !options.listen)
+            m_out << CReadingReport::TimeStamp(m_localTime.Now()) << "\n";
+        // The textfile and the endpoint take the exposition instead of stdout.
+        const bool quiet = !options.textfileDirectory.empty() || options.listen;
+        if (!quiet)
+            m_out << (options.prometheus ? m_feeds->Exposition()
+                      : options.json     ? CReadingReport::Json(readings, access)
+                                         : CReadingReport::Table(readings))
+                  << std::flush;
         if (!m_out) {
             // A reader that went away (EPIPE) needs no message.
             if (errno != EPIPE) m_err << "kelvane-cli: the readings could not be written" << std::endl;

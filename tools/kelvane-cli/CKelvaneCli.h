@@ -13,6 +13,7 @@
 #include "tools/kelvane-cli/CCliOptions.h"
 
 class CHardwareMonitor;
+class CReadingFeeds;
 class CStopSignals;
 
 class CKelvaneCli {
@@ -47,10 +48,14 @@ private:
     // The program directory without a trailing "/", or empty with a message
     // when --dir does not name a directory.
     bool ResolveProgramDirectory(const CCliOptions& options, std::string& directory);
+    // The history file of this program directory; empty when there is none.
+    std::string HistoryFile(const CCliOptions& options, const std::string& programDirectory) const;
 
     std::string m_exePath;
     std::ostream& m_out;
     std::ostream& m_err;
     CSystemLocalTime m_systemTime;
     const ILocalTime& m_localTime;
+    // The history, textfile and endpoint of the run in progress.
+    CReadingFeeds* m_feeds = nullptr;
 };

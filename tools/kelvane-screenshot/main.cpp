@@ -37,6 +37,8 @@
 #include <vector>
 
 #include "app/CKelvaneDlg.h"
+#include "history/CHistoryWriter.h"
+#include "windows/CHistoryWindow.h"
 #include "app/CProgramRunner.h"
 #include "app/IMailer.h"
 #include "platform/CFileChipLock.h"
@@ -259,6 +261,42 @@ int main(int argc, char* argv[])
         tip.render(&painter, QPoint(8, 64));
         painter.end();
         if (!tray.save(QString::fromStdString((output / "tray-alarm.png").string()))) status = 1;
+
+        // The history window over six hours of made-up readings of these
+        // items: a working afternoon with a load peak that set off the CPU
+        // temperature's alarm.
+        const std::string history = folder.path + "/history-demo.db";
+        const int64_t end = 1796774400000LL;  // 2026-12-09T00:00:00Z
+        {
+            CHistoryWriter writer(history, [](const std::string& message) { std::cerr << message << "\n"; });
+            CReadingSnapshot snapshot = CReadingSnapshot::Take(window.Engine(), 0, "library");
+            for (int64_t t = end - 6 * 3600000LL; t <= end; t += 2500) {
+                const double hours = static_cast<double>(end - t) / 3600000.0;
+                const double load = std::exp(-std::pow((hours - 2.2) / 0.35, 2.0)) + 0.25 * std::sin(hours * 3.1) + 0.25;
+                snapshot.timeMs = t;
+                for (std::size_t i = 0; i < snapshot.items.size(); ++i) {
+                    CReadingSnapshot::Item& item = snapshot.items[i];
+                    const double wobble = std::sin(static_cast<double>(t) / 41000.0 + static_cast<double>(i)) * 0.5;
+                    if (item.kind == CReadingSnapshot::Kind::kTemperature)
+                        item.value = 34.0 + 6.0 * static_cast<double>(i % 3) + 26.0 * load * (i % 3 == 1 ? 1.0 : 0.45) + wobble;
+                    else if (item.kind == CReadingSnapshot::Kind::kFan)
+                        item.value = 1800.0 + 900.0 * load + 40.0 * wobble + 300.0 * static_cast<double>(i % 2);
+                    else if (item.value)
+                        item.value = *item.value * (1.0 - 0.01 * load) + 0.004 * wobble;
+                    item.readOk = true;
+                    item.alarm = item.hi && item.value && *item.value > *item.hi;
+                }
+                writer.Record(snapshot);
+            }
+        }
+        CHistoryWindow historyWindow(history, false, [end] { return end; });
+        historyWindow.ChooseKind(CReadingSnapshot::Kind::kTemperature);
+        historyWindow.ShowSpan(CHistoryWindow::Span::kSixHours);
+        historyWindow.resize(980, 560);
+        historyWindow.show();
+        QApplication::processEvents();
+        historyWindow.ShowReadout(end - static_cast<int64_t>(2.2 * 3600000));
+        if (!historyWindow.grab().save(QString::fromStdString((output / "history.png").string()))) status = 1;
     }
     return status;
 }
