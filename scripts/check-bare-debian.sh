@@ -13,7 +13,8 @@
 # Needs root (mmdebstrap's root mode, chroot, unshare) and the Debian
 # archive named by this machine's apt sources. The roots live in a temporary
 # directory below ${TMPDIR:-/var/tmp}, removed at the end unless
-# KELVANE_BARE_KEEP=1.
+# KELVANE_BARE_KEEP=1. KELVANE_BARE_CCACHE=DIR lends the build root a compiler
+# cache (ccache, with DIR bound in): the same builds, only sooner.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -52,10 +53,24 @@ stamp() { echo "check-bare-debian.sh: $(date -u +%T) $*"; }
 started=$(date +%s)
 
 stamp "building root 1 (the developer's system) and testing $head there"
-mmdebstrap --mode=root --variant=apt --include=git,ca-certificates --quiet \
+include=git,ca-certificates
+cache_env=()
+cache_mount=(--customize-hook=true)
+cache_umount=(--customize-hook=true)
+if [ -n "${KELVANE_BARE_CCACHE:-}" ]; then
+  mkdir -p "$KELVANE_BARE_CCACHE"
+  include+=,ccache
+  cache_env=(CCACHE_DIR=/var/cache/kelvane-ccache CCACHE_BASEDIR=/root/kelvane CCACHE_COMPILERCHECK=content
+             CCACHE_NOHASHDIR=1 CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache)
+  cache_mount=(--customize-hook="mkdir -p \"\$1/var/cache/kelvane-ccache\" && mount --bind '$KELVANE_BARE_CCACHE' \"\$1/var/cache/kelvane-ccache\"")
+  cache_umount=(--customize-hook='umount "$1/var/cache/kelvane-ccache"')
+fi
+mmdebstrap --mode=root --variant=apt --include="$include" --quiet \
   --customize-hook="git clone --quiet --no-checkout '$repo' \"\$1/root/kelvane\" && git -C \"\$1/root/kelvane\" checkout --quiet --detach $head" \
   --customize-hook="cp '$scripts/in-build-root.sh' \"\$1/root/\"" \
-  --customize-hook='chroot "$1" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 bash /root/in-build-root.sh' \
+  "${cache_mount[@]}" \
+  --customize-hook="chroot \"\$1\" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 ${cache_env[*]} bash /root/in-build-root.sh" \
+  "${cache_umount[@]}" \
   --customize-hook="cp \"\$1\"/root/kelvane/build-release/kelvane_*.deb '$work/'" \
   bookworm "$work/build-root" "${sources[@]}"
 deb=$(cd "$work" && ls kelvane_*.deb)
