@@ -14,7 +14,10 @@
 # archive named by this machine's apt sources. The roots live in a temporary
 # directory below ${TMPDIR:-/var/tmp}, removed at the end unless
 # KELVANE_BARE_KEEP=1. KELVANE_BARE_CCACHE=DIR lends the build root a compiler
-# cache (ccache, with DIR bound in): the same builds, only sooner.
+# cache (ccache, with DIR bound in): the same builds, only sooner. The clone
+# lies at this tree's own path inside the root, so that objects this tree's
+# builds left in that cache are found (with debug information, ccache keys
+# them by the build directory's path).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -60,18 +63,20 @@ cache_umount=(--customize-hook=true)
 if [ -n "${KELVANE_BARE_CCACHE:-}" ]; then
   mkdir -p "$KELVANE_BARE_CCACHE"
   include+=,ccache
-  cache_env=(CCACHE_DIR=/var/cache/kelvane-ccache CCACHE_BASEDIR=/root/kelvane CCACHE_COMPILERCHECK=content
-             CCACHE_NOHASHDIR=1 CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache)
+  # The compiler is known by its size and time, which dpkg keeps from the
+  # package: the same for the root's and this machine's.
+  cache_env=(CCACHE_DIR=/var/cache/kelvane-ccache "CCACHE_BASEDIR=$(dirname "$repo")"
+             CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache)
   cache_mount=(--customize-hook="mkdir -p \"\$1/var/cache/kelvane-ccache\" && mount --bind '$KELVANE_BARE_CCACHE' \"\$1/var/cache/kelvane-ccache\"")
   cache_umount=(--customize-hook='umount "$1/var/cache/kelvane-ccache"')
 fi
 mmdebstrap --mode=root --variant=apt --include="$include" --quiet \
-  --customize-hook="git clone --quiet --no-checkout '$repo' \"\$1/root/kelvane\" && git -C \"\$1/root/kelvane\" checkout --quiet --detach $head" \
+  --customize-hook="mkdir -p \"\$1$(dirname "$repo")\" && git clone --quiet --no-checkout '$repo' \"\$1$repo\" && git -C \"\$1$repo\" checkout --quiet --detach $head" \
   --customize-hook="cp '$scripts/in-build-root.sh' \"\$1/root/\"" \
   "${cache_mount[@]}" \
-  --customize-hook="chroot \"\$1\" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 ${cache_env[*]} bash /root/in-build-root.sh" \
+  --customize-hook="chroot \"\$1\" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 ${cache_env[*]} bash /root/in-build-root.sh '$repo'" \
   "${cache_umount[@]}" \
-  --customize-hook="cp \"\$1\"/root/kelvane/build-release/kelvane_*.deb '$work/'" \
+  --customize-hook="cp \"\$1$repo\"/build-release/kelvane_*.deb '$work/'" \
   bookworm "$work/build-root" "${sources[@]}"
 deb=$(cd "$work" && ls kelvane_*.deb)
 stamp "root 1 done after $(( $(date +%s) - started )) s; $deb built"

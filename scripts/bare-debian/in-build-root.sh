@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs inside the bare build root of check-bare-debian.sh, as root, in the
-# clone: the README's commands as written, then the package check.
+# clone given: the README's commands as written, then the package check.
 set -euo pipefail
-cd /root/kelvane
+cd "$1"
 step() { echo "in-build-root: $(date -u +%T) $*"; }
 
 step "./scripts/test.sh"
