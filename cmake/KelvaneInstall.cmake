@@ -88,8 +88,8 @@ set(CPACK_PACKAGE_NAME kelvane)
 set(CPACK_PACKAGE_VENDOR "The Kelvane developers")
 set(CPACK_PACKAGE_CONTACT "The Kelvane developers <dev@kelvane.io>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Hardware monitor for the mainboard's monitor chip")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Hardware monitor for the mainboard's monitor chip
-Kelvane reads the voltages, fan speeds and temperatures of the mainboard's
+# The summary is the synopsis line; this is the extended description.
+set(CPACK_PACKAGE_DESCRIPTION "Kelvane reads the voltages, fan speeds and temperatures of the mainboard's
 hardware-monitor chip, compares them with limits, warns by beep, log, mail
 and desktop notification, can power the machine off after a set time out of
 range, and drives fans by a three-zone rule. It shows its readings in a
@@ -102,6 +102,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Installed with DESTDIR and the prefix /usr, so that what is generated at
 # install time from the prefix (the chip service's unit) names /usr paths.
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL OFF)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
