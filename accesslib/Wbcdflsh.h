@@ -54,6 +54,24 @@ inline constexpr const char* kWbcdflshEntryNames[14] = {
     "OutPortB", "EnablePri", "DisablePri", "INITBus", "InitialBus",
     "I2CBlockRead", "I2CBlockWrite", "LoadWBCDFlshVxD", "UnLoadWBCDFlshVxD"};
 
+// What ReturnChipSetType answers. The simulator, port-I/O and service client
+// builds answer kChipSetDirect. The hwmon build (folder "hwmon" beside the
+// simulator build) reads a chip owned by its kernel driver and tells the
+// program how far it can drive it:
+// - kChipSetDriverOwned: the driver's attributes take limits, beep and duty;
+// - kChipSetDriverOwnedReadOnly: the attributes refuse this process (a plain
+//   user): limits are the program's own and its alarms follow them, but the
+//   chip's beeper and fans are not driven (duty writes fail);
+// - kChipSetDriverGone: the driver went away while running; transfers fail
+//   until it is loaded again (then one of the two above again);
+// - kChipSetNoDriverChip: no supported chip bound to its driver was found
+//   under the sysfs root (KELVANE_SYSFS_ROOT, else /sys).
+inline constexpr int16_t kChipSetDirect = 0;
+inline constexpr int16_t kChipSetDriverOwned = 1;
+inline constexpr int16_t kChipSetDriverOwnedReadOnly = 2;
+inline constexpr int16_t kChipSetDriverGone = 3;
+inline constexpr int16_t kChipSetNoDriverChip = 4;
+
 // The monitor chip's ports on the boards Kelvane supports: the address port at
 // base + 5 and the data port at base + 6 for the usual base 0x290.
 inline constexpr uint16_t kChipAddressPort = 0x295;

@@ -8,7 +8,9 @@
 
 #include "skin/CSkinLibrary.h"
 
-CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent, const std::string& chipAccess) : QDialog(parent)
+CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent, const std::string& chipAccess,
+                     const std::vector<std::string>& remarks)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Kelvane"));
 
@@ -26,6 +28,14 @@ CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent, const std::stri
         access->setObjectName(QStringLiteral("chipAccess"));
         access->setTextInteractionFlags(Qt::TextSelectableByMouse);
         texts->addWidget(access);
+    }
+    for (const std::string& remark : remarks) {
+        auto* line = new QLabel(QString::fromStdString(remark), this);
+        line->setObjectName(QStringLiteral("chipRemark"));
+        line->setWordWrap(true);
+        line->setMaximumWidth(360);
+        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        texts->addWidget(line);
     }
     texts->addStretch(1);
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <string>
+#include <vector>
 
 class CSkinLibrary;
 
@@ -16,7 +17,9 @@ public:
     static constexpr int kPicture = 224;
     static constexpr const char* kVersionText = "Kelvane Version 1.2.3.2";
 
-    // The library must outlive the box. chipAccess: "chip service at ..." or
-    // "access library ..."; no line when empty.
-    explicit CAboutDlg(const CSkinLibrary& skins, QWidget* parent = nullptr, const std::string& chipAccess = {});
+    // The library must outlive the box. chipAccess: "chip service at ...",
+    // "kernel driver ...", "SIMULATED chip: ..."; no line when empty.
+    // remarks: one line each under it (what the path means for the user).
+    explicit CAboutDlg(const CSkinLibrary& skins, QWidget* parent = nullptr, const std::string& chipAccess = {},
+                       const std::vector<std::string>& remarks = {});
 };

@@ -27,6 +27,7 @@
 #include "platform/IMessageBox.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
+#include "platform/CAccessPathChooser.h"
 #include "skin/CTransparentStatic.h"
 #include "skin/SkinRegion.h"
 #include "windows/CCaptionTranslator.h"
@@ -752,9 +753,36 @@ void CKelvaneDlg::OpenHelpPage()
 
 void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programDirectory + kAboutPage); }
 
+void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
+{
+    m_bSimulated = simulated;
+    m_accessNotes = std::move(notes);
+    if (simulated && !m_pSimulatedTag) {
+        // In the title strip, between the maker's badge and the title-bar
+        // buttons, on both forms of the face.
+        m_pSimulatedTag = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
+        m_pSimulatedTag->setObjectName(QStringLiteral("simulatedTag"));
+        QFont tagFont = font();
+        tagFont.setPixelSize(kSimulatedTagPixels);
+        tagFont.setBold(true);
+        m_pSimulatedTag->setFont(tagFont);
+        m_pSimulatedTag->SetTextColour(kAmber);
+        m_pSimulatedTag->SetText(QStringLiteral("SIMULATED"));
+        m_pSimulatedTag->setGeometry(kSimulatedTagX, kSimulatedTagY, kSimulatedTagWidth, kSimulatedTagHeight);
+        m_pSimulatedTag->setToolTip(QString::fromLatin1(CAccessPathChooser::kSimulatedText));
+        m_pSimulatedTag->show();
+    }
+    if (m_pSimulatedTag) m_pSimulatedTag->setVisible(simulated);
+}
+
 void CKelvaneDlg::ShowAbout()
 {
-    CAboutDlg about(m_skins, this, m_strChipAccess);
+    std::vector<std::string> remarks;
+    if (m_bSimulated) remarks.push_back(CAccessPathChooser::kSimulatedText);
+    if (const std::string owner = CAccessPathChooser::OwnerText(m_Engine.ChipSetType()); !owner.empty())
+        remarks.push_back(owner);
+    remarks.insert(remarks.end(), m_accessNotes.begin(), m_accessNotes.end());
+    CAboutDlg about(m_skins, this, m_strChipAccess, remarks);
     about.exec();
 }
 
@@ -778,6 +806,9 @@ void CKelvaneDlg::OpenMonitorSetting()
         },
     };
     CMonitorSettingDlg dialog(host, this);
+    if (m_Engine.ChipSetType() == kChipSetDriverOwnedReadOnly)
+        dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
+                         QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
     dialog.exec();
 }
 

@@ -159,6 +159,13 @@ public:
     static constexpr Colorref kGreen = 0x00FF00;
     static constexpr Colorref kRed = 0x0000FF;
     static constexpr Colorref kWhite = 0xFFFFFF;
+    static constexpr Colorref kAmber = 0x00B0FF;
+    // The "SIMULATED" tag of the title strip.
+    static constexpr int kSimulatedTagX = 238;
+    static constexpr int kSimulatedTagY = 10;
+    static constexpr int kSimulatedTagWidth = 64;
+    static constexpr int kSimulatedTagHeight = 16;
+    static constexpr int kSimulatedTagPixels = 10;
     static constexpr Colorref kBlack = 0x000000;
     // The keyboard focus ring of the face's buttons: amber, clear on the
     // dark face and unlike the green and red of the readings.
@@ -285,6 +292,12 @@ public:
     void SetAutomationService(CAutomationService* service);
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text) { m_strChipAccess = std::move(text); }
+    // What the window says of the chip it reads: "SIMULATED" in the title
+    // strip and in About for the simulator; what was passed over on the way,
+    // in About. A kernel driver's ownership (About, Monitor Setting) is the
+    // access library's to say, asked when the box opens.
+    void SetAccessState(bool simulated, std::vector<std::string> notes);
+    bool IsSimulated() const { return m_bSimulated; }
 
     // Part of the window other windows work with.
     CHardwareMonitor& Engine() { return m_Engine; }
@@ -427,6 +440,9 @@ private:
     bool m_bInTray = false;
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
+    bool m_bSimulated = false;
+    std::vector<std::string> m_accessNotes;
+    CTransparentStatic* m_pSimulatedTag = nullptr;
     bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;

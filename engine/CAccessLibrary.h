@@ -32,6 +32,11 @@ public:
     // Writes value to port; error as for InPort.
     void OutPort(uint16_t port, uint8_t value, int16_t& error);
 
+    // What "ReturnChipSetType" answers (kChipSetDirect ... in Wbcdflsh.h):
+    // who owns the chip and how far it can be driven; kChipSetDirect
+    // without a usable library.
+    int16_t ChipSetType() const { return m_usable ? m_returnChipSetType() : kChipSetDirect; }
+
     // The error a transfer reports when there is no usable library.
     static constexpr int16_t kNotUsable = -1;
 

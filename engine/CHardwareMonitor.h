@@ -98,6 +98,10 @@ public:
     void RememberSettings();
     void RestoreSettings();
 
+    // Who owns the chip, as the access library says (kChipSetDirect, or a
+    // kernel driver's ownership: kChipSetDriverOwned, ...ReadOnly, ...Gone).
+    int16_t ChipSetType() const { return m_library ? m_library->ChipSetType() : kChipSetDirect; }
+
     // The chip's global beep switch (bit 7 of 0x57).
     void SetGlobalBeep(bool on);
 

@@ -767,3 +767,25 @@ void CMonitorSettingDlg::timerEvent(QTimerEvent* event)
     else
         QDialog::timerEvent(event);
 }
+
+void CMonitorSettingDlg::SetNotice(const QString& line, const QString& whole)
+{
+    auto* notice = findChild<QLabel*>(QStringLiteral("notice"));
+    if (!notice) {
+        notice = new QLabel(this);
+        notice->setObjectName(QStringLiteral("notice"));
+        notice->setWordWrap(true);
+        notice->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        QFont small = notice->font();
+        small.setPixelSize(10);
+        notice->setFont(small);
+        notice->setStyleSheet(QStringLiteral("color: #ffb000;"));
+        // Between the logo and the Default Setting button, above Apply.
+        const int left = kGroupLeft + 2 + 160 + 6;
+        const int right = kGroupLeft + kGroupWidth - 104 - 6;
+        notice->setGeometry(left, kHeight - 4 - 48, right - left, 24);
+    }
+    notice->setText(line);
+    notice->setToolTip(whole);
+    notice->show();
+}

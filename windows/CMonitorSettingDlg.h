@@ -72,6 +72,10 @@ public:
     // The control with a designed id, or null.
     QWidget* Control(int id) const;
 
+    // A line in the free space left of the Apply button, with the whole
+    // sentence as its tooltip; for a chip whose settings never reach it.
+    void SetNotice(const QString& line, const QString& whole);
+
     // Escape and the window's close button cancel like the Cancel button.
     void reject() override;
 

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "accesslib/hwmon/CHwmonScanner.h"
 #include "app/CAsyncMailer.h"
 #include "app/CAutomationService.h"
 #include "app/CCommandLine.h"
@@ -35,7 +36,9 @@
 #include "platform/CPrivateProfile.h"
 #include "platform/CQtMessageBox.h"
 #include "platform/CRegistryKey.h"
-#include "platform/CServiceLibraryLoader.h"
+#include "platform/CAccessOptions.h"
+#include "platform/CAccessPathLoader.h"
+#include "platform/CSystemAccessProbes.h"
 #include "platform/CSteadyClock.h"
 #include "platform/CSystemLocalTime.h"
 #include "windows/CInstanceChecker.h"
@@ -54,7 +57,11 @@ int main(int argc, char* argv[])
     // come and go; the program ends only when the main window's dialog ends.
     application.setQuitOnLastWindowClosed(false);
 
-    const CCommandLine commandLine(argc, argv);
+    // The access options are taken out first: "-m" alone still starts
+    // minimised when they are given.
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CAccessOptions accessOptions = CAccessOptions::Take(arguments);
+    const CCommandLine commandLine(arguments);
     CAutomationService automation(QDBusConnection::sessionBus());
     if (CAutomationService::ShouldRegister(commandLine)) automation.Register();
 
@@ -69,12 +76,34 @@ int main(int argc, char* argv[])
     CPrivateProfile profile;
     CQtMessageBox messageBox;
     CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
+    AccessPath wanted = AccessPath::kAuto;
+    std::string accessProblem = accessOptions.error;
+    if (accessProblem.empty())
+        CAccessPathChooser::WantedPath(accessOptions.access, profile, programDirectory + "/Root.ini", wanted, accessProblem);
+    if (!accessProblem.empty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(accessProblem));
+        return 1;
+    }
+    // The hwmon build reads the sysfs root from the environment.
+    if (!accessOptions.sysfsRoot.empty()) ::setenv(kSysfsRootVariable, accessOptions.sysfsRoot.c_str(), 1);
+    const std::string sysfsRoot = CHwmonScanner::RootFromEnvironment();
     // The library beside the program directory's files first (an installed
     // program links it into the user's directory, where the simulator keeps
-    // its state), then the executable's RUNPATH; the chip service's client
-    // build beside it is used when the service answers.
+    // its state), then the executable's RUNPATH; the build of the chosen
+    // access path beside it. The choice is made when the engine is built,
+    // after the single-instance hand-off: a second copy never probes the chip.
     CDlLibraryLoader libraryLoader(programDirectory);
-    CServiceLibraryLoader loader(libraryLoader);
+    CAccessPathLoader loader(
+        libraryLoader, wanted,
+        [&](const std::string& libraryDirectory) -> std::unique_ptr<IAccessProbes> {
+            return std::make_unique<CSystemAccessProbes>(libraryDirectory, sysfsRoot, "/proc", libraryLoader);
+        },
+        [](const CAccessPathChooser::CChoice& choice) {
+            const std::string text = CAccessPathChooser::StartMessage(choice);
+            if (text.empty()) return;
+            if (choice.ok) QMessageBox::warning(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(text));
+            else QMessageBox::critical(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(text));
+        });
     CFileChipLock lock(CFileChipLock::DefaultPath());
     // A peer stopped while holding the chip lock must not keep a termination
     // signal from ending the program.
@@ -116,7 +145,8 @@ int main(int argc, char* argv[])
     std::unique_ptr<CKelvaneDlg> window = kelvane.CreateMainWindow();
     if (!window) return 0;
     window->SetAutomationService(&automation);
-    window->SetChipAccess(loader.InUse());
+    window->SetChipAccess(loader.Choice().description);
+    window->SetAccessState(loader.Choice().Simulated(), loader.Choice().notes);
     // Suspend and resume from the login manager reach the main window
     // through its tray object.
     CTerminationSignals termination;

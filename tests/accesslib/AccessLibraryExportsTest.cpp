@@ -50,7 +50,8 @@ std::set<std::string> ExportedSymbols(const std::string& image) {
 
 TEST(AccessLibraryBuilds, ExportExactlyTheFourteenEntryPointsAndResolveThem) {
   const std::set<std::string> expected(std::begin(kWbcdflshEntryNames), std::end(kWbcdflshEntryNames));
-  for (const std::string relative : {"/libWbcdflsh.so", "/portio/libWbcdflsh.so", "/client/libWbcdflsh.so"}) {
+  for (const std::string relative :
+       {"/libWbcdflsh.so", "/portio/libWbcdflsh.so", "/client/libWbcdflsh.so", "/hwmon/libWbcdflsh.so"}) {
     SCOPED_TRACE(relative);
     const std::string path = CLoadedSimulator::ProgramDirectory() + relative;
     EXPECT_EQ(ExportedSymbols(ReadWholeFile(path)), expected);

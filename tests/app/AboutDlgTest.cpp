@@ -19,3 +19,13 @@ TEST(AboutDlg, ShowsTheChipAccessLineOnlyWhenKnown) {
     EXPECT_EQ(unknown.findChild<QLabel*>(QStringLiteral("chipAccess")), nullptr);
     EXPECT_NE(unknown.findChild<QLabel*>(QStringLiteral("version")), nullptr);
 }
+
+TEST(AboutDlg, SaysWhatThePathMeansOneRemarkALine) {
+    QtTestApplication();
+    const CSkinLibrary skins(QStringLiteral("/nonexistent"));
+    const CAboutDlg about(skins, nullptr, "kernel driver w83627hf", {"first remark", "second remark"});
+    const QList<QLabel*> remarks = about.findChildren<QLabel*>(QStringLiteral("chipRemark"));
+    ASSERT_EQ(remarks.size(), 2);
+    EXPECT_EQ(remarks[0]->text(), QStringLiteral("first remark"));
+    EXPECT_EQ(remarks[1]->text(), QStringLiteral("second remark"));
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/CComputerName.h"
@@ -281,6 +282,39 @@ TEST_F(MainWindow, TheFaceCarriesEveryControlAtItsPlaceWithItsMaskSize)
     EXPECT_EQ(window->Button(1002)->text(), "Monitor Setting");
     EXPECT_EQ(Text(window->Label(CKelvaneDlg::kIdVoltUnit)), "V");
     EXPECT_EQ(Text(window->Label(CKelvaneDlg::kIdFanUnit)), "RPM");
+}
+
+TEST_F(MainWindow, OnTheSimulatorTheTitleStripSaysSimulatedWithoutCoveringAControl)
+{
+    CTestProgram program;
+    auto window = Start(program);
+    EXPECT_EQ(window->findChild<CTransparentStatic*>(QStringLiteral("simulatedTag")), nullptr);
+
+    window->SetAccessState(true, {});
+    const auto* tag = window->findChild<CTransparentStatic*>(QStringLiteral("simulatedTag"));
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(Text(tag), "SIMULATED");
+    EXPECT_TRUE(tag->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->mask().contains(tag->geometry()));
+    for (const auto& place : CKelvaneDlg::kButtonLayout) {
+        const CSkinButton* button = window->Button(place.id);
+        if (button->isVisibleTo(window.get())) {
+            EXPECT_FALSE(button->geometry().intersects(tag->geometry())) << place.id;
+        }
+    }
+    // The tag is painted: some pixel of its box is amber.
+    const QImage face = window->grab().toImage();
+    bool amber = false;
+    for (int y = tag->y(); y < tag->y() + tag->height() && !amber; ++y)
+        for (int x = tag->x(); x < tag->x() + tag->width() && !amber; ++x)
+            amber = face.pixelColor(x, y).red() > 200 && face.pixelColor(x, y).blue() < 80;
+    EXPECT_TRUE(amber);
+    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR")) {
+        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(dir) + "/main-simulated.png"));
+    }
+
+    window->SetAccessState(false, {});
+    EXPECT_FALSE(tag->isVisibleTo(window.get()));
 }
 
 TEST_F(MainWindow, ExpandAndCollapseSwitchOutlineFaceAndButtons)

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CSystemInfo.h"
+#include "tests/accesslib/CHwmonFixture.h"
 #include "support/CTempDir.h"
 
 namespace fs = std::filesystem;
@@ -446,4 +447,128 @@ TEST(KelvaneCliTest, TheLockOptionChoosesTheChipLockFile) {
     EXPECT_NE(blocked.err.find("Initial value fail!"), std::string::npos) << blocked.err;
     EXPECT_EQ(blocked.out, "");
     ::close(fd);
+}
+
+// --- the way to the chip ------------------------------------------------------
+
+namespace {
+
+// A machine of the test's own: a sysfs tree laid out as the drivers lay it
+// out and a /proc with an ioports file.
+struct SMachineTrees {
+    CTempDir sys;
+    CTempDir proc;
+    CHwmonFixture hwmon{sys.Path()};
+    explicit SMachineTrees(const std::string& ioports = "") { CTempDir::Write(proc.File("ioports"), ioports); }
+    std::vector<std::string> Options() const { return {"--sysfs-root", sys.Path(), "--proc-root", proc.Path()}; }
+};
+
+std::vector<std::string> With(std::vector<std::string> words, const std::vector<std::string>& more) {
+    words.insert(words.end(), more.begin(), more.end());
+    return words;
+}
+
+void AddHwmonBuild(const CliDirectory& dir) {
+    fs::create_directory(dir.Path() + "/hwmon");
+    fs::copy_file(BuildDirectory() / "hwmon" / "libWbcdflsh.so", dir.Path() + "/hwmon/libWbcdflsh.so");
+}
+
+}  // namespace
+
+TEST(KelvaneCliAccessTest, ReadsBesideTheKernelDriverAndSaysSoInEveryReading) {
+    CliDirectory dir;
+    AddHwmonBuild(dir);
+    SMachineTrees machine("0290-0297 : pnp 00:0a\n  0295-0296 : w83627hf\n");
+    machine.hwmon.AddChip("coretemp", 0);
+    machine.hwmon.AddChip("w83627hf", 3);
+    machine.hwmon.Set("temp2_input", 38000);
+    machine.hwmon.MakeReadOnly();
+
+    const Outcome json = dir.Cli(With({"--json"}, machine.Options()));
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.err.find("chip access: kernel driver w83627hf (w83627hf at /sys/devices/platform/w83627hf.656, hwmon3)"),
+              std::string::npos)
+        << json.err;
+    EXPECT_NE(json.err.find("limits are Kelvane's own"), std::string::npos) << json.err;
+    EXPECT_EQ(json.err.find("SIMULATED"), std::string::npos) << json.err;
+    const auto readings = JsonReadings(json.out);
+    ASSERT_EQ(readings.size(), 1u);
+    EXPECT_DOUBLE_EQ(readings[0].at("TEMP2")["value"].number, 38.0);
+    for (const auto& [section, item] : readings[0]) EXPECT_EQ(item["access"].text, "hwmon") << section;
+
+    // The same machine with the simulator asked for: said on stderr and in
+    // every reading, and the chip's 38 C is not what it shows.
+    const Outcome simulated = dir.Cli(With({"--json", "--access", "simulator"}, machine.Options()));
+    ASSERT_EQ(simulated.status, 0) << simulated.err;
+    EXPECT_NE(simulated.err.find("chip access: SIMULATED chip"), std::string::npos) << simulated.err;
+    const auto simulatedReadings = JsonReadings(simulated.out);
+    ASSERT_EQ(simulatedReadings.size(), 1u);
+    EXPECT_NE(simulatedReadings[0].at("TEMP2")["value"].number, 38.0);
+    for (const auto& [section, item] : simulatedReadings[0]) EXPECT_EQ(item["access"].text, "simulator") << section;
+}
+
+TEST(KelvaneCliAccessTest, AForcedPathThatCannotWorkStopsWithTheReason) {
+    CliDirectory dir;
+    SMachineTrees machine;
+    machine.hwmon.AddChip("coretemp", 0);
+    struct Case {
+        std::vector<std::string> words;
+        const char* rootIni;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{"--access", "hwmon"}, nullptr, "--access hwmon: no kernel driver of a supported chip is bound (found coretemp"},
+        {{"--access=service"}, nullptr, "--access service: no chip service is set up"},
+        // Root or not, this directory has no port-I/O build: no port is probed.
+        {{"--access", "ports"}, nullptr, "--access ports: "},
+        {{}, "[Chip]\nAccess=driver\n", "[Chip] Access=driver is none of"},
+        {{}, "[Chip]\nAccess=hwmon\n", "--access hwmon: no kernel driver"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        if (c.rootIni) CTempDir::Write(dir.Path() + "/Root.ini", c.rootIni);
+        const Outcome outcome = dir.Cli(With(c.words, machine.Options()));
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_NE(outcome.err.find(c.reason), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+        fs::remove(dir.Path() + "/Root.ini");
+    }
+    EXPECT_EQ(dir.Cli({"--access", "driver"}).status, 2);
+}
+
+TEST(KelvaneCliAccessTest, ListsTheChipsTheCandidatesAndTheClaimsForABugReport) {
+    CliDirectory dir;
+    AddHwmonBuild(dir);
+    SMachineTrees machine("0290-0297 : pnp 00:0a\n  0295-0296 : ACPI OpRegion\n");
+    machine.hwmon.AddChip("w83791d", 1);
+    machine.hwmon.AddChip("coretemp", 4);
+
+    const Outcome text = dir.Cli(With({"--list-chips"}, machine.Options()));
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const std::string& expected : std::vector<std::string>{
+             "Chip access: hwmon: kernel driver w83791d", "hwmon1  w83791d  /sys" + CHwmonFixture::DevicePath("w83791d") +
+                                                           "  driver w83791d  supported, path hwmon",
+          std::string("hwmon4  coretemp  "), std::string("not supported"),
+          std::string("ISA base 0x290 (ports 0295-0296): claimed by the firmware ACPI OpRegion (0295-0296)")}) {
+        EXPECT_NE(text.out.find(expected), std::string::npos) << expected << "\n" << text.out;
+    }
+
+    const Outcome json = dir.Cli(With({"--list-chips", "--json"}, machine.Options()));
+    ASSERT_EQ(json.status, 0) << json.err;
+    const std::optional<Json> report = JsonReader(json.out.substr(0, json.out.find('\n'))).Document();
+    ASSERT_TRUE(report && report->type == Json::Type::kObject) << json.out;
+    EXPECT_EQ((*report)["access"]["path"].text, "hwmon");
+    ASSERT_EQ((*report)["hwmon"].items.size(), 2u);
+    const std::vector<Json>& chips = (*report)["hwmon"].items;
+    const Json& chip = chips[0]["name"].text == "w83791d" ? chips[0] : chips[1];
+    EXPECT_EQ(chip["driver"].text, "w83791d");
+    EXPECT_TRUE(chip["supported"].boolean);
+    EXPECT_TRUE((*report)["isa"].items.at(0)["claims"].items.at(0)["firmware"].boolean);
+
+    // Nothing found: the simulator, and the report says why.
+    SMachineTrees empty;
+    const Outcome none = dir.Cli(With({"--list-chips"}, empty.Options()));
+    ASSERT_EQ(none.status, 0) << none.err;
+    EXPECT_NE(none.out.find("Chip access: simulator: SIMULATED chip"), std::string::npos) << none.out;
+    EXPECT_NE(none.out.find("no kernel driver of a supported chip is bound"), std::string::npos) << none.out;
 }

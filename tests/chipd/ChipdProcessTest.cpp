@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -19,7 +20,8 @@
 #include "accesslib/Wbcdflsh.h"
 #include "accesslib/client/CServiceConnection.h"
 #include "engine/SimulatorProgram.h"
-#include "platform/CServiceLibraryLoader.h"
+#include "platform/CAccessPathLoader.h"
+#include "platform/CSystemAccessProbes.h"
 #include "tests/chipd/CServiceProcess.h"
 
 using namespace ChipFrame;
@@ -264,39 +266,62 @@ void AddClientFolder(const SimulatorProgram& program, const CServiceProcess& ser
 
 }  // namespace
 
-TEST_F(ChipdProcessTest, ProgramsChooseTheClientBuildOnlyWhenTheServiceAnswers) {
+TEST_F(ChipdProcessTest, ProgramsChooseTheClientBuildOnlyWhenTheServiceAnswersAndNeverTheSimulatorForAFailingOne) {
+    // A socket that exists but never answers: a set-up service that is slow.
+    CTempDir silentDir;
+    const std::string silentSocket = silentDir.File("silent.sock");
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, silentSocket.c_str(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+
+    enum class Service { kRunning, kSilent, kNone };
     struct Case {
         const char* what;
         bool clientFolder;
-        bool answers;
-        bool service;
+        Service service;
+        std::optional<AccessPath> path;  // none: no way to the chip
     };
     const Case cases[] = {
-        {"service answers", true, true, true},
-        {"service silent", true, false, false},
-        {"no client build", false, true, false},
+        {"service answers", true, Service::kRunning, AccessPath::kService},
+        {"service set up but silent", true, Service::kSilent, std::nullopt},
+        {"no service set up", true, Service::kNone, AccessPath::kSimulator},
+        {"no client build", false, Service::kRunning, AccessPath::kSimulator},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SimulatorProgram local{"W83782D"};
         if (c.clientFolder) AddClientFolder(local, service);
+        const std::string socket = c.service == Service::kRunning  ? service.SocketPath()
+                                   : c.service == Service::kSilent ? silentSocket
+                                                                   : local.Directory() + "/none.sock";
+        if (c.clientFolder) CTempDir::Write(local.Directory() + "/client/chipclient.ini", "[Service]\nSocket=" + socket + "\n");
+        // Empty trees: no kernel driver and no port claim; the port-I/O
+        // build is not in this directory, so no port is ever probed.
+        CTempDir trees;
         CDlLibraryLoader inner(local.Directory());
-        std::string probed;
-        CServiceLibraryLoader loader(inner, [&](const std::string& socket) {
-            probed = socket;
-            return c.answers;
+        CAccessPathLoader loader(inner, AccessPath::kAuto, [&](const std::string& directory) {
+            return std::make_unique<CSystemAccessProbes>(directory, trees.Path(), trees.Path(), inner);
         });
         void* handle = loader.Open(kWbcdflshLibraryName);
-        ASSERT_NE(handle, nullptr);
-        EXPECT_EQ(loader.UsesService(), c.service);
-        if (c.clientFolder) {
-            EXPECT_EQ(probed, service.SocketPath());
+        const CAccessPathChooser::CChoice& choice = loader.Choice();
+        ASSERT_EQ(choice.ok, c.path.has_value()) << choice.problem;
+        ASSERT_EQ(handle != nullptr, c.path.has_value());
+        if (!c.path) {
+            EXPECT_NE(choice.problem.find(silentSocket + " does not serve the chip: no answer within 2 s"), std::string::npos)
+                << choice.problem;
+            continue;
         }
-        const std::string expected = c.service ? "chip service at " + service.SocketPath()
-                                               : "access library " + local.Directory() + "/libWbcdflsh.so";
-        EXPECT_EQ(loader.InUse(), expected);
+        EXPECT_EQ(choice.path, *c.path);
+        const std::string expected = *c.path == AccessPath::kService
+                                         ? "chip service at " + service.SocketPath()
+                                         : "SIMULATED chip: the chip simulator " + local.Directory() + "/libWbcdflsh.so";
+        EXPECT_EQ(choice.description, expected);
         loader.Close(handle);
     }
+    ::close(silent);
 }
 
 TEST_F(ChipdProcessTest, CliSaysItReadsThroughTheServiceAndReadsAlike) {
@@ -308,8 +333,12 @@ TEST_F(ChipdProcessTest, CliSaysItReadsThroughTheServiceAndReadsAlike) {
     };
     const std::string out = program.Directory() + "/out.txt", err = program.Directory() + "/err.txt";
     ASSERT_EQ(run(out, err), 0) << CTempDir::Read(err);
-    const std::string inProcess = CTempDir::Read(out);
-    EXPECT_NE(CTempDir::Read(err).find("chip access: access library "), std::string::npos) << CTempDir::Read(err);
+    std::string inProcess = CTempDir::Read(out);
+    EXPECT_NE(CTempDir::Read(err).find("chip access: SIMULATED chip: the chip simulator "), std::string::npos)
+        << CTempDir::Read(err);
+    // The same readings, each naming the path it came by.
+    for (std::size_t at; (at = inProcess.find("\"access\":\"simulator\"")) != std::string::npos;)
+        inProcess.replace(at, 20, "\"access\":\"service\"");
 
     AddClientFolder(program, service);
     ASSERT_EQ(run(out, err), 0) << CTempDir::Read(err);

@@ -25,7 +25,7 @@ const char* const kIoports =
 
 }  // namespace
 
-TEST(DriverConflictCheck, NamesThePortOwnerAndTheCommandThatFreesIt) {
+TEST(DriverConflictCheck, NamesThePortOwnerAndTheWayAroundIt) {
     struct Case {
         const char* what;
         std::string ioports;
@@ -37,13 +37,18 @@ TEST(DriverConflictCheck, NamesThePortOwnerAndTheCommandThatFreesIt) {
     const Case cases[] = {
         {"nothing bound", kIoports, "coretemp", false, "", ""},
         {"driver region on the two ports", std::string(kIoports) + "    0295-0296 : w83627hf\n", "", true,
-         "w83627hf", "modprobe -r w83627hf"},
+         "w83627hf", "set Backend=hwmon"},
         {"driver region on the whole block", std::string(kIoports) + "    0290-0297 : w83781d\n", "", true,
-         "w83781d", "modprobe -r w83781d"},
+         "w83781d", "set Backend=hwmon"},
+        // A driver of the family whose files the service cannot read.
+        {"unsupported driver region", std::string(kIoports) + "    0295-0296 : w83627ehf\n", "", true,
+         "w83627ehf", "modprobe -r w83627ehf"},
         {"driver region elsewhere", std::string(kIoports) + "    0a10-0a11 : w83627hf\n", "", false, "", ""},
         {"ACPI claim", std::string(kIoports) + "    0295-0296 : ACPI OpRegion HWM\n", "", true,
          "ACPI OpRegion HWM", "ACPI firmware"},
-        {"bound hwmon driver only", kIoports, "w83791d", true, "w83791d", "modprobe -r w83791d"},
+        {"bound hwmon driver only", kIoports, "w83791d", true, "w83791d", "set Backend=hwmon"},
+        // A model's hwmon name stands for its driver.
+        {"bound hwmon model only", kIoports, "w83782d", true, "w83781d", "set Backend=hwmon"},
         {"no /proc/ioports at all", "", "", false, "", ""},
     };
     for (const Case& c : cases) {
@@ -65,7 +70,19 @@ TEST(DriverConflictCheck, SmbusClientAtTheChipsAddressOwnsIt) {
     const CDriverConflictCheck check(tree.dir.Path());
     const CDriverConflictCheck::CConflict bound = check.CheckSmbus(0, 0x2D);
     EXPECT_TRUE(bound.found);
-    EXPECT_NE(bound.message.find("modprobe -r w83791d"), std::string::npos) << bound.message;
+    EXPECT_NE(bound.message.find("set Backend=hwmon"), std::string::npos) << bound.message;
     EXPECT_FALSE(check.CheckSmbus(0, 0x2E).found);
     EXPECT_FALSE(check.CheckSmbus(1, 0x2D).found);
+}
+
+TEST(DriverConflictCheck, ASysfsRootOfItsOwnReplacesTheOneUnderTheRoot) {
+    Tree tree;
+    Tree sysfs;
+    tree.File("/proc/ioports", kIoports);
+    tree.File("/sys/class/hwmon/hwmon0/name", "coretemp\n");
+    sysfs.File("/class/hwmon/hwmon5/name", "w83627hf\n");
+    EXPECT_FALSE(CDriverConflictCheck(tree.dir.Path()).CheckPorts(0x290).found);
+    const CDriverConflictCheck::CConflict conflict = CDriverConflictCheck(tree.dir.Path(), sysfs.dir.Path()).CheckPorts(0x290);
+    EXPECT_TRUE(conflict.found);
+    EXPECT_EQ(conflict.owner, "w83627hf");
 }

@@ -531,3 +531,21 @@ TEST_F(MonitorSettingDlgTest, CaptionsComeFromTheTranslationFileAndFitTheirPlace
 }
 
 }  // namespace
+
+TEST_F(MonitorSettingDlgTest, ANoticeForADriverOwnedChipSitsInTheFreeSpaceAboveApply)
+{
+    Start();
+    auto dialog = Open();
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("notice")), nullptr);
+    dialog->SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"), QStringLiteral("whole"));
+    const auto* notice = dialog->findChild<QLabel*>(QStringLiteral("notice"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->toolTip(), QStringLiteral("whole"));
+    EXPECT_TRUE(dialog->rect().contains(notice->geometry()));
+    for (int id : {CMonitorSettingDlg::kIdApply, CMonitorSettingDlg::kIdCancel, CMonitorSettingDlg::kIdDefaultSetting})
+        EXPECT_FALSE(dialog->Control(id)->geometry().intersects(notice->geometry())) << id;
+    // Two lines of its text fit its height.
+    EXPECT_LE(notice->heightForWidth(notice->width()), notice->height());
+    if (const char* dir = std::getenv("KELVANE_PICTURE_DIR"))
+        dialog->grab().save(QString::fromLocal8Bit(dir) + "/monitor-setting-driver.png");
+}

@@ -5,6 +5,7 @@
 #include "tools/kelvane-chipd/CChipService.h"
 #include "tools/kelvane-chipd/CDevPortIo.h"
 #include "tools/kelvane-chipd/CDriverConflictCheck.h"
+#include "tools/kelvane-chipd/CHwmonBackend.h"
 #include "tools/kelvane-chipd/CIopermPortIo.h"
 #include "tools/kelvane-chipd/CIsaPortBackend.h"
 #include "tools/kelvane-chipd/CLibraryBackend.h"
@@ -45,7 +46,7 @@ bool CBackendChoice::Answers(IChipBackend& backend) {
 }
 
 std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
-    const CDriverConflictCheck check(m_config.root);
+    const CDriverConflictCheck check(m_config.root, m_config.sysfsRoot);
     std::string problem;
     if (!Allows(check.CheckPorts(m_config.portBase), m_config.shareReadOnly, problem, m_shared)) {
         Note(problem);
@@ -62,7 +63,7 @@ std::unique_ptr<IChipBackend> CBackendChoice::TryIsa() {
 }
 
 std::unique_ptr<IChipBackend> CBackendChoice::TrySmbus(int bus) {
-    const CDriverConflictCheck check(m_config.root);
+    const CDriverConflictCheck check(m_config.root, m_config.sysfsRoot);
     std::string problem;
     if (!Allows(check.CheckSmbus(bus, m_config.smbusAddress), m_config.shareReadOnly, problem, m_shared)) {
         Note(problem);
@@ -78,6 +79,14 @@ std::unique_ptr<IChipBackend> CBackendChoice::Choose() {
     using Backend = CChipdConfig::Backend;
     if (m_config.backend == Backend::kLibrary) {
         auto backend = std::make_unique<CLibraryBackend>(m_config.libraryDirectory);
+        if (!Answers(*backend)) return nullptr;
+        return backend;
+    }
+    // Through the driver's files: no race with the driver, so no conflict
+    // check and no read-only sharing.
+    if (m_config.backend == Backend::kHwmon) {
+        auto backend = std::make_unique<CHwmonBackend>(m_config.sysfsRoot.empty() ? m_config.UnderRoot("/sys")
+                                                                                  : m_config.sysfsRoot);
         if (!Answers(*backend)) return nullptr;
         return backend;
     }

@@ -68,6 +68,7 @@ void CChipService::Disconnect(int client) {
 
 void CChipService::RestoreAsFound() {
     for (const CClientRegistry::CAsFound& entry : m_clients.TakeAsFound()) Write(entry.address, entry.value);
+    m_backend.RestoreAsFound();
 }
 
 CResponse CChipService::Serve(const CRequest& request) {

@@ -37,8 +37,9 @@ bool CChipdConfig::Load(const std::string& path, std::string& problem) {
     else if (backendName == "isa") backend = Backend::kIsa;
     else if (backendName == "smbus") backend = Backend::kSmbus;
     else if (backendName == "library") backend = Backend::kLibrary;
+    else if (backendName == "hwmon") backend = Backend::kHwmon;
     else {
-        problem = "Backend must be auto, isa, smbus or library";
+        problem = "Backend must be auto, isa, smbus, hwmon or library";
         return false;
     }
     const std::string access = text("Chip", "PortAccess", "ioperm");

@@ -5,7 +5,7 @@
 //   Group=kelvane                   ; only members may connect
 //   Root=/                          ; prefix of /proc, /sys and /dev (tests)
 //   [Chip]
-//   Backend=auto                    ; auto, isa, smbus or library
+//   Backend=auto                    ; auto, isa, smbus, hwmon or library
 //   PortBase=0x290                  ; the chip's ports are base + 5 and base + 6
 //   PortAccess=ioperm               ; ioperm or devport
 //   SmbusBus=-1                     ; /dev/i2c-N; -1: every adapter is tried
@@ -21,7 +21,7 @@
 
 class CChipdConfig {
 public:
-    enum class Backend { kAuto, kIsa, kSmbus, kLibrary };
+    enum class Backend { kAuto, kIsa, kSmbus, kLibrary, kHwmon };
     enum class PortAccess { kIoperm, kDevPort };
 
     static constexpr const char* kDefaultPath = "/etc/kelvane/chipd.conf";
@@ -36,6 +36,8 @@ public:
     uint8_t smbusAddress = 0x2D;
     std::string libraryDirectory;
     bool shareReadOnly = false;
+    // --sysfs-root: where /sys is; empty: under root.
+    std::string sysfsRoot;
 
     // A missing file gives the defaults; false with a reason on a bad value.
     bool Load(const std::string& path, std::string& problem);

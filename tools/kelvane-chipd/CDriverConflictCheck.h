@@ -21,7 +21,9 @@ public:
         std::string message;  // what to tell the administrator
     };
 
-    explicit CDriverConflictCheck(std::string root) : m_root(std::move(root)) {}
+    // sysfsRoot: where /sys is, when not under root (--sysfs-root).
+    explicit CDriverConflictCheck(std::string root, std::string sysfsRoot = {})
+        : m_root(std::move(root)), m_sysfsRoot(std::move(sysfsRoot)) {}
 
     // The ISA chip with its ports at base + 5 and base + 6.
     CConflict CheckPorts(uint16_t base) const;
@@ -36,4 +38,5 @@ private:
     std::string Path(const std::string& absolute) const;
 
     std::string m_root;
+    std::string m_sysfsRoot;
 };

@@ -16,4 +16,7 @@ public:
     // "ISA ports 0x295/0x296", "SMBus /dev/i2c-0 address 0x2d", ...
     virtual std::string Describe() const = 0;
     virtual std::string Problem() const { return {}; }
+    // Called after the service wrote its as-found record back: a backend
+    // that changed more than the registers record puts that back too.
+    virtual void RestoreAsFound() {}
 };

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/CAccessOptions.h"
 #include "tools/kelvane-chipd/CBackendChoice.h"
 #include "tools/kelvane-chipd/CChipService.h"
 #include "tools/kelvane-chipd/CChipSocketServer.h"
@@ -40,14 +42,17 @@ bool GroupId(const std::string& name, gid_t& gid) {
 
 int main(int argc, char** argv) {
     std::string configPath = CChipdConfig::kDefaultPath;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--config" && i + 1 < argc) {
-            configPath = argv[++i];
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CAccessOptions access = CAccessOptions::Take(arguments, false);
+    if (!access.error.empty()) return Fail(access.error);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--config" && i + 1 < arguments.size()) {
+            configPath = arguments[++i];
         } else if (argument.rfind("--config=", 0) == 0) {
             configPath = argument.substr(9);
         } else {
-            std::fprintf(stderr, "usage: kelvane-chipd [--config FILE]\n");
+            std::fprintf(stderr, "usage: kelvane-chipd [--config FILE] [--sysfs-root DIR]\n");
             return 2;
         }
     }
@@ -55,6 +60,11 @@ int main(int argc, char** argv) {
     CChipdConfig config;
     std::string problem;
     if (!config.Load(configPath, problem)) return Fail(configPath + ": " + problem);
+    if (!access.sysfsRoot.empty()) {
+        config.sysfsRoot = access.sysfsRoot;
+        // The hwmon build of the access library reads it from there.
+        ::setenv(kSysfsRootVariable, access.sysfsRoot.c_str(), 1);
+    }
     gid_t gid = 0;
     if (!GroupId(config.group, gid)) return Fail("no such group: " + config.group);
 

@@ -27,7 +27,7 @@ std::optional<long> ParseCount(const std::string& text) {
 
 const char* CCliOptions::UsageLine() {
     return "Usage: kelvane-cli [--json] [--all] [--fahrenheit] [--watch SECONDS [--count N]] [--dir DIR] [--lock FILE] "
-           "| --help | --version";
+           "[--access PATH] [--sysfs-root DIR] [--proc-root DIR] | --list-chips [--json] | --help | --version";
 }
 
 const char* CCliOptions::HelpText() {
@@ -45,6 +45,15 @@ const char* CCliOptions::HelpText() {
            "                     default: the directory of this program\n"
            "  --lock FILE        take the chip lock on FILE instead of the lock every\n"
            "                     Kelvane program on this machine shares (for tests)\n"
+           "  --access PATH      reach the chip by PATH: service (kelvane-chipd), hwmon\n"
+           "                     (the kernel driver's files), ports (port I/O, root\n"
+           "                     only) or simulator; default: Root.ini's [Chip] Access,\n"
+           "                     else auto (the first of these that finds the chip)\n"
+           "  --list-chips       list the hardware-monitor chips, the ways to them and\n"
+           "                     what claims their ports, for a bug report (with --json\n"
+           "                     as one JSON object)\n"
+           "  --sysfs-root DIR   read sysfs from DIR instead of /sys\n"
+           "  --proc-root DIR    read /proc/ioports from DIR instead of /proc\n"
            "  --help             show this help\n"
            "  --version          show the version\n"
            "\n"
@@ -53,16 +62,21 @@ const char* CCliOptions::HelpText() {
            "kelvane-cli writes the items' limits and beep bits into the chip when it\n"
            "starts and puts the chip's control registers back when it ends.\n"
            "\n"
-           "When the chip service kelvane-chipd answers on its socket, the chip is\n"
-           "reached through it (the library in the folder \"client\" beside\n"
-           "libWbcdflsh.so); otherwise through libWbcdflsh.so itself. The first line\n"
-           "on stderr says which.\n"
+           "The chip is reached, in this order, through the chip service kelvane-chipd\n"
+           "when it answers; beside a bound kernel driver of a supported chip; by port\n"
+           "I/O as root when nothing else claims the ports and a chip answers there;\n"
+           "and only when none of these finds a chip, through the chip simulator\n"
+           "(\"SIMULATED\"). A service that is set up but does not answer never leads to\n"
+           "simulated readings: the next real way is used, or kelvane-cli stops. The\n"
+           "line \"chip access:\" on stderr and the field \"access\" of every JSON item\n"
+           "say which way is in use.\n"
            "\n"
            "kelvane-cli is a reader: it never powers the machine off. When an item has\n"
            "been out of range for its shutdown time it only says so on stderr.\n"
            "\n"
-           "Exit status: 0 done; 1 the output could not be written; 2 bad options, or\n"
-           "the engine did not start (\"Initial value fail!\").\n";
+           "Exit status: 0 done; 1 the output could not be written; 2 bad options, no\n"
+           "way to the chip (the reason on stderr), or the engine did not start\n"
+           "(\"Initial value fail!\").\n";
 }
 
 CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments) {
@@ -78,7 +92,8 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 word.resize(equals);
             }
         }
-        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir" || word == "--lock";
+        const bool takesValue = word == "--watch" || word == "--count" || word == "--dir" || word == "--lock" ||
+                                word == "--access" || word == "--sysfs-root" || word == "--proc-root";
         if (attached && !takesValue) {
             result.error = "option " + word + " takes no value";
             return result;
@@ -131,6 +146,21 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
                 return result;
             }
             options.lockFile = value;
+        } else if (word == "--access") {
+            const std::optional<AccessPath> path = ParseAccessPath(value);
+            if (!path) {
+                result.error = "--access needs one of " + std::string(kAccessPathWords) + ", not \"" + value + "\"";
+                return result;
+            }
+            options.access = path;
+        } else if (word == "--sysfs-root" || word == "--proc-root") {
+            if (value.empty()) {
+                result.error = word + " needs a directory";
+                return result;
+            }
+            (word == "--sysfs-root" ? options.sysfsRoot : options.procRoot) = value;
+        } else if (word == "--list-chips") {
+            options.listChips = true;
         } else if (word.starts_with("-")) {
             result.error = "unknown option " + word;
             return result;
@@ -138,6 +168,10 @@ CCliOptions::Parsed CCliOptions::Parse(const std::vector<std::string>& arguments
             result.error = "unexpected argument \"" + word + "\"";
             return result;
         }
+    }
+    if (options.listChips && (options.watchSeconds || options.all || options.fahrenheit)) {
+        result.error = "--list-chips takes no --watch, --all or --fahrenheit";
+        return result;
     }
     if (options.count && !options.watchSeconds) {
         result.error = "--count needs --watch";

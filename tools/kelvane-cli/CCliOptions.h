@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/AccessPath.h"
+
 struct CCliOptions {
     bool json = false;
     bool all = false;
@@ -21,6 +23,15 @@ struct CCliOptions {
     // The chip lock file given with --lock; empty: the one every Kelvane
     // program on this machine shares.
     std::string lockFile;
+    // --access: the way to the chip; none: Root.ini's, else the first that
+    // works.
+    std::optional<AccessPath> access;
+    // --sysfs-root and --proc-root: where /sys and /proc are (recorded trees
+    // for tests and bug reports); empty: the machine's own.
+    std::string sysfsRoot;
+    std::string procRoot;
+    // --list-chips: the chips found and the ways to them, instead of readings.
+    bool listChips = false;
 
     // The longest interval --watch accepts: one day.
     static constexpr double kMaxWatchSeconds = 86400.0;

@@ -9,11 +9,15 @@
 #include "platform/CFileChipLock.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CRegistryKey.h"
-#include "platform/CServiceLibraryLoader.h"
+#include "platform/CAccessPathLoader.h"
 #include "platform/CSteadyClock.h"
+#include "platform/CSystemAccessProbes.h"
 #include <cstdlib>
 
+#include "accesslib/Wbcdflsh.h"
+#include "accesslib/hwmon/CHwmonScanner.h"
 #include "platform/CInstalledLayout.h"
+#include "tools/kelvane-cli/CChipListing.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
 #include "tools/kelvane-cli/CReadingReport.h"
 #include "tools/kelvane-cli/CReportingPowerOff.h"
@@ -52,6 +56,10 @@ int CKelvaneCli::Run(const std::vector<std::string>& arguments) {
     }
     std::string directory;
     if (!ResolveProgramDirectory(options, directory)) return kFailed;
+    // The hwmon build reads the sysfs root from the environment, so it is
+    // set before any build is opened.
+    if (!options.sysfsRoot.empty()) ::setenv(kSysfsRootVariable, options.sysfsRoot.c_str(), 1);
+    if (options.listChips) return ListChips(options, directory);
     return Monitor(options, directory);
 }
 
@@ -87,11 +95,21 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     // still ends through the engine's destructor.
     CStopSignals stop;
 
+    CPrivateProfile profile;
     CProgramDirectoryLoader directoryLoader(programDirectory, options.directory.empty());
-    CServiceLibraryLoader loader(directoryLoader);
+    CDlLibraryLoader portLoader(programDirectory);
+    AccessPath wanted = AccessPath::kAuto;
+    std::string problem;
+    if (!CAccessPathChooser::WantedPath(options.access, profile, programDirectory + "/Root.ini", wanted, problem)) {
+        m_err << "kelvane-cli: " << problem << std::endl;
+        return kFailed;
+    }
+    CAccessPathLoader loader(directoryLoader, wanted, Probes(options, portLoader));
+    // On stderr, so the readings on stdout stay a table or JSON lines.
+    if (!ReportChoice(loader.Prepare(kWbcdflshLibraryName))) return kFailed;
+
     CFileChipLock lock(options.lockFile.empty() ? CFileChipLock::DefaultPath() : options.lockFile);
     CStderrMessageBox messageBox(m_err);
-    CPrivateProfile profile;
     CRegistryKey registry(programDirectory + "/registry.db", kHkeyLocalMachine);
     CSteadyClock clock;
     CReportingPowerOff powerOff(m_err);
@@ -99,8 +117,6 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
 
     CHardwareMonitor engine(
         CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
-    // On stderr, so the readings on stdout stay a table or JSON lines.
-    if (!loader.InUse().empty()) m_err << "kelvane-cli: chip access: " << loader.InUse() << std::endl;
     engine.SetUseDefaultFiles(true);
     engine.SetUsePreferenceFile(false);
     engine.SetPaths(boardName);
@@ -108,17 +124,58 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
         m_err << "Initial value fail!" << std::endl;
         return kFailed;
     }
+    // The library knows whether the driver lets this process drive the chip.
+    if (const std::string owner = CAccessPathChooser::OwnerText(engine.ChipSetType()); !owner.empty())
+        m_err << "kelvane-cli: " << owner << std::endl;
     engine.UpdateAll();
-    return ReadLoop(options, engine, stop);
+    return ReadLoop(options, engine, stop, loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path));
 }
 
-int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop) {
+CAccessPathLoader::ProbeFactory CKelvaneCli::Probes(const CCliOptions& options, ILibraryLoader& portLoader) {
+    const std::string sysfsRoot = CHwmonScanner::RootFromEnvironment();
+    const std::string procRoot = options.procRoot.empty() ? "/proc" : options.procRoot;
+    return [sysfsRoot, procRoot, &portLoader](const std::string& libraryDirectory) -> std::unique_ptr<IAccessProbes> {
+        return std::make_unique<CSystemAccessProbes>(libraryDirectory, sysfsRoot, procRoot, portLoader);
+    };
+}
+
+bool CKelvaneCli::ReportChoice(const CAccessPathChooser::CChoice& choice) {
+    for (const std::string& note : choice.notes) m_err << "kelvane-cli: " << note << "\n";
+    if (!choice.ok) {
+        m_err << "kelvane-cli: no way to the chip: " << choice.problem << std::endl;
+        return false;
+    }
+    if (!choice.description.empty()) m_err << "kelvane-cli: chip access: " << choice.description << "\n";
+    m_err << std::flush;
+    return true;
+}
+
+int CKelvaneCli::ListChips(const CCliOptions& options, const std::string& programDirectory) {
+    CPrivateProfile profile;
+    CProgramDirectoryLoader directoryLoader(programDirectory, options.directory.empty());
+    CDlLibraryLoader portLoader(programDirectory);
+    AccessPath wanted = AccessPath::kAuto;
+    std::string problem;
+    if (!CAccessPathChooser::WantedPath(options.access, profile, programDirectory + "/Root.ini", wanted, problem)) {
+        m_err << "kelvane-cli: " << problem << std::endl;
+        return kFailed;
+    }
+    CAccessPathLoader loader(directoryLoader, wanted, Probes(options, portLoader));
+    const CChipListing listing = CChipListing::Gather(loader.Prepare(kWbcdflshLibraryName),
+                                                      CHwmonScanner::RootFromEnvironment(),
+                                                      options.procRoot.empty() ? "/proc" : options.procRoot);
+    m_out << (options.json ? listing.Json() : listing.Text()) << std::flush;
+    return m_out ? kOk : kOutputFailed;
+}
+
+int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop,
+                          const std::string& access) {
     for (long reading = 1;; ++reading) {
         const std::vector<CItemReading> readings = CReadingReport::Collect(engine, options.all, options.fahrenheit);
         // Tables of a watch are set apart by a blank line; JSON stays one
         // array per line.
         if (reading > 1 && !options.json) m_out << "\n";
-        m_out << (options.json ? CReadingReport::Json(readings) : CReadingReport::Table(readings)) << std::flush;
+        m_out << (options.json ? CReadingReport::Json(readings, access) : CReadingReport::Table(readings)) << std::flush;
         if (!m_out) {
             // A reader that went away (EPIPE) needs no message.
             if (errno != EPIPE) m_err << "kelvane-cli: the readings could not be written" << std::endl;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CAccessPathLoader.h"
 #include "tools/kelvane-cli/CCliOptions.h"
 
 class CHardwareMonitor;
@@ -29,7 +30,16 @@ public:
 private:
     int Usage(const std::string& problem);
     int Monitor(const CCliOptions& options, const std::string& programDirectory);
-    int ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop);
+    // access: the path's name for the JSON items; empty: none known.
+    int ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop,
+                 const std::string& access);
+    // The chips, the ways to them and the claims on their ports.
+    int ListChips(const CCliOptions& options, const std::string& programDirectory);
+    // The probes of this machine, or of the trees the options name.
+    static CAccessPathLoader::ProbeFactory Probes(const CCliOptions& options, ILibraryLoader& portLoader);
+    // The path on stderr, with what was passed over; false (with the reason)
+    // when there is none.
+    bool ReportChoice(const CAccessPathChooser::CChoice& choice);
     // The program directory without a trailing "/", or empty with a message
     // when --dir does not name a directory.
     bool ResolveProgramDirectory(const CCliOptions& options, std::string& directory);

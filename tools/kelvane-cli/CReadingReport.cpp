@@ -174,7 +174,7 @@ std::string CReadingReport::Table(const std::vector<CItemReading>& readings) {
     return text;
 }
 
-std::string CReadingReport::Json(const std::vector<CItemReading>& readings) {
+std::string CReadingReport::Json(const std::vector<CItemReading>& readings, std::string_view access) {
     std::string text = "[";
     for (std::size_t i = 0; i < readings.size(); ++i) {
         const CItemReading& r = readings[i];
@@ -191,7 +191,9 @@ std::string CReadingReport::Json(const std::vector<CItemReading>& readings) {
         }
         text += ",\"hi\":" + JsonNumber(r.hi, r.decimals);
         text += ",\"lo\":" + JsonNumber(r.lo, r.decimals);
-        text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false") + "}";
+        text += std::string(",\"alarm\":") + (r.alarm ? "true" : "false");
+        if (!access.empty()) text += ",\"access\":" + JsonString(access);
+        text += "}";
     }
     return text + "]\n";
 }

@@ -42,8 +42,9 @@ public:
     // Columns ITEM NAME VALUE HIGH LOW STATE, a header line first, padded to
     // the widest cell; STATE is "ok", "ALARM" or "off".
     static std::string Table(const std::vector<CItemReading>& readings);
-    // One line: a JSON array of one object per reading.
-    static std::string Json(const std::vector<CItemReading>& readings);
+    // One line: a JSON array of one object per reading; each carries
+    // "access" (how the chip was reached) when access is not empty.
+    static std::string Json(const std::vector<CItemReading>& readings, std::string_view access = {});
 
     // value with exactly decimals digits after ".", whatever the locale; a
     // negative value that rounds to zero loses its sign.
