@@ -59,7 +59,9 @@ use)
     echo "$second"
     [ "$second" = "Kelvane is already running; brought its window forward" ] || exit 1
     kill -TERM "$window"
-    wait "$window"
+    status=0
+    wait "$window" || status=$?
+    echo "the window ended on SIGTERM with status $status"
   ' || fail "the window did not run under Xvfb"
   [ -s /home/alice/.config/kelvane/Root.ini ] || fail "the window left no Root.ini for alice"
   ;;
