@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 #include "app/CComputerName.h"
 #include "app/CSystemInfo.h"
 #include "app/CTerminationSignals.h"
@@ -25,14 +27,14 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
     auto instance = std::make_unique<CInstanceChecker>(QString::fromStdString(m_seams.instanceName));
     if (instance->IsPreviousInstanceRunning()) {
         instance->ActivatePreviousInstance();
-        m_seams.exitProcess(0);
+        HandOff();
         return nullptr;
     }
     if (!instance->TrackFirstInstance() && instance->IsNameTaken()) {
         // Lost the race to a copy started at the same moment: it holds the
         // name now and builds the one engine.
         if (instance->IsPreviousInstanceRunning()) instance->ActivatePreviousInstance();
-        m_seams.exitProcess(0);
+        HandOff();
         return nullptr;
     }
 
@@ -53,6 +55,16 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
         m_seams.autostartDirectory,
     };
     return std::make_unique<CKelvaneDlg>(windowSeams, std::move(instance));
+}
+
+void CKelvaneApp::HandOff()
+{
+    // Said on the terminal: a start from a shell otherwise ends with no
+    // window and no word.
+    std::fprintf(stderr, "%s\n", kAlreadyRunningMessage);
+    std::fflush(stderr);
+    m_handedOff = true;
+    m_seams.exitProcess(0);
 }
 
 int CKelvaneApp::RunMainWindow(CKelvaneDlg& window, bool minimised, CTerminationSignals& termination)

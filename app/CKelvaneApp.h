@@ -45,8 +45,9 @@ struct CKelvaneAppSeams {
     std::string hostName;  // recorded as the computer name of the alert mails
     // Ends the process at once (no destructor runs); returns only in tests.
     CStartupFiles::ExitFunction exitProcess;
-    // The single-instance listener's name (CInstanceChecker::NameFor
-    // ("kelvane") in the program); tests give names of their own.
+    // The single-instance listener's path (CInstanceChecker::NameFor
+    // ("kelvane") in the program, empty without a private directory: then
+    // there is no check); tests give paths of their own.
     std::string instanceName;
     QDBusConnection sessionBus;  // the tray host's
     QDBusConnection systemBus;   // suspend and resume notices
@@ -56,6 +57,9 @@ struct CKelvaneAppSeams {
 
 class CKelvaneApp {
 public:
+    // Printed (with a line end) on standard error by a copy that hands off.
+    static constexpr const char* kAlreadyRunningMessage = "Kelvane is already running; brought its window forward";
+
     explicit CKelvaneApp(CKelvaneAppSeams seams);
 
     // The board name, then the file check of Root.ini, error.txt and the
@@ -70,6 +74,9 @@ public:
     std::unique_ptr<CKelvaneDlg> CreateMainWindow();
 
     const std::string& BoardName() const { return m_strBoardName; }
+    // True when CreateMainWindow found an earlier copy of the same user and
+    // left the window to it.
+    bool HandedOff() const { return m_handedOff; }
 
     // Runs the built window as the program's dialog: initialisation, then
     // the event loop until the dialog ends; a termination signal (log-out,
@@ -82,6 +89,9 @@ public:
     static int RunMainWindow(CKelvaneDlg& window, bool minimised, CTerminationSignals& termination);
 
 private:
+    void HandOff();
+
     CKelvaneAppSeams m_seams;
     std::string m_strBoardName;
+    bool m_handedOff = false;
 };

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared build rules for Kelvane's own targets.
 
 # Our code is built with every warning as an error in development and CI

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Configures and builds Kelvane. With --sanitize the build goes to build-asan
-# with AddressSanitizer and UBSan.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Configures and builds Kelvane: everything, or only the targets named
+# ("./scripts/build.sh kelvane kelvane-cli"). With --sanitize first the build
+# goes to build-asan with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=build
 extra=()
 if [ "${1:-}" = "--sanitize" ]; then
+  shift
   build_dir=build-asan
   extra=(-DKELVANE_SANITIZE=ON -DKELVANE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
 fi
+targets=()
+for target in "$@"; do
+  targets+=(--target "$target")
+done
 
 cmake -S . -B "$build_dir" "${extra[@]}" >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+cmake --build "$build_dir" -j"$(nproc)" "${targets[@]}"

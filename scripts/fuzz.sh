@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the chip service's frame parser with libFuzzer for a while (default
 # 30 s; "./scripts/fuzz.sh 120" for longer), in its own clang build directory
 # build-fuzz, starting from the seed corpus in bench/fuzz/corpus. Findings

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test (headless).
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs what is missing (apt-get: as root, or with sudo), builds
+# everything, and runs every test (headless).
 # With --sanitize the same tests run under AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,8 +1,14 @@
-// Only one copy of the program runs. The first copy listens on a local
-// socket in the abstract namespace, "CInstanceChecker_MMF_" + application
-// name; a second copy finds it by connecting, asks it to come to the front
-// and ends. An abstract name lives exactly as long as its listener, so a
-// copy that crashed never keeps the next one from starting.
+// Only one copy of the program runs per user. The first copy holds a lock
+// file and listens on a local socket beside it, both named
+// "CInstanceChecker_MMF_" + application name, in a directory only the user
+// can reach: $XDG_RUNTIME_DIR, or else a private "kelvane-<uid>" folder in
+// the temporary directory. A second copy of the same user connects, asks the
+// first to come to the front and ends. The lock (flock) ends with its holder,
+// so a copy that crashed never keeps the next one from starting, and the
+// socket file it left behind is replaced. Other users' copies live in their
+// own directories and never meet this one; a directory that another user
+// owns or may write is not used at all, and the program then runs without
+// the check rather than not at all.
 //
 // Unlike a record that the check writes and forgets, the listener must stay
 // open for the first copy's whole life: the main window keeps the checker
@@ -11,6 +17,8 @@
 
 #include <QObject>
 #include <QString>
+
+#include <sys/types.h>
 
 class QLocalServer;
 class QLocalSocket;
@@ -21,10 +29,19 @@ class CInstanceChecker : public QObject {
 public:
     static constexpr const char* kNamePrefix = "CInstanceChecker_MMF_";
     static constexpr const char* kApplicationName = "kelvane";
-    // "CInstanceChecker_MMF_" + applicationName.
+    // The socket's path for this process's user: "CInstanceChecker_MMF_" +
+    // applicationName in PrivateDirectory's choice; empty without one.
     static QString NameFor(const QString& applicationName);
+    // The user's private directory for the name: runtimeDirectory when it is
+    // an absolute path to a directory owned by uid that no one else may
+    // write; otherwise tempDirectory/kelvane-<uid>, created mode 0700 when
+    // missing and used only when it then passes the same test (not a
+    // symbolic link). Empty when neither does.
+    static QString PrivateDirectory(const char* runtimeDirectory, const QString& tempDirectory, uid_t uid);
 
-    // name: the listener's name; tests give names of their own.
+    // name: the socket's path (its lock file is name + ".lock"); tests give
+    // paths of their own. An empty name never finds a previous copy and is
+    // never tracked.
     explicit CInstanceChecker(QString name = NameFor(kApplicationName), QObject* parent = nullptr);
     ~CInstanceChecker() override;
 
@@ -35,12 +52,13 @@ public:
     // its main window. True when the request went out; false without a
     // previous copy. The connection is closed either way.
     bool ActivatePreviousInstance();
-    // Starts listening. True when this copy now holds the name; false when
-    // another copy already does (or the name cannot be used).
+    // Takes the lock and starts listening. True when this copy now holds the
+    // name; false when another copy already does (or the name cannot be used).
     bool TrackFirstInstance();
     bool IsTracking() const;
     // True after TrackFirstInstance found the name held by another copy:
-    // one listening, or one that bound it an instant before and is about to.
+    // one listening, or one that took the lock an instant before and is
+    // about to listen.
     bool IsNameTaken() const { return m_nameTaken; }
 
     const QString& Name() const { return m_name; }
@@ -59,5 +77,6 @@ private:
     QString m_name;
     QLocalServer* m_server = nullptr;
     QLocalSocket* m_previous = nullptr;
+    int m_lockFd = -1;
     bool m_nameTaken = false;
 };

@@ -12,6 +12,7 @@
 #include <QDBusConnection>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "accesslib/hwmon/CHwmonScanner.h"
@@ -19,6 +20,7 @@
 #include "app/CAutomationService.h"
 #include "app/CCommandLine.h"
 #include "app/CComputerName.h"
+#include "app/CDisplayCheck.h"
 #include "app/CKelvaneApp.h"
 #include "app/CMapiMailTransport.h"
 #include "app/CMapiMailer.h"
@@ -47,6 +49,10 @@
 
 int main(int argc, char* argv[])
 {
+    if (!CDisplayCheck::HasDisplay(std::getenv)) {
+        std::fprintf(stderr, "%s\n", CDisplayCheck::kNoDisplayMessage);
+        return 1;
+    }
     QApplication application(argc, argv);
     // The window may be hidden (refused close, tray) while message boxes
     // come and go; the program ends only when the main window's dialog ends.

@@ -63,7 +63,7 @@ CTestProgram::CTestProgram(const std::string& rootIni, const std::string& simchi
       m_systemInfo(m_dir.File("no-such-root")),
       m_suiteClass(Unique("Dravik Manager")),
       m_ownClass(Unique("Kelvane")),
-      m_instanceName(Unique("CInstanceChecker_MMF_kelvane"))
+      m_instanceName(m_dir.File("CInstanceChecker_MMF_kelvane"))
 {
     const fs::path build = BuildProgramDirectory();
     const fs::path target = m_dir.Path();

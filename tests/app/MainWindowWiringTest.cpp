@@ -142,7 +142,11 @@ TEST_F(MainWindowWiring, ASecondCopyBringsTheFirstForwardAndEndsWithoutTouchingA
     const auto written = fs::last_write_time(second.File("Root.ini"));
     {
         CKelvaneApp secondApp = second.MakeApp(first.InstanceName());
+        ::testing::internal::CaptureStderr();
         EXPECT_EQ(secondApp.CreateMainWindow(), nullptr);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  std::string(CKelvaneApp::kAlreadyRunningMessage) + "\n");
+        EXPECT_TRUE(secondApp.HandedOff());
     }
     EXPECT_EQ(second.Exits(), std::vector<int>{0});
     EXPECT_EQ(second.Loader().Opens(), 0) << "the second copy must not reach the chip";

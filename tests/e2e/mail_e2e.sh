@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Alert mails end to end, with real parts only: the chip simulator in a
 # private copy of the program directory, the engine, the preferences file, the
 # warning check and the mailer handing its messages to msmtp's sendmail, which
