@@ -706,8 +706,10 @@ TEST_F(MonitorSettingDlgTest, TheUnitButtonsTakeClicksOnEveryModel)
     ASSERT_GE(models.size(), 10u);
     for (const std::string& model : models) {
         SCOPED_TRACE(model);
-        m_program.reset();
+        // The engine hands the chip back through the program's lock and
+        // library: it goes first.
         m_engine.reset();
+        m_program.reset();
         Start("", {}, model);
         m_prefs.m_bCentigrade = true;
         auto dialog = Open();
