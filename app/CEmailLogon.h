@@ -3,7 +3,7 @@
 // Setting dialog confirms.
 #pragma once
 
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "app/IMailer.h"
 #include "platform/IMessageBox.h"
 

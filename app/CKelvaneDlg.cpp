@@ -22,7 +22,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CAutomationService.h"
-#include "app/CIniFile.h"
+#include "windows/CIniFile.h"
 #include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
 #include "engine/CFanItem.h"

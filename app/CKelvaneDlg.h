@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "app/CEmailLogon.h"
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "app/CWarningMonitor.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "app/IMailer.h"
 #include "platform/ILocalTime.h"
 #include "platform/IPrivateProfile.h"

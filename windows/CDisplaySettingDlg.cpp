@@ -1,6 +1,6 @@
 #include "windows/CDisplaySettingDlg.h"
 
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "engine/CHardwareMonitor.h"
 #include "platform/CAutostartEntry.h"
 #include "skin/CSkinButton.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "engine/CHardwareMonitor.h"
 #include "skin/CRulerSlider.h"
 #include "skin/SkinCaption.h"

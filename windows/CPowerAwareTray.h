@@ -4,7 +4,7 @@
 // leaves as the PowerBroadcast signal.
 #pragma once
 
-#include "app/CPowerEvents.h"
+#include "windows/CPowerEvents.h"
 #include "windows/CSystemTray.h"
 
 #include <QDBusConnection>

@@ -1,6 +1,6 @@
 #include "app/CAutomationService.h"
 #include "app/CPowerEventHandler.h"
-#include "app/CPowerEvents.h"
+#include "windows/CPowerEvents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 #pragma once
 
 #include "app/CEmailLogon.h"
-#include "app/CIniFile.h"
+#include "windows/CIniFile.h"
 #include "app/CMapiMailTransport.h"
 #include "app/CMapiMailer.h"
 #include "app/CProgramRunner.h"
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "engine/SimulatorProgram.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CRecordingMessageBox.h"

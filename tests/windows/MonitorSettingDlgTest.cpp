@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CUserPreferences.h"
+#include "windows/CUserPreferences.h"
 #include "engine/CSettingsStore.h"
 #include "engine/SimulatorProgram.h"
 #include "skin/CRulerSlider.h"

@@ -1,4 +1,4 @@
-#include "app/CPowerEvents.h"
+#include "windows/CPowerEvents.h"
 
 #include <QDBusMessage>
 #include <QDBusReply>

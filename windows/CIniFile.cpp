@@ -1,4 +1,4 @@
-#include "app/CIniFile.h"
+#include "windows/CIniFile.h"
 
 int CIniFile::GetInt(std::string_view section, std::string_view key, int defaultValue) const
 {

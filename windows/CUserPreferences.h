@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/CIniFile.h"
+#include "windows/CIniFile.h"
 
 class CUserPreferences {
 public:
