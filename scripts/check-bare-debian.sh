@@ -57,8 +57,9 @@ archive=$(awk '
 ' "${sources[@]}")
 [ -n "$archive" ] || fail "no archive address in ${sources[*]}"
 probe=$(mktemp)
-if ! timeout 90 /usr/lib/apt/apt-helper download-file "${archive%/}/dists/bookworm/InRelease" "$probe" >/dev/null 2>&1; then
+if ! said=$(timeout 90 /usr/lib/apt/apt-helper download-file "${archive%/}/dists/bookworm/InRelease" "$probe" 2>&1); then
   rm -f "$probe"
+  echo "$said" | grep -E '^(Err|E):|^  ' >&2 || true
   fail "cannot fetch ${archive%/}/dists/bookworm/InRelease within 90 s: the Debian archive is not reachable from here"
 fi
 rm -f "$probe"
