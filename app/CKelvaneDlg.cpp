@@ -33,10 +33,10 @@
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
 #include "skin/CTransparentStatic.h"
-#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
 #include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CFaceCaptions.h"
 #include "windows/CDBusNotifier.h"
 #include "windows/CShutdownCountdown.h"
 #include "windows/CDisplaySettingDlg.h"
@@ -308,6 +308,7 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     StartHistory();
 
     m_panels.CreatePanels(this, m_panelHost);
+    m_panels.TranslateCaptions([this](const char* english) { return Tr(english); });
     // The form and the area views the window had when it last closed; the
     // place is checked against the size of that form.
     const bool expanded = m_prefs.m_bExpanded;
@@ -1260,20 +1261,12 @@ void CKelvaneDlg::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
     // The captions engraved in the face, in the user's language.
-    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions)
-        SkinCaption::DrawPlace(painter, place, Tr(place.text));
-    if (m_bExpanded)
-        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions)
-            SkinCaption::DrawPlace(painter, place, Tr(place.text));
+    CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); });
 }
 
 QStringList CKelvaneDlg::FaceCaptions() const
 {
-    QStringList captions;
-    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions) captions << Tr(place.text);
-    if (m_bExpanded)
-        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions) captions << Tr(place.text);
-    return captions;
+    return CFaceCaptions::List(m_bExpanded, m_panels, [this](const char* english) { return Tr(english); });
 }
 
 void CKelvaneDlg::mousePressEvent(QMouseEvent* event)

@@ -6,6 +6,7 @@
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
+#include "skin/CSkinLogo.h"
 #include "skin/CTransparentStatic.h"
 
 #include <QCoreApplication>
@@ -253,7 +254,7 @@ int CControlSheet::AddSliderAndLabelRows(int top)
     scaleFan->move(10, 48);
     auto* scaleTemp = new CImageTile(m_library.Image(230), dialog);
     scaleTemp->move(10, 74);
-    auto* logo = new CImageTile(m_library.Image(224), dialog);
+    auto* logo = new CImageTile(CSkinLogo(m_library.Image(224)).Rendered(), dialog);
     logo->move(10, 98);
     auto* tabs = new CImageTile(m_library.Image(223), dialog);
     tabs->move(190, 114);
