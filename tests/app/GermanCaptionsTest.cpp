@@ -158,7 +158,8 @@ TEST(GermanCaptions, EveryWindowRenderedInGermanLeavesNoEnglishCaption)
             continue;
         ADD_FAILURE() << "English caption in the German window: " << caption.toStdString();
     }
-    ASSERT_GT(english.faceCaptions.size(), 15u);
+    // The title line, wells, rails and the panels' channel and graph words.
+    ASSERT_GE(english.faceCaptions.size(), 10u);
     for (const QString& caption : german.faceCaptions)
         if (english.faceCaptions.count(caption) && !neutral.count(caption) && !same.count(caption))
             ADD_FAILURE() << "English caption on the German face: " << caption.toStdString();
