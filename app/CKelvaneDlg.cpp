@@ -33,6 +33,7 @@
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
 #include "skin/CTransparentStatic.h"
+#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
 #include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
@@ -989,9 +990,11 @@ void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
         QFont tagFont = font();
         tagFont.setPixelSize(kSimulatedTagPixels);
         tagFont.setBold(true);
-        m_pSimulatedTag->setFont(tagFont);
+        // Clear of the title-bar buttons' tray at its right, in any language.
+        const QString tag = Tr("SIMULATED");
+        m_pSimulatedTag->setFont(SkinCaption::Fitted(tagFont, tag, kSimulatedTagWidth - 8));
         m_pSimulatedTag->SetTextColour(kAmber);
-        m_pSimulatedTag->SetText(QStringLiteral("SIMULATED"));
+        m_pSimulatedTag->SetText(tag);
         m_pSimulatedTag->setGeometry(kSimulatedTagX, kSimulatedTagY, kSimulatedTagWidth, kSimulatedTagHeight);
         m_pSimulatedTag->setToolTip(QString::fromLatin1(CAccessPathChooser::kSimulatedText));
         m_pSimulatedTag->show();
