@@ -141,6 +141,7 @@ CMonitorSession::Snapshot CMonitorSession::Publish()
             out.present = item->IsPresent();
             out.enabled = item->IsEnabled();
             out.readFailed = item->IsReadFailed();
+            out.hasReading = item->HasReading();
             // The status pass of the last UpdateAll answers: no transfer of
             // its own once the warning check has asked every item.
             out.outOfRange = item->IsOutOfRange();
@@ -307,16 +308,19 @@ void CMonitorSession::WriteReadingEvents()
 
 void CMonitorSession::ReadingFailed(const CSensorItem& item)
 {
+    if (m_readingListener) m_readingListener->ReadingFailed(item);
     LogReadingEvent(CWarningMonitor::kReadFailed, item.Name() + ": no reading, the chip did not answer");
 }
 
 void CMonitorSession::ReadingRestored(const CSensorItem& item)
 {
+    if (m_readingListener) m_readingListener->ReadingRestored(item);
     LogReadingEvent(CWarningMonitor::kReadRestored, item.Name() + ": read again");
 }
 
 void CMonitorSession::FanNotConnected(const CSmartFanItem& fan)
 {
+    if (m_readingListener) m_readingListener->FanNotConnected(fan);
     const std::string text = fan.Name() + " reads no speed at start: not monitored";
     LogReadingEvent(CWarningMonitor::kNoFan, text);
     AddEvent(CSessionSnapshot::SEvent::Kind::kFanNotConnected, IndexOf(fan), text);
@@ -324,16 +328,19 @@ void CMonitorSession::FanNotConnected(const CSmartFanItem& fan)
 
 void CMonitorSession::FanConnected(const CSmartFanItem& fan)
 {
+    if (m_readingListener) m_readingListener->FanConnected(fan);
     LogReadingEvent(CWarningMonitor::kNoFan, fan.Name() + " reads a speed: monitored again");
 }
 
 void CMonitorSession::FanHeldAtFullDuty(const CSmartFanItem& fan)
 {
+    if (m_readingListener) m_readingListener->FanHeldAtFullDuty(fan);
     LogReadingEvent(CWarningMonitor::kFullDuty,
                     fan.Name() + " at full duty: " + CSmartFanItem::HoldReasonText(fan.HeldFor()));
 }
 
 void CMonitorSession::FanReleased(const CSmartFanItem& fan)
 {
+    if (m_readingListener) m_readingListener->FanReleased(fan);
     LogReadingEvent(CWarningMonitor::kFullDuty, fan.Name() + " follows Smart Fan again");
 }

@@ -92,6 +92,10 @@ public:
     void PostReleaseChip();
     // A mail that could not be sent (any thread).
     void PostMailFailed(const std::string& failure);
+    // Also told of every reading episode the engine reports, on the
+    // session's thread (kelvane-cli reports them on its error stream); null
+    // for none.
+    void SetReadingListener(IReadingObserver* listener) { m_readingListener = listener; }
     // Told (on the posting thread) whenever a command is queued: a runner
     // wakes up on it. Set before commands are posted from other threads.
     void SetCommandPosted(std::function<void()> wake);
@@ -146,6 +150,7 @@ private:
     std::vector<int> m_alarmItems;
     std::set<int> m_cancelledShutDowns;
     std::vector<std::pair<const char*, std::string>> m_pendingReadingEvents;
+    IReadingObserver* m_readingListener = nullptr;
     std::vector<CSessionSnapshot::SEvent> m_events;  // of the tick under way
     std::unique_ptr<CHistoryWriter> m_pHistory;
 

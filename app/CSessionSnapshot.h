@@ -21,6 +21,8 @@ struct CSessionSnapshot {
         bool present = false;
         bool enabled = false;
         bool readFailed = false;
+        // Enabled, read at least once, and the last reading did not fail.
+        bool hasReading = false;
         bool outOfRange = false;
         // A fan that read no speed at the start (not monitored).
         bool notConnected = false;
