@@ -58,6 +58,9 @@ public:
     // The settings the warning check follows; mailReady: the mail logon
     // succeeded. Set before Start; later through PostSettings.
     void SetSettings(const CUserPreferences& preferences, bool mailReady);
+    // How the engine reaches the chip, for the history's records. Set
+    // before Start.
+    void SetAccess(std::string access) { m_seams.access = std::move(access); }
     // Loads descriptors, defaults and preferences, applies them to the chip
     // and reads every item once; then one refresh like a tick (without a
     // history record) publishes the first snapshot. False when the engine
@@ -105,6 +108,7 @@ public:
     // sees the items as a whole tick left them.
     std::unique_lock<std::mutex> LockEngine() { return std::unique_lock<std::mutex>(m_engineMutex); }
     std::unique_lock<std::mutex> TryLockEngine() { return std::unique_lock<std::mutex>(m_engineMutex, std::try_to_lock); }
+    std::mutex& EngineMutex() { return m_engineMutex; }
     // Direct access: only on the session's thread, or under LockEngine.
     CHardwareMonitor& Engine() { return m_engine; }
     const CHardwareMonitor& Engine() const { return m_engine; }
