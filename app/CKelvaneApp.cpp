@@ -53,6 +53,7 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
         m_seams.suiteLink,
         [&info = m_seams.systemInfo] { return info.GetCpuClock(); },
         m_seams.autostartDirectory,
+        true,
     };
     return std::make_unique<CKelvaneDlg>(windowSeams, std::move(instance));
 }

@@ -28,6 +28,7 @@
 #include "engine/CFanItem.h"
 #include "engine/CTempItem.h"
 #include "history/CHistoryLocation.h"
+#include "platform/IClock.h"
 #include "platform/IMessageBox.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
@@ -115,6 +116,12 @@ CStartupFiles PathsOf(const CKelvaneDlgSeams& seams)
     return CStartupFiles(seams.engine.programDirectory, seams.boardName);
 }
 
+CMonitorSessionSeams SessionSeams(const CKelvaneDlgSeams& seams)
+{
+    return CMonitorSessionSeams{seams.engine,    seams.mailer, seams.localTime, seams.boardName,
+                                PathsOf(seams).LogPath(), ""};
+}
+
 }  // namespace
 
 CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanceChecker> instanceChecker,
@@ -125,14 +132,15 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_strLogPath(PathsOf(seams).LogPath()),
       m_strBoardName(seams.boardName),
       m_skins(CSkinLibrary::SkinDirectory(QString::fromStdString(seams.engine.programDirectory))),
-      m_Engine(seams.engine),
-      m_warnings(seams.engine.profile, m_strLogPath, seams.mailer, seams.engine.registry, seams.localTime),
+      m_session(SessionSeams(seams)),
+      m_snapshot(m_session.Latest()),
       m_emailLogon(seams.mailer, seams.engine.messageBox),
       m_pInstanceChecker(std::move(instanceChecker)),
       m_trayHost(seams.sessionBus),
       m_TrayIcon(m_trayHost, seams.systemBus),
-      m_panelHost(m_Engine, m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade),
-      m_suiteItems(m_Engine),
+      m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade,
+                  &m_session.EngineMutex()),
+      m_suiteItems(m_session.Engine()),
       m_suiteTransport(seams.engine.registry, seams.suiteLink),
       m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName)
 {
@@ -153,13 +161,11 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     m_pNotifier = m_pOwnNotifier.get();
     m_pCountdown = std::make_unique<CShutdownCountdown>();
     connect(m_pCountdown.get(), &CShutdownCountdown::cancelled, this, &CKelvaneDlg::CancelShutdown);
-    m_Engine.SetShutdownObserver(this);
-    m_Engine.SetReadingObserver(this);
-    m_warnings.SetMailFailureHandler([this](const std::string& failure) { OnMailFailed(failure); });
     // A mailer that sends on its own thread reports here, on that thread:
-    // the report is handed to this window's thread.
+    // the report is handed to the session, and the window told.
     m_seams.mailer.SetFailureHandler([this](const std::string& failure) {
-        QMetaObject::invokeMethod(this, [this, failure] { OnMailFailed(failure); }, Qt::QueuedConnection);
+        m_session.PostMailFailed(failure);
+        if (!m_pRunner) QMetaObject::invokeMethod(this, [this] { ApplySnapshot(nullptr); }, Qt::QueuedConnection);
     });
 
     CreateControls();
@@ -173,12 +179,13 @@ CKelvaneDlg::~CKelvaneDlg()
     m_suiteTimer.stop();
     m_countdownTimer.stop();
     m_seams.mailer.SetFailureHandler(nullptr);
-    m_Engine.SetShutdownObserver(nullptr);
-    m_Engine.SetReadingObserver(nullptr);
-    // The chip goes back first: the fans must not wait for slow file work.
-    m_Engine.ReleaseChip();
+    // The chip goes back first, on the session's thread: the fans must not
+    // wait for slow file work.
+    m_session.PostReleaseChip();
+    if (m_pRunner) m_pRunner->Stop();
+    m_pRunner.reset();
+    m_session.Drain();
     m_pHistoryWindow.reset();
-    m_pHistory.reset();
     SavePreferences(m_strIniPath);
     m_TrayIcon.DeleteTrayIcon();
     // The panels and the other controls are children of this window: they
@@ -325,6 +332,13 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
 
     m_bStartMinimised = startMinimised;
     if (startMinimised && !m_bEnded) MinimiseToTray();
+    if (m_seams.sessionThread && !m_bEnded && m_monitorTimer.isActive()) {
+        // From here on no chip transfer runs on the window's thread.
+        m_monitorTimer.stop();
+        m_pRunner = std::make_unique<CSessionRunner>(m_session, std::chrono::milliseconds(kMonitorPeriodMs),
+                                                     [this] { SessionPublished(); });
+        m_pRunner->Start();
+    }
     return !m_bEnded;
 }
 
@@ -427,17 +441,79 @@ bool CKelvaneDlg::InitEmail() { return m_emailLogon.InitEmail(m_prefs, m_bMailRe
 
 void CKelvaneDlg::StartEngine()
 {
-    m_Engine.SetUseDefaultFiles(true);
-    m_Engine.SetUsePreferenceFile(false);
-    m_Engine.SetPaths(m_strBoardName);
-    if (m_Engine.StartMonitoring()) {
+    m_session.SetSettings(m_prefs, m_bMailReady);
+    if (m_session.Start()) {
         m_monitorTimer.start(kMonitorPeriodMs, this);
     } else {
         m_seams.engine.messageBox.Show("Initial value fail!", "ERROR", MessageBoxStyle::kOk);
         EndDialog(kResultCancel);
     }
-    m_Engine.UpdateAll();
-    RefreshDisplay();
+    ApplySnapshot(m_session.TakeLatest());
+}
+
+void CKelvaneDlg::SendSettings()
+{
+    if (m_pRunner && m_nSessionHolds == 0)
+        m_session.PostSettings(m_prefs, m_bMailReady);
+    else
+        m_session.SetSettings(m_prefs, m_bMailReady);
+}
+
+void CKelvaneDlg::SessionPublished()
+{
+    // On the runner's thread: one queued call at a time, which takes the
+    // latest snapshot with every event since the previous one.
+    if (m_bPublishQueued.exchange(true)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_bPublishQueued = false;
+            ApplySnapshot(m_session.TakeLatest());
+        },
+        Qt::QueuedConnection);
+}
+
+void CKelvaneDlg::HoldSession()
+{
+    if (m_nSessionHolds++ > 0 || !m_pRunner) return;
+    m_pRunner->Pause();
+    ApplySnapshot(m_session.TakeLatest());
+    m_monitorTimer.start(kMonitorPeriodMs, this);
+}
+
+void CKelvaneDlg::ReleaseSession()
+{
+    SendSettings();
+    if (--m_nSessionHolds > 0 || !m_pRunner) return;
+    m_monitorTimer.stop();
+    m_pRunner->Resume();
+}
+
+void CKelvaneDlg::ApplySnapshot(CMonitorSession::Snapshot snapshot)
+{
+    if (!snapshot) {
+        // Commands posted on this thread (sync use): run them now.
+        m_session.Drain();
+        snapshot = m_session.TakeLatest();
+    }
+    const bool tick = !m_bShown || snapshot->tick != m_snapshot->tick;
+    m_bShown = true;
+    m_snapshot = std::move(snapshot);
+    ApplyEvents(*m_snapshot);
+    if (tick) {
+        const bool first = m_snapshot->tick == 0;
+        RefreshDisplay();
+        if (!first) {
+            // The graph panels take their samples here, visible or not.
+            {
+                const auto hold = m_session.LockEngine();
+                m_panels.TickGraphs();
+            }
+            emit monitoringTicked();
+        }
+    } else {
+        UpdateCountdown();
+    }
 }
 
 void CKelvaneDlg::timerEvent(QTimerEvent* event)
@@ -455,13 +531,15 @@ void CKelvaneDlg::timerEvent(QTimerEvent* event)
 void CKelvaneDlg::OnTimer(int id)
 {
     if (id == kMonitorTimer) {
-        RefreshDisplay();
-        RecordHistory();
-        // The graph panels take their samples here, visible or not.
-        m_panels.TickGraphs();
-        emit monitoringTicked();
+        // The session on this thread: the tests' stepping, and a dialog's
+        // time while the runner waits.
+        SendSettings();
+        ApplySnapshot(m_session.Tick());
     } else if (id == kSuiteTimer) {
-        m_suiteReporter.SendNextReading(m_prefs.m_bCentigrade);
+        // A reading for the suite waits for the next beat rather than for
+        // the chip.
+        if (const auto hold = m_session.TryLockEngine(); hold.owns_lock())
+            m_suiteReporter.SendNextReading(m_prefs.m_bCentigrade);
     }
 }
 
@@ -487,13 +565,12 @@ void CKelvaneDlg::ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange)
         display.SetSegmentColours(kWhite, kGreen);
 }
 
-bool CKelvaneDlg::ShowUnreadable(CSegmentDisplay& display, const CSensorItem& item)
+bool CKelvaneDlg::ShowUnreadable(CSegmentDisplay& display, const CSessionSnapshot::SItem& item)
 {
     // Neither a value (a failed transfer read 0) nor a green "OFF" (a fan
     // that read no speed at the start is not known to be fine).
-    const auto* fan = dynamic_cast<const CFanItem*>(&item);
-    const bool noFan = fan != nullptr && fan->IsNotConnected();
-    if (!noFan && !(item.IsEnabled() && item.IsReadFailed())) return false;
+    const bool noFan = item.notConnected;
+    if (!noFan && !(item.enabled && item.readFailed)) return false;
     if (display.GetLitColour() != kAmber) display.SetSegmentColours(kWhite, kAmber);
     display.SetDisplayText(noFan ? QStringLiteral("NO FAN") : QStringLiteral("ERR"));
     return true;
@@ -538,30 +615,49 @@ int CKelvaneDlg::NextPosition(int shown, int count, const std::function<bool(int
     return Advance(shown, count);
 }
 
+namespace {
+
+// The engine index of entry p of a rotation list of one kind, or -1.
+int KindIndex(int first, int count, int entry)
+{
+    return entry >= 0 && entry < count ? first + entry : -1;
+}
+
+int VoltIndex(int entry) { return KindIndex(0, CHardwareMonitor::kVoltCount, entry); }
+int TempIndex(int entry) { return KindIndex(CHardwareMonitor::kFirstTemp, CHardwareMonitor::kTempCount, entry); }
+int FanIndex(int entry) { return KindIndex(CHardwareMonitor::kFirstFan, CHardwareMonitor::kFanCount, entry); }
+
+}  // namespace
+
 void CKelvaneDlg::RefreshDisplay()
 {
-    m_Engine.UpdateAll();
-    WriteReadingEvents();
-    const auto alarmed = [](const CSensorItem* item) { return item && item->IsEnabled() && item->IsOutOfRange(); };
-    const auto volt = [&](int p) { return alarmed(m_Engine.Volt(m_prefs.m_nVoltItem[p])); };
-    const auto temp = [&](int p) { return alarmed(m_Engine.Temp(m_prefs.m_nTempItem[p])); };
-    const auto fan = [&](int p) { return alarmed(m_Engine.Fan(m_prefs.m_nFanItem[p])); };
-    const auto present = [](const CSensorItem* item) { return item && item->IsPresent(); };
-    const auto voltThere = [&](int p) { return present(m_Engine.Volt(m_prefs.m_nVoltItem[p])); };
-    const auto tempThere = [&](int p) { return present(m_Engine.Temp(m_prefs.m_nTempItem[p])); };
-    const auto fanThere = [&](int p) { return present(m_Engine.Fan(m_prefs.m_nFanItem[p])); };
+    const CSessionSnapshot& snap = *m_snapshot;
+    const auto alarmed = [&](int index) {
+        const CSessionSnapshot::SItem* item = snap.Item(index);
+        return item && item->InAlarm();
+    };
+    const auto present = [&](int index) {
+        const CSessionSnapshot::SItem* item = snap.Item(index);
+        return item && item->present;
+    };
+    const auto volt = [&](int p) { return alarmed(VoltIndex(m_prefs.m_nVoltItem[p])); };
+    const auto temp = [&](int p) { return alarmed(TempIndex(m_prefs.m_nTempItem[p])); };
+    const auto fan = [&](int p) { return alarmed(FanIndex(m_prefs.m_nFanItem[p])); };
+    const auto voltThere = [&](int p) { return present(VoltIndex(m_prefs.m_nVoltItem[p])); };
+    const auto tempThere = [&](int p) { return present(TempIndex(m_prefs.m_nTempItem[p])); };
+    const auto fanThere = [&](int p) { return present(FanIndex(m_prefs.m_nFanItem[p])); };
     m_nVoltPos = PositionToShow(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
     m_nTempPos = PositionToShow(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
     m_nFanPos = PositionToShow(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
     ShowVoltSlot();
     ShowTempSlot();
     ShowFanSlot();
-    m_wellItems = {m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]), m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]),
-                   m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos])};
+    m_wellItems = {VoltIndex(m_prefs.m_nVoltItem[m_nVoltPos]), FanIndex(m_prefs.m_nFanItem[m_nFanPos]),
+                   TempIndex(m_prefs.m_nTempItem[m_nTempPos])};
     m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
     m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
     m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
-    CheckWarnings();
+    ShowAlarms();
     UpdateCountdown();
 }
 
@@ -602,19 +698,19 @@ void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
 
 void CKelvaneDlg::ShowVoltSlot()
 {
-    const CVoltItem* item = m_Engine.Volt(m_prefs.m_nVoltItem[m_nVoltPos]);
+    const CSessionSnapshot::SItem* item = m_snapshot->Item(VoltIndex(m_prefs.m_nVoltItem[m_nVoltPos]));
     CSegmentDisplay& display = *m_displays.at(kIdVoltDisplay);
-    if (!item || !item->IsPresent()) {
+    if (!item || !item->present) {
         // Only a list of nothing but inputs the chip lacks lands here.
         ShowName(*m_labels.at(kIdVoltName), std::string());
         display.SetDisplayText(QString());
         return;
     }
-    ShowName(*m_labels.at(kIdVoltName), item->Name());
+    ShowName(*m_labels.at(kIdVoltName), item->name);
     if (ShowUnreadable(display, *item)) return;
-    if (item->IsEnabled()) {
-        ApplyAlarmColour(display, item->IsOutOfRange());
-        display.SetDisplayText(FormatVolts(item->Value()));
+    if (item->enabled) {
+        ApplyAlarmColour(display, item->outOfRange);
+        display.SetDisplayText(FormatVolts(item->value));
     } else {
         display.SetDisplayText(QStringLiteral("OFF"));
     }
@@ -622,20 +718,20 @@ void CKelvaneDlg::ShowVoltSlot()
 
 void CKelvaneDlg::ShowTempSlot()
 {
-    const CTempItem* item = m_Engine.Temp(m_prefs.m_nTempItem[m_nTempPos]);
+    const CSessionSnapshot::SItem* item = m_snapshot->Item(TempIndex(m_prefs.m_nTempItem[m_nTempPos]));
     CSegmentDisplay& display = *m_displays.at(kIdTempDisplay);
-    if (!item || !item->IsPresent()) {
+    if (!item || !item->present) {
         // Only a list of nothing but inputs the chip lacks lands here.
         ShowName(*m_labels.at(kIdTempName), std::string());
         display.SetDisplayText(QString());
         return;
     }
     CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
-    ShowName(*m_labels.at(kIdTempName), item->Name());
+    ShowName(*m_labels.at(kIdTempName), item->name);
     if (ShowUnreadable(display, *item)) return;
-    if (item->IsEnabled()) {
-        ApplyAlarmColour(display, item->IsOutOfRange());
-        const double celsius = item->Value();
+    if (item->enabled) {
+        ApplyAlarmColour(display, item->outOfRange);
+        const double celsius = item->value;
         const bool centigrade = m_prefs.m_bCentigrade;
         const QString unitText = centigrade ? QStringLiteral("\u00B0C") : QStringLiteral("\u00B0F");
         if (unit.Text() != unitText) unit.SetText(unitText);
@@ -647,25 +743,23 @@ void CKelvaneDlg::ShowTempSlot()
 
 void CKelvaneDlg::ShowFanSlot()
 {
-    const CSmartFanItem* item = m_Engine.Fan(m_prefs.m_nFanItem[m_nFanPos]);
+    const CSessionSnapshot::SItem* item = m_snapshot->Item(FanIndex(m_prefs.m_nFanItem[m_nFanPos]));
     CSegmentDisplay& display = *m_displays.at(kIdFanDisplay);
-    if (!item || !item->IsPresent()) {
+    if (!item || !item->present) {
         // Only a list of nothing but inputs the chip lacks lands here.
         ShowName(*m_labels.at(kIdFanName), std::string());
         display.SetDisplayText(QString());
         return;
     }
-    ShowName(*m_labels.at(kIdFanName), item->Name());
+    ShowName(*m_labels.at(kIdFanName), item->name);
     if (ShowUnreadable(display, *item)) return;
-    if (item->IsEnabled()) {
-        ApplyAlarmColour(display, item->IsOutOfRange());
-        display.SetDisplayText(QString::number(item->Rpm()));
+    if (item->enabled) {
+        ApplyAlarmColour(display, item->outOfRange);
+        display.SetDisplayText(QString::number(item->rpm));
     } else {
         display.SetDisplayText(QStringLiteral("OFF"));
     }
 }
-
-void CKelvaneDlg::CheckWarnings() { ShowAlarms(m_warnings.CheckWarnings(m_Engine, m_prefs, m_bMailReady)); }
 
 void CKelvaneDlg::SetNotifier(IDesktopNotifier* notifier)
 {
@@ -687,44 +781,44 @@ std::string CKelvaneDlg::NormalTooltip(const std::vector<std::string>& entries)
     return tooltip;
 }
 
-QString CKelvaneDlg::ValueWithUnit(const CSensorItem& item) const
+QString CKelvaneDlg::ValueWithUnit(const CSessionSnapshot::SItem& item) const
 {
     char text[64];
-    if (const auto* fan = dynamic_cast<const CFanItem*>(&item)) {
-        std::snprintf(text, sizeof text, "%d RPM", static_cast<int>(fan->Rpm()));
+    if (item.kind == CSessionSnapshot::Kind::kFan) {
+        std::snprintf(text, sizeof text, "%d RPM", static_cast<int>(item.rpm));
         return QString::fromLatin1(text);
     }
-    if (dynamic_cast<const CTempItem*>(&item) != nullptr) {
+    if (item.kind == CSessionSnapshot::Kind::kTemp) {
         const bool centigrade = m_prefs.m_bCentigrade;
-        return FormatReal(centigrade ? item.Value() : item.Value() * 1.8 + 32) +
+        return FormatReal(centigrade ? item.value : item.value * 1.8 + 32) +
                (centigrade ? QStringLiteral(" \u00B0C") : QStringLiteral(" \u00B0F"));
     }
-    return FormatVolts(item.Value()) + QStringLiteral(" V");
+    return FormatVolts(item.value) + QStringLiteral(" V");
 }
 
-QString CKelvaneDlg::Entry(const CSensorItem& item) const
+QString CKelvaneDlg::Entry(const CSessionSnapshot::SItem& item) const
 {
-    return QString::fromStdString(item.Name()) + QLatin1Char(' ') + ValueWithUnit(item);
+    return QString::fromStdString(item.name) + QLatin1Char(' ') + ValueWithUnit(item);
 }
 
-void CKelvaneDlg::ShowAlarms(const CWarningMonitor::SAlarms& alarms)
+void CKelvaneDlg::ShowAlarms()
 {
     QStringList entries;
     std::vector<std::string> tooltipEntries;
-    for (const int i : alarms.items) {
-        const CSensorItem* item = m_Engine.Item(i);
+    for (const int i : m_snapshot->alarmItems) {
+        const CSessionSnapshot::SItem* item = m_snapshot->Item(i);
         if (item == nullptr) continue;
         entries << Entry(*item);
         tooltipEntries.push_back(entries.back().toStdString());
     }
-    m_alarmItems = alarms.items;
     m_pAlarmStrip->SetEntries(entries);
     if (entries.isEmpty()) {
         // The wells' current readings, as the face shows them.
         tooltipEntries.clear();
-        for (const CSensorItem* item : m_wellItems) {
-            if (item == nullptr || !item->IsPresent()) continue;
-            tooltipEntries.push_back(item->IsEnabled() ? Entry(*item).toStdString() : item->Name() + " OFF");
+        for (const int index : m_wellItems) {
+            const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
+            if (item == nullptr || !item->present) continue;
+            tooltipEntries.push_back(item->enabled ? Entry(*item).toStdString() : item->name + " OFF");
         }
     }
     const std::string tooltip = entries.isEmpty() ? NormalTooltip(tooltipEntries)
@@ -747,23 +841,25 @@ void CKelvaneDlg::UpdateAlarmNotifications()
     // Episodes that ended: the red bubble becomes a short-lived note that
     // the value is back.
     for (auto it = m_episodes.begin(); it != m_episodes.end();) {
-        if (std::find(m_alarmItems.begin(), m_alarmItems.end(), it->first) != m_alarmItems.end()) {
+        const std::vector<int>& alarms = m_snapshot->alarmItems;
+        if (std::find(alarms.begin(), alarms.end(), it->first) != alarms.end()) {
             ++it;
             continue;
         }
-        if (const CSensorItem* item = m_Engine.Item(it->first))
+        if (const CSessionSnapshot::SItem* item = m_snapshot->Item(it->first))
             m_pNotifier->Show(NotificationKey(it->first),
-                              Tr("Kelvane: %1 back to normal").arg(QString::fromStdString(item->Name())),
+                              Tr("Kelvane: %1 back to normal").arg(QString::fromStdString(item->name)),
                               Entry(*item), false, kBackToNormalExpireMs);
         it = m_episodes.erase(it);
     }
-    for (const int i : m_alarmItems) {
-        const CSensorItem* item = m_Engine.Item(i);
+    const int64_t now = m_seams.engine.clock.Ticks();
+    for (const int i : m_snapshot->alarmItems) {
+        const CSessionSnapshot::SItem* item = m_snapshot->Item(i);
         if (item == nullptr) continue;
         // Critical only while the item's shut-down timer runs: that alarm
         // ends with the machine off unless someone acts.
-        const int64_t left = item->ShutdownSecondsLeft();
-        const bool critical = left >= 0 || item->IsShutdownPending();
+        const int64_t left = item->SecondsLeftAt(now);
+        const bool critical = left >= 0 || item->shutdownPending;
         QString body = Entry(*item);
         if (critical) body += QLatin1Char('\n') + Tr("Power-off in %1 s").arg(left < 0 ? 0 : left);
         const auto found = m_episodes.find(i);
@@ -778,7 +874,7 @@ void CKelvaneDlg::UpdateAlarmNotifications()
                 continue;
         }
         m_pNotifier->Show(NotificationKey(i),
-                          Tr("Kelvane alarm: %1").arg(QString::fromStdString(item->Name())), body, critical,
+                          Tr("Kelvane alarm: %1").arg(QString::fromStdString(item->name)), body, critical,
                           critical ? 0 : kAlarmExpireMs);
         m_episodes[i] = SEpisode{body, critical, m_nAlarmTicks};
     }
@@ -787,142 +883,100 @@ void CKelvaneDlg::UpdateAlarmNotifications()
 int CKelvaneDlg::IndexOf(const CSensorItem& item) const
 {
     for (int i = 0; i < CHardwareMonitor::kItemCount; ++i)
-        if (m_Engine.Item(i) == &item) return i;
+        if (m_session.Engine().Item(i) == &item) return i;
     return -1;
 }
 
 void CKelvaneDlg::UpdateCountdown()
 {
-    // The item whose shutdown timer runs out first.
-    int soonest = -1;
+    // The item whose shutdown timer runs out first, counted on the
+    // engine's clock from the last snapshot.
     int64_t least = 0;
-    for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
-        const CSensorItem* item = m_Engine.Item(i);
-        const int64_t left = item ? item->ShutdownSecondsLeft() : -1;
-        if (left < 0) continue;
-        if (soonest < 0 || left < least) {
-            soonest = i;
-            least = left;
-        }
-    }
+    const int soonest = m_snapshot->SoonestShutdown(m_seams.engine.clock.Ticks(), &least);
     CShutdownCountdown& box = *m_pCountdown;
     if (soonest < 0) {
         if (box.Item() >= 0) box.Dismiss();
         m_countdownTimer.stop();
         return;
     }
-    const CSensorItem& item = *m_Engine.Item(soonest);
+    const CSessionSnapshot::SItem& item = *m_snapshot->Item(soonest);
     // A pending item's box shows the request or its refusal, set when the
     // engine asked.
-    if (!item.IsShutdownPending() || box.Item() < 0)
-        box.ShowCountdown(soonest, least, QString::fromStdString(item.Name()), ValueWithUnit(item));
+    if (!item.shutdownPending || box.Item() < 0)
+        box.ShowCountdown(soonest, least, QString::fromStdString(item.name), ValueWithUnit(item));
     if (!m_countdownTimer.isActive()) m_countdownTimer.start(kCountdownPeriodMs, this);
 }
 
 void CKelvaneDlg::CancelShutdown(int index)
 {
-    CSensorItem* item = m_Engine.Item(index);
-    if (item == nullptr) return;
-    item->SetShutDownEnable(false);
-    m_cancelledShutDowns.insert(index);
-    m_warnings.WriteLogLine(CWarningMonitor::kShutdownCancelled,
-                            CWarningMonitor::ItemEntry(*item, m_prefs.m_bCentigrade) +
-                                "shut-down cancelled by the user until the next start");
-    UpdateCountdown();
+    m_session.PostCancelShutdown(index);
+    if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
 }
 
-void CKelvaneDlg::PowerOffRequested(const CSensorItem& item)
+void CKelvaneDlg::ApplyEvents(const CSessionSnapshot& snapshot)
 {
-    // Written before the request goes out: the record of why the machine
-    // went down, whatever the log switch says.
-    m_warnings.WriteLogLine(CWarningMonitor::kPowerOff,
-                            CWarningMonitor::ItemEntry(item, m_prefs.m_bCentigrade) + "out of range for " +
-                                std::to_string(item.ShutDownTime()) + " s, power-off requested");
-    m_pCountdown->ShowPoweringOff(IndexOf(item), QString::fromStdString(item.Name()), ValueWithUnit(item));
-}
-
-void CKelvaneDlg::PowerOffRefused(const CSensorItem& item, const std::string& reason)
-{
-    m_warnings.WriteLogLine(CWarningMonitor::kPowerOffRefused,
-                            CWarningMonitor::ItemEntry(item, m_prefs.m_bCentigrade) + "power-off refused" +
-                                (reason.empty() ? std::string() : ": " + reason));
-    const QString name = QString::fromStdString(item.Name());
-    m_pCountdown->ShowRefused(IndexOf(item), name, ValueWithUnit(item), QString::fromStdString(reason));
-    if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(Tr("Kelvane could not power off this computer"),
-                            name + QLatin1Char(' ') + ValueWithUnit(item) + QStringLiteral(": ") +
-                                QString::fromStdString(reason),
-                            true);
-}
-
-void CKelvaneDlg::LogReadingEvent(const char* word, const std::string& text)
-{
-    m_pendingReadingEvents.emplace_back(word, text);
-}
-
-void CKelvaneDlg::WriteReadingEvents()
-{
-    // Like a power-off, on record whatever the log switch says: each is
-    // written once per episode, and tells why a fan runs as it does. A log
-    // key is the second and the word, so the events of one tick that share
-    // a word share one line.
-    while (!m_pendingReadingEvents.empty()) {
-        const char* word = m_pendingReadingEvents.front().first;
-        std::string line;
-        for (auto it = m_pendingReadingEvents.begin(); it != m_pendingReadingEvents.end();) {
-            if (std::string_view(it->first) != word) {
-                ++it;
-                continue;
+    using Kind = CSessionSnapshot::SEvent::Kind;
+    for (const CSessionSnapshot::SEvent& event : snapshot.events) {
+        const CSessionSnapshot::SItem* item = snapshot.Item(event.item);
+        switch (event.kind) {
+            case Kind::kPowerOffRequested:
+                if (item)
+                    m_pCountdown->ShowPoweringOff(event.item, QString::fromStdString(item->name), ValueWithUnit(*item));
+                break;
+            case Kind::kPowerOffRefused: {
+                if (!item) break;
+                const QString name = QString::fromStdString(item->name);
+                m_pCountdown->ShowRefused(event.item, name, ValueWithUnit(*item), QString::fromStdString(event.text));
+                if (m_pNotifier != nullptr)
+                    m_pNotifier->Notify(Tr("Kelvane could not power off this computer"),
+                                        name + QLatin1Char(' ') + ValueWithUnit(*item) + QStringLiteral(": ") +
+                                            QString::fromStdString(event.text),
+                                        true);
+                break;
             }
-            line += (line.empty() ? "" : "; ") + it->second;
-            it = m_pendingReadingEvents.erase(it);
+            case Kind::kFanNotConnected:
+                if (m_pNotifier != nullptr)
+                    m_pNotifier->Notify(QStringLiteral("Kelvane: fan not monitored"),
+                                        QString::fromStdString(event.text), false);
+                break;
+            case Kind::kMailFailed:
+                if (m_pNotifier != nullptr)
+                    m_pNotifier->Notify(Tr("Kelvane: alert mail not sent"), QString::fromStdString(event.text),
+                                        false);
+                break;
+            case Kind::kHistoryMessage:
+                if (m_pNotifier != nullptr)
+                    m_pNotifier->Notify(QStringLiteral("Kelvane history"), QString::fromStdString(event.text),
+                                        false);
+                break;
         }
-        m_warnings.WriteLogLine(word, line);
     }
-}
-
-void CKelvaneDlg::ReadingFailed(const CSensorItem& item)
-{
-    LogReadingEvent(CWarningMonitor::kReadFailed, item.Name() + ": no reading, the chip did not answer");
-}
-
-void CKelvaneDlg::ReadingRestored(const CSensorItem& item)
-{
-    LogReadingEvent(CWarningMonitor::kReadRestored, item.Name() + ": read again");
-}
-
-void CKelvaneDlg::FanNotConnected(const CSmartFanItem& fan)
-{
-    const std::string text = fan.Name() + " reads no speed at start: not monitored";
-    LogReadingEvent(CWarningMonitor::kNoFan, text);
-    if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(QStringLiteral("Kelvane: fan not monitored"), QString::fromStdString(text), false);
-}
-
-void CKelvaneDlg::FanConnected(const CSmartFanItem& fan)
-{
-    LogReadingEvent(CWarningMonitor::kNoFan, fan.Name() + " reads a speed: monitored again");
-}
-
-void CKelvaneDlg::FanHeldAtFullDuty(const CSmartFanItem& fan)
-{
-    LogReadingEvent(CWarningMonitor::kFullDuty,
-                    fan.Name() + " at full duty: " + CSmartFanItem::HoldReasonText(fan.HeldFor()));
-}
-
-void CKelvaneDlg::FanReleased(const CSmartFanItem& fan)
-{
-    LogReadingEvent(CWarningMonitor::kFullDuty, fan.Name() + " follows Smart Fan again");
 }
 
 void CKelvaneDlg::OnMailFailed(const std::string& failure)
 {
-    if (m_prefs.m_bErrorLog) m_warnings.WriteLogLine(CWarningMonitor::kMailFailed, "alert mail not sent: " + failure);
-    if (m_pNotifier != nullptr)
-        m_pNotifier->Notify(Tr("Kelvane: alert mail not sent"), QString::fromStdString(failure), false);
+    m_session.PostMailFailed(failure);
+    if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
 }
 
-bool CKelvaneDlg::OnPowerBroadcast(int code) { return CPowerEventHandler::Handle(m_Engine, code); }
+bool CKelvaneDlg::OnPowerBroadcast(int code)
+{
+    if (code != CPowerEventHandler::kSuspend && code != CPowerEventHandler::kResume) return false;
+    if (!m_pRunner || m_nSessionHolds > 0) {
+        m_session.OnPowerEvent(code);
+        return true;
+    }
+    if (code == CPowerEventHandler::kResume) {
+        m_session.PostPowerEvent(code);
+        return true;
+    }
+    // The settings are kept before the machine may sleep: the suspend
+    // waits for them (at most the tick under way).
+    HoldSession();
+    m_session.OnPowerEvent(code);
+    ReleaseSession();
+    return true;
+}
 
 void CKelvaneDlg::ShowDetail()
 {
@@ -965,7 +1019,10 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
     const CSubScreenPanels::Area panelArea = area == Area::Volt  ? CSubScreenPanels::Area::Voltage
                                              : area == Area::Fan ? CSubScreenPanels::Area::Fan
                                                                  : CSubScreenPanels::Area::Temperature;
-    if (m_panels.IsCreated()) m_panels.ShowArea(panelArea, graph);
+    if (m_panels.IsCreated()) {
+        const auto hold = m_session.LockEngine();
+        m_panels.ShowArea(panelArea, graph);
+    }
     (area == Area::Volt ? m_prefs.m_bVoltGraph : area == Area::Fan ? m_prefs.m_bFanGraph : m_prefs.m_bTempGraph) = graph;
     emit areaViewChanged(area, graph);
 }
@@ -1006,7 +1063,7 @@ void CKelvaneDlg::ShowAbout()
 {
     std::vector<std::string> remarks;
     if (m_bSimulated) remarks.push_back(CAccessPathChooser::kSimulatedText);
-    if (const std::string owner = CAccessPathChooser::OwnerText(m_Engine.ChipSetType()); !owner.empty())
+    if (const std::string owner = CAccessPathChooser::OwnerText(m_snapshot->chipSetType); !owner.empty())
         remarks.push_back(owner);
     remarks.insert(remarks.end(), m_accessNotes.begin(), m_accessNotes.end());
     CAboutDlg about(m_skins, this, m_strChipAccess, remarks);
@@ -1016,9 +1073,12 @@ void CKelvaneDlg::ShowAbout()
 
 void CKelvaneDlg::OpenMonitorSetting()
 {
+    // The dialog reads and writes the items itself: the session is this
+    // thread's while it is open.
+    HoldSession();
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
     const CMonitorSettingHost host{
-        m_Engine,
+        m_session.Engine(),
         m_prefs,
         m_skins,
         translator,
@@ -1032,21 +1092,25 @@ void CKelvaneDlg::OpenMonitorSetting()
         [this](bool) {
             if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
         },
-        [this](const CSensorItem& item) { return m_cancelledShutDowns.count(IndexOf(item)) != 0; },
+        [this](const CSensorItem& item) { return m_session.IsShutdownCancelled(IndexOf(item)); },
     };
-    CMonitorSettingDlg dialog(host, this);
-    if (m_Engine.ChipSetType() == kChipSetDriverOwnedReadOnly)
-        dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
-                         QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
-    dialog.exec();
+    {
+        CMonitorSettingDlg dialog(host, this);
+        if (m_session.Engine().ChipSetType() == kChipSetDriverOwnedReadOnly)
+            dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
+                             QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
+        dialog.exec();
+    }
+    ReleaseSession();
 }
 
 void CKelvaneDlg::OpenDisplaySetting()
 {
+    HoldSession();
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
     CDisplaySettingDlg dialog(
         CDisplaySettingDlg::Context{
-            m_Engine,
+            m_session.Engine(),
             m_prefs,
             m_strIniPath,
             [this](const std::string& path) { SavePreferences(path); },
@@ -1062,6 +1126,7 @@ void CKelvaneDlg::OpenDisplaySetting()
         },
         this);
     dialog.exec();
+    ReleaseSession();
 }
 
 void CKelvaneDlg::OpenSuiteItems()
@@ -1321,22 +1386,7 @@ CTransparentStatic* CKelvaneDlg::Label(int id) const
 void CKelvaneDlg::StartHistory()
 {
     if (m_strHistoryFile.empty() || m_bEnded) return;
-    CHistoryLocation::PrepareDirectory(m_strHistoryFile);
-    // At most one message for each change of the history's state; the
-    // monitoring goes on whatever it says.
-    m_pHistory = std::make_unique<CHistoryWriter>(m_strHistoryFile, [this](const std::string& message) {
-        std::fprintf(stderr, "kelvane: %s\n", message.c_str());
-        if (m_pNotifier != nullptr)
-            m_pNotifier->Notify(QStringLiteral("Kelvane history"), QString::fromStdString(message), false);
-    });
-}
-
-void CKelvaneDlg::RecordHistory()
-{
-    if (!m_pHistory) return;
-    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::system_clock::now().time_since_epoch()).count();
-    m_pHistory->Record(CReadingSnapshot::Take(m_Engine, now, CReadingSnapshot::AccessLabel(m_strChipAccess)));
+    m_session.StartHistory(m_strHistoryFile);
 }
 
 void CKelvaneDlg::CreateHistoryButtons()

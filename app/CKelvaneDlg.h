@@ -29,6 +29,7 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <utility>
 #include <map>
@@ -40,11 +41,11 @@
 
 #include "app/CEmailLogon.h"
 #include "windows/CUserPreferences.h"
+#include "app/CMonitorSession.h"
+#include "app/CSessionRunner.h"
 #include "app/CWarningMonitor.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
-#include "engine/IReadingObserver.h"
-#include "engine/IShutdownObserver.h"
 #include "history/CHistoryWriter.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
@@ -97,9 +98,13 @@ struct CKelvaneDlgSeams {
     std::function<std::string()> cpuClock;
     // Where the Display Setting dialog writes the autostart entry.
     std::string autostartDirectory;
+    // The monitoring session runs on a thread of its own (the program);
+    // false: the window's timer ticks it on the window's thread (tests that
+    // step the window tick by tick).
+    bool sessionThread = false;
 };
 
-class CKelvaneDlg : public QWidget, private IShutdownObserver, private IReadingObserver {
+class CKelvaneDlg : public QWidget {
     Q_OBJECT
 
 public:
@@ -226,8 +231,8 @@ public:
     void OnTimer(int id);
     // The countdown box's own beat while a shutdown timer runs.
     static constexpr int kCountdownPeriodMs = 1000;
-    // One monitoring refresh: update the engine, show the next entry of each
-    // rotation list, run the warning check.
+    // One monitoring refresh: a tick of the session, then the next entry of
+    // each rotation list and the alarms shown.
     void RefreshDisplay();
     // Which rotation position a well shows on this tick, and which it moves
     // on to: while items of the list are in alarm the well stays on them
@@ -265,7 +270,7 @@ public:
     CAlarmStrip& AlarmStrip() const { return *m_pAlarmStrip; }
     static constexpr QRect kAlarmStripPlace{22, 127, 360, 18};
     // The engine indices of the examined items in alarm at the last tick.
-    const std::vector<int>& AlarmItems() const { return m_alarmItems; }
+    const std::vector<int>& AlarmItems() const { return m_snapshot->alarmItems; }
     // The countdown box (created with the window, shown while a shutdown
     // timer runs).
     CShutdownCountdown& Countdown() { return *m_pCountdown; }
@@ -276,8 +281,8 @@ public:
     void OnMailFailed(const std::string& failure);
     // An item's value with its unit as the box and the notifications show it
     // ("1.85 V", "0 RPM", "95.0 °C"), and with its name before it.
-    QString ValueWithUnit(const CSensorItem& item) const;
-    QString Entry(const CSensorItem& item) const;
+    QString ValueWithUnit(const CSessionSnapshot::SItem& item) const;
+    QString Entry(const CSessionSnapshot::SItem& item) const;
 
     // A relayed power code: 4 suspend, 7 resume. True when handled.
     bool OnPowerBroadcast(int code);
@@ -335,7 +340,11 @@ public:
 
     void SetAutomationService(CAutomationService* service);
     // How the engine reaches the chip, for the About box.
-    void SetChipAccess(std::string text) { m_strChipAccess = std::move(text); }
+    void SetChipAccess(std::string text)
+    {
+        m_strChipAccess = std::move(text);
+        m_session.SetAccess(m_strChipAccess);
+    }
     // What the window says of the chip it reads: "SIMULATED" in the title
     // strip and in About for the simulator; what was passed over on the way,
     // in About. A kernel driver's ownership (About, Monitor Setting) is the
@@ -348,7 +357,7 @@ public:
     void SetHistoryFile(std::string path) { m_strHistoryFile = std::move(path); }
     const std::string& HistoryFile() const { return m_strHistoryFile; }
     // The writer of the running history; null without one.
-    const CHistoryWriter* History() const { return m_pHistory.get(); }
+    const CHistoryWriter* History() const { return m_session.History(); }
     // The history window, brought up (made once) with the items of an area
     // or, without one, as it was left.
     void OpenHistory(std::optional<Area> area = std::nullopt);
@@ -357,7 +366,14 @@ public:
     QPushButton* HistoryButton(Area area) const;
 
     // Part of the window other windows work with.
-    CHardwareMonitor& Engine() { return m_Engine; }
+    // The engine: on the window's thread only while the session is not on
+    // a thread of its own (or paused for a dialog).
+    CHardwareMonitor& Engine() { return m_session.Engine(); }
+    CMonitorSession& Session() { return m_session; }
+    // The snapshot the face shows now.
+    const CSessionSnapshot& Snapshot() const { return *m_snapshot; }
+    // The session's thread, when it has one.
+    CSessionRunner* Runner() const { return m_pRunner.get(); }
     CUserPreferences& Preferences() { return m_prefs; }
     const CUserPreferences& Preferences() const { return m_prefs; }
     bool IsMailReady() const { return m_bMailReady; }
@@ -369,8 +385,8 @@ public:
     const std::string& BoardName() const { return m_strBoardName; }
     const std::string& LanguageFile() const { return m_strLangFile; }
     const CSkinLibrary& Skins() const { return m_skins; }
-    const CWarningMonitor& Warnings() const { return m_warnings; }
-    bool IsMonitoring() const { return m_monitorTimer.isActive(); }
+    const CWarningMonitor& Warnings() const { return m_session.Warnings(); }
+    bool IsMonitoring() const { return m_monitorTimer.isActive() || (m_pRunner && m_pRunner->IsRunning()); }
     bool StartsMinimised() const { return m_bStartMinimised; }
     // Timer 2 runs: Dravik Manager was found at start.
     bool IsReportingToSuite() const { return m_suiteTimer.isActive(); }
@@ -402,7 +418,7 @@ public:
     // colours stay.
     static void ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange);
     // The well's text and colour for an item without a value, or false.
-    static bool ShowUnreadable(CSegmentDisplay& display, const CSensorItem& item);
+    static bool ShowUnreadable(CSegmentDisplay& display, const CSessionSnapshot::SItem& item);
     // font, made smaller one pixel at a time down to smallestPixels until
     // text fits into width.
     static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
@@ -445,27 +461,24 @@ private:
     void ShowVoltSlot();
     void ShowTempSlot();
     void ShowFanSlot();
-    void CheckWarnings();
     void StartHistory();
-    // One tick's snapshot into the history.
-    void RecordHistory();
+    // A snapshot the session published: its events, and with a tick the
+    // wells, the alarms and the graphs.
+    void ApplySnapshot(CMonitorSession::Snapshot snapshot);
+    void ApplyEvents(const CSessionSnapshot& snapshot);
+    // Called on the runner's thread: the window takes the snapshot on its own.
+    void SessionPublished();
+    // The session belongs to the window's thread while a dialog is open:
+    // the runner waits and the window's timer ticks it.
+    void HoldSession();
+    void ReleaseSession();
+    // The settings the warning check follows, after a change.
+    void SendSettings();
     void CreateHistoryButtons();
     void ShowHistoryButtons(bool shown);
-    void ShowAlarms(const CWarningMonitor::SAlarms& alarms);
+    void ShowAlarms();
     void UpdateAlarmNotifications();
     void UpdateCountdown();
-    void PowerOffRequested(const CSensorItem& item) override;
-    void PowerOffRefused(const CSensorItem& item, const std::string& reason) override;
-    // The reading episodes, each on record once (and a fan without speed
-    // at the start in a notification too).
-    void ReadingFailed(const CSensorItem& item) override;
-    void ReadingRestored(const CSensorItem& item) override;
-    void FanNotConnected(const CSmartFanItem& fan) override;
-    void FanConnected(const CSmartFanItem& fan) override;
-    void FanHeldAtFullDuty(const CSmartFanItem& fan) override;
-    void FanReleased(const CSmartFanItem& fan) override;
-    void LogReadingEvent(const char* word, const std::string& text);
-    void WriteReadingEvents();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
 
@@ -477,8 +490,12 @@ private:
     CSkinLibrary m_skins;
     CUserPreferences m_prefs;
     bool m_bMailReady = false;
-    CHardwareMonitor m_Engine;
-    CWarningMonitor m_warnings;
+    CMonitorSession m_session;
+    CMonitorSession::Snapshot m_snapshot;
+    std::unique_ptr<CSessionRunner> m_pRunner;
+    std::atomic<bool> m_bPublishQueued{false};
+    int m_nSessionHolds = 0;
+    bool m_bShown = false;  // a snapshot has reached the wells
     CEmailLogon m_emailLogon;
 
     std::unique_ptr<CInstanceChecker> m_pInstanceChecker;
@@ -510,10 +527,10 @@ private:
     IDesktopNotifier* m_pNotifier = nullptr;
     std::unique_ptr<CShutdownCountdown> m_pCountdown;
     QBasicTimer m_countdownTimer;
-    std::vector<int> m_alarmItems;
     CAlarmStrip* m_pAlarmStrip = nullptr;
-    // The items the three wells showed at the last tick (volt, fan, temp).
-    std::array<const CSensorItem*, 3> m_wellItems{};
+    // The items the three wells showed at the last tick (volt, fan, temp),
+    // engine indices; -1 for none.
+    std::array<int, 3> m_wellItems{-1, -1, -1};
     struct SEpisode {
         QString body;
         bool critical = false;
@@ -521,14 +538,9 @@ private:
     };
     std::map<int, SEpisode> m_episodes;  // by engine index
     int m_nAlarmTicks = 0;
-    // Items whose shut-down the countdown's Cancel switched off until the
-    // next start; their stored setting stays the user's.
-    std::set<int> m_cancelledShutDowns;
     bool m_bTrayShowsAlarm = false;
     std::string m_strTrayTooltip;
     mutable std::map<std::string, QString> m_captions;
-    // Reading episodes of the tick under way (log word, text), written after it.
-    std::vector<std::pair<const char*, std::string>> m_pendingReadingEvents;
     QIcon m_trayIcon;
     QIcon m_trayAlarmIcon;
 
@@ -538,7 +550,6 @@ private:
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
     std::string m_strHistoryFile;
-    std::unique_ptr<CHistoryWriter> m_pHistory;
     std::unique_ptr<CHistoryWindow> m_pHistoryWindow;
     std::array<QPushButton*, 3> m_historyButtons{};
     bool m_bSimulated = false;

@@ -1,10 +1,13 @@
 // The engine's cost on the chip simulator: one monitoring tick (UpdateAll
-// over the eighteen items of the reference board, Smart Fan included) and one
-// register read through the simulator library under the real chip lock.
+// over the eighteen items of the reference board, Smart Fan included), one
+// register read through the simulator library under the real chip lock, and
+// a one-shot run as kelvane-cli makes it (start on a fresh profile store,
+// one tick, hand-back of the chip).
 // Critical sections are counted at the lock, which each takes once: a single
 // transfer, or a bank selection with the transfers in that bank. Power-off,
 // message boxes and the clock are test doubles.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <climits>
@@ -90,9 +93,11 @@ public:
     }
     bool Ready() const { return m_ready; }
 
-    std::unique_ptr<CHardwareMonitor> StartEngine() {
+    // profile: the store to read the program's files through; null for the
+    // program's own.
+    std::unique_ptr<CHardwareMonitor> StartEngine(IPrivateProfile* store = nullptr) {
         auto engine = std::make_unique<CHardwareMonitor>(
-            CEngineSeams{*loader, *lock, box, profile, *registry, clock, powerOff, m_directory});
+            CEngineSeams{*loader, *lock, box, store ? *store : profile, *registry, clock, powerOff, m_directory});
         engine->SetUseDefaultFiles(true);
         engine->SetUsePreferenceFile(false);
         engine->SetPaths("");
@@ -156,6 +161,30 @@ void BM_EngineRegisterRead(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(program.lock->lockHolds - before), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_EngineRegisterRead)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_EngineOneShotRun(benchmark::State& state) {
+    PrivateProgram program;
+    if (!program.Ready()) {
+        state.SkipWithError("simulator library or board files not found beside the benchmark");
+        return;
+    }
+    int64_t opens = 0;
+    for (auto _ : state) {
+        CPrivateProfile profile({}, [&opens](const std::string& path, int flags) {
+            ++opens;
+            return ::open(path.c_str(), flags);
+        });
+        auto engine = program.StartEngine(&profile);
+        if (!engine) {
+            state.SkipWithError("the engine did not start on the simulator");
+            return;
+        }
+        engine->UpdateAll();
+        benchmark::DoNotOptimize(engine->Item(0)->Value());
+    }
+    state.counters["profile opens/run"] = static_cast<double>(opens) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_EngineOneShotRun)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "engine/IShutdownObserver.h"
 #include "platform/IChipLock.h"
 #include "platform/IClock.h"
+#include "platform/CProfileReadPass.h"
 #include "platform/IPowerOff.h"
 #include "platform/IPrivateProfile.h"
 
@@ -143,6 +144,8 @@ std::string CHardwareMonitor::DescriptorPath() const {
 
 bool CHardwareMonitor::StartMonitoring() {
     if (!m_pathsSet) return false;
+    // Every item reads its keys from the same two files: each is read once.
+    const CProfileReadPass pass(m_seams.profile);
     if (m_identified && !m_chipReleased) m_field4B.Write(0);
 
     const std::string descriptor = DescriptorPath();
@@ -318,6 +321,7 @@ void CHardwareMonitor::LinkFansToReferences() {
 }
 
 bool CHardwareMonitor::LoadAllDefaults() {
+    const CProfileReadPass pass(m_seams.profile);
     const std::string file = m_useDefaultFiles ? m_defaultsFilePath : std::string();
     bool loaded = true;
     for (CSensorItem* item : m_items) {
@@ -332,6 +336,7 @@ bool CHardwareMonitor::LoadAllDefaults() {
 }
 
 bool CHardwareMonitor::LoadAllPreferences() {
+    const CProfileReadPass pass(m_seams.profile);
     const std::string file = m_usePreferenceFile ? m_preferencesFilePath : std::string();
     bool loaded = true;
     for (CSensorItem* item : m_items) {

@@ -87,26 +87,44 @@ bool HasLineBreakOrNul(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+std::string LookupName(std::string_view section, std::string_view key) {
+    std::string name;
+    name.reserve(section.size() + key.size() + 1);
+    for (char c : section) name += Lower(c);
+    name += '\n';
+    for (char c : key) name += Lower(c);
+    return name;
+}
+
 }  // namespace
 
-CIniDocument::CIniDocument(std::string text) : m_text(std::move(text)) {}
+CIniDocument::CIniDocument(std::string text) : m_text(std::move(text)) { Index(); }
 
-std::optional<std::string> CIniDocument::Find(std::string_view section, std::string_view key) const {
+void CIniDocument::Index() {
+    m_values.clear();
     LineCursor cursor(m_text);
     Line line;
+    std::string_view section;
     bool inSection = false;
     while (cursor.Next(line)) {
         Parsed p = Parse(m_text, line);
         if (p.kind == Kind::Section) {
-            inSection = EqualNoCase(p.name, section);
-        } else if (p.kind == Kind::Key && inSection && EqualNoCase(p.name, key)) {
-            std::string value = m_text.substr(p.valueBegin, line.contentEnd - p.valueBegin);
-            std::size_t nul = value.find('\0');
-            if (nul != std::string::npos) value.resize(nul);
-            return value;
+            section = p.name;
+            inSection = true;
+        } else if (p.kind == Kind::Key && inSection) {
+            // A value ends at a NUL byte, as it would in a C string.
+            std::string_view value(m_text.data() + p.valueBegin, line.contentEnd - p.valueBegin);
+            value = value.substr(0, value.find('\0'));
+            // The first of duplicate keys, also across sections of one name, wins.
+            m_values.try_emplace(LookupName(section, p.name), value);
         }
     }
-    return std::nullopt;
+}
+
+std::optional<std::string> CIniDocument::Find(std::string_view section, std::string_view key) const {
+    auto it = m_values.find(LookupName(section, key));
+    if (it == m_values.end()) return std::nullopt;
+    return it->second;
 }
 
 bool CIniDocument::CanStore(std::string_view section, std::string_view key, std::string_view value) {
@@ -143,6 +161,7 @@ void CIniDocument::Set(std::string_view section, std::string_view key, std::stri
         }
         if (p.kind == Kind::Key && inSection && EqualNoCase(p.name, key)) {
             m_text.replace(p.valueBegin, line.contentEnd - p.valueBegin, value);
+            Index();
             return;
         }
         if (inFirstSection && !TrimBlanks(std::string_view(m_text.data() + line.begin,
@@ -164,10 +183,12 @@ void CIniDocument::Set(std::string_view section, std::string_view key, std::stri
             at += end.size();
         }
         m_text.insert(at, keyLine);
+        Index();
         return;
     }
     if (!m_text.empty() && m_text.back() != '\n') m_text += MissingBreak(eol);
     m_text += "[" + std::string(section) + "]" + eol + keyLine;
+    Index();
 }
 
 int CIniDocument::ToInt(const std::optional<std::string>& value, int defaultValue) {

@@ -1,10 +1,13 @@
 // The text of one INI file and the two operations on it that the profile
 // store needs: find a value, and set a value while keeping every other byte.
+// The text is parsed once into a table of its values, so a load of many keys
+// costs one pass over the file.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 class CIniDocument {
 public:
@@ -35,5 +38,10 @@ public:
                                 std::size_t bufferSize);
 
 private:
+    void Index();
+
     std::string m_text;
+    // Each (section, key) pair's first value in the text, under the names in
+    // lower case joined by a line break (which no name can hold).
+    std::unordered_map<std::string, std::string> m_values;
 };

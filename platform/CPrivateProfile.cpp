@@ -13,19 +13,6 @@
 
 namespace {
 
-// Opens path for reading only when it is a regular file (a directory must
-// not count as an openable profile). O_NONBLOCK: opening a FIFO would wait
-// for a writer; on a regular file the flag changes nothing.
-int OpenRegularFile(const std::string& path, struct stat& st) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 bool ReadAll(int fd, std::string& text) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
@@ -63,12 +50,36 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-CPrivateProfile::CPrivateProfile(RenameFunction rename) : m_rename(std::move(rename)) {
+CPrivateProfile::CPrivateProfile(RenameFunction rename, OpenFunction open)
+    : m_rename(std::move(rename)), m_open(std::move(open)) {
     if (!m_rename) {
         m_rename = [](const std::string& from, const std::string& to) {
             return std::rename(from.c_str(), to.c_str()) == 0;
         };
     }
+    if (!m_open) m_open = [](const std::string& path, int flags) { return ::open(path.c_str(), flags); };
+}
+
+// A directory must not count as an openable profile. O_NONBLOCK: opening a
+// FIFO would wait for a writer; on a regular file the flag changes nothing.
+int CPrivateProfile::OpenRegularFile(const std::string& path, struct stat& st) const {
+    int fd = m_open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void CPrivateProfile::BeginReadPass() const {
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    if (m_passDepth++ == 0) ++m_pass;
+}
+
+void CPrivateProfile::EndReadPass() const {
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    if (m_passDepth > 0) --m_passDepth;
 }
 
 bool CPrivateProfile::FileIdentity::operator==(const FileIdentity& other) const {
@@ -78,39 +89,59 @@ bool CPrivateProfile::FileIdentity::operator==(const FileIdentity& other) const 
 }
 
 std::shared_ptr<const CIniDocument> CPrivateProfile::Document(const std::string& path) const {
+    uint64_t pass = 0;
+    uint64_t writes = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        writes = m_writes;
+        if (m_passDepth > 0) {
+            pass = m_pass;
+            auto it = m_cache.find(path);
+            if (it != m_cache.end() && it->second.pass == pass) return it->second.document;
+        }
+    }
+    // Remembers what this read found; within a pass even a file that could
+    // not be read or may still change, for the rest of the pass.
+    auto keep = [&](const FileIdentity& identity, std::shared_ptr<const CIniDocument> document, bool settled) {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        // A write through this store or a newer pass may have come between.
+        if ((pass != 0 && pass != m_pass) || writes != m_writes) return;
+        if (!settled && pass == 0) {
+            m_cache.erase(path);
+            return;
+        }
+        // A handful of profiles are in use at a time; a program that walks
+        // through many does not keep them all.
+        if (m_cache.size() >= 16 && m_cache.find(path) == m_cache.end()) m_cache.clear();
+        m_cache[path] = CachedDocument{identity, std::move(document), settled, pass};
+    };
+
     struct stat st {};
     const int fd = OpenRegularFile(path, st);
     if (fd < 0) {
-        std::lock_guard<std::mutex> guard(m_cacheMutex);
-        m_cache.erase(path);
+        keep(FileIdentity{}, nullptr, false);
         return nullptr;
     }
     const FileIdentity identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     // A file modified within the last seconds may change again within the
-    // time stamps' granularity, keeping its identity: it is read afresh.
+    // time stamps' granularity, keeping its identity: outside a pass it is
+    // read afresh.
     const bool settled = st.st_mtim.tv_sec + 2 < std::time(nullptr);
     {
         std::lock_guard<std::mutex> guard(m_cacheMutex);
         auto it = m_cache.find(path);
-        if (it != m_cache.end() && settled && it->second.identity == identity) {
+        if (it != m_cache.end() && it->second.settled && settled && it->second.identity == identity) {
             ::close(fd);
+            if (pass != 0 && pass == m_pass) it->second.pass = pass;
             return it->second.document;
         }
     }
     std::string text;
     const bool read = ReadAll(fd, text);
     ::close(fd);
-    if (!read) return nullptr;
-    auto document = std::make_shared<const CIniDocument>(std::move(text));
-    std::lock_guard<std::mutex> guard(m_cacheMutex);
-    // A handful of profiles are in use at a time; a program that walks
-    // through many does not keep them all.
-    if (m_cache.size() >= 16) m_cache.clear();
-    if (settled) {
-        m_cache[path] = CachedDocument{identity, document};
-    } else {
-        m_cache.erase(path);
-    }
+    std::shared_ptr<const CIniDocument> document;
+    if (read) document = std::make_shared<const CIniDocument>(std::move(text));
+    keep(identity, document, read && settled);
     return document;
 }
 
@@ -188,10 +219,19 @@ bool CPrivateProfile::WriteString(const std::string& path, std::string_view sect
     if (!ok) ::unlink(temp.c_str());
     std::lock_guard<std::mutex> guard(m_cacheMutex);
     m_cache.erase(path);
+    ++m_writes;
     return ok;
 }
 
 bool CPrivateProfile::CanOpen(const std::string& path) const {
+    bool inPass = false;
+    {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        inPass = m_passDepth > 0;
+    }
+    // Within a pass the file's contents are asked for next: it is read here,
+    // once.
+    if (inPass) return Document(path) != nullptr;
     struct stat st {};
     int fd = OpenRegularFile(path, st);
     if (fd < 0) return false;

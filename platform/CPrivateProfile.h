@@ -6,11 +6,13 @@
 // Only regular files are profiles: a FIFO, device or directory in a profile's
 // place reads as a missing file (and is never replaced), without blocking.
 // A parsed file is kept while its identity (device, inode, size, modification
-// and change times) stays the same, so loading many keys reads it once.
+// and change times) stays the same; within a read pass it is not even looked
+// at again, so a load of many keys opens it once.
 #pragma once
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <map>
@@ -22,6 +24,7 @@
 #include "platform/IPrivateProfile.h"
 
 class CIniDocument;
+struct stat;
 
 class CPrivateProfile : public IPrivateProfile {
 public:
@@ -29,7 +32,11 @@ public:
     // before the rename. Returns true on success.
     using RenameFunction = std::function<bool(const std::string& from, const std::string& to)>;
 
-    explicit CPrivateProfile(RenameFunction rename = {});
+    // Opens a file for reading (the flags of open(2)); returns the
+    // descriptor or -1. Replaced in tests that count the opens.
+    using OpenFunction = std::function<int(const std::string& path, int flags)>;
+
+    explicit CPrivateProfile(RenameFunction rename = {}, OpenFunction open = {});
 
     int GetInt(const std::string& path, std::string_view section, std::string_view key,
                int defaultValue) const override;
@@ -38,6 +45,8 @@ public:
     bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override;
     bool CanOpen(const std::string& path) const override;
+    void BeginReadPass() const override;
+    void EndReadPass() const override;
 
     // A temporary file of our own replace older than this is a crash's
     // leftover; a younger one may belong to a write in progress.
@@ -54,9 +63,16 @@ private:
     };
     struct CachedDocument {
         FileIdentity identity;
+        // Null: the file could not be read (kept within a pass only).
         std::shared_ptr<const CIniDocument> document;
+        // Whether the identity may be trusted outside the pass that read it.
+        bool settled = false;
+        // The read pass that last read or checked the file; 0 for none.
+        uint64_t pass = 0;
     };
 
+    // Opens path for reading only when it is a regular file.
+    int OpenRegularFile(const std::string& path, struct stat& st) const;
     // The parsed regular file, or null when it cannot be read.
     std::shared_ptr<const CIniDocument> Document(const std::string& path) const;
     // Removes ".NAME.XXXXXX" files of ours beside path older than
@@ -64,6 +80,14 @@ private:
     static void RemoveStaleTemporaries(const std::string& directory, const std::string& base);
 
     RenameFunction m_rename;
+    OpenFunction m_open;
     mutable std::mutex m_cacheMutex;
     mutable std::map<std::string, CachedDocument> m_cache;
+    // Nesting depth of the open read passes, and the number of the current
+    // (or last) outermost one.
+    mutable int m_passDepth = 0;
+    mutable uint64_t m_pass = 0;
+    // Writes through this store so far: a read that a write overtook keeps
+    // nothing.
+    uint64_t m_writes = 0;
 };

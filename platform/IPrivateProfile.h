@@ -32,4 +32,12 @@ public:
 
     // True when the file exists and can be opened for reading as a file.
     virtual bool CanOpen(const std::string& path) const = 0;
+
+    // Between BeginReadPass and EndReadPass every read of a file sees it as
+    // its first read in the pass found it (a write through this store is
+    // seen at once): a load of many keys opens each file once and takes all
+    // of them from one version of it. Passes nest; outside them every read
+    // sees the file as it is. CProfileReadPass pairs the two calls.
+    virtual void BeginReadPass() const {}
+    virtual void EndReadPass() const {}
 };

@@ -158,6 +158,11 @@ void CNumericSubScreen::OnTimer(int id)
 {
     if (!HandlesTimer(id))
         return;
+    std::unique_lock<std::mutex> hold;
+    if (std::mutex* engine = Host().EngineMutex()) {
+        hold = std::unique_lock(*engine, std::try_to_lock);
+        if (!hold.owns_lock()) return;
+    }
     for (int i = 0; i < kSlotCount; ++i) {
         const auto index = static_cast<size_t>(i);
         Slot& slot = m_slots[index];

@@ -11,8 +11,12 @@ class CSubScreenHostRefs : public ISubScreenHost {
 public:
     // subVoltItems: the main window's three sub-screen voltage indices.
     CSubScreenHostRefs(CHardwareMonitor& engine, const CSkinLibrary& skin, const std::int32_t* subVoltItems,
-                       const bool& centigrade)
-        : m_engine(engine), m_skin(skin), m_pSubVoltItems(subVoltItems), m_bCentigrade(centigrade)
+                       const bool& centigrade, std::mutex* engineMutex = nullptr)
+        : m_engine(engine),
+          m_skin(skin),
+          m_pSubVoltItems(subVoltItems),
+          m_bCentigrade(centigrade),
+          m_pEngineMutex(engineMutex)
     {
     }
 
@@ -20,10 +24,12 @@ public:
     const CSkinLibrary& Skin() const override { return m_skin; }
     int SubVoltItem(int slot) const override { return (slot >= 0 && slot < 3) ? m_pSubVoltItems[slot] : -1; }
     bool IsCentigrade() const override { return m_bCentigrade; }
+    std::mutex* EngineMutex() override { return m_pEngineMutex; }
 
 private:
     CHardwareMonitor& m_engine;
     const CSkinLibrary& m_skin;
     const std::int32_t* m_pSubVoltItems;
     const bool& m_bCentigrade;
+    std::mutex* m_pEngineMutex;
 };

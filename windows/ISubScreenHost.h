@@ -4,6 +4,8 @@
 // a change the main window makes is seen at the panels' next refresh or tick.
 #pragma once
 
+#include <mutex>
+
 class CHardwareMonitor;
 class CSkinLibrary;
 
@@ -17,4 +19,8 @@ public:
     virtual int SubVoltItem(int slot) const = 0;
     // Degrees Celsius (true) or Fahrenheit (false).
     virtual bool IsCentigrade() const = 0;
+    // Held by whoever reads the chip into the items (a monitoring session on
+    // a thread of its own); a panel's own refresh passes over a beat while
+    // it is taken. None: the items are this thread's alone.
+    virtual std::mutex* EngineMutex() { return nullptr; }
 };

@@ -353,6 +353,28 @@ TEST(KelvaneCliTest, AnInputOutOfRangeShowsAsAlarmOnItsItemOnly) {
     }
 }
 
+TEST(KelvaneCliTest, AShutDownThatRunsOutIsOnlyReportedAndNothingGoesIntoTheWarningLog) {
+    CliDirectory dir;
+    std::string defaults = CTempDir::Read(dir.DefaultsFile());
+    const std::size_t section = defaults.find("[TEMP2]");
+    const std::string off = "ShutDownEnable=0\nShutDownTime=30";
+    const std::size_t at = defaults.find(off, section);
+    ASSERT_NE(at, std::string::npos);
+    defaults.replace(at, off.size(), "ShutDownEnable=1\nShutDownTime=1");
+    CTempDir::Write(dir.DefaultsFile(), defaults);
+    ASSERT_EQ(dir.Run("kelvane-simctl", {"set", "TEMP2=95"}).status, 0);
+
+    const Outcome outcome = dir.Cli({"--json", "--watch=0.4", "--count=6"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    for (const auto& items : JsonReadings(outcome.out)) EXPECT_TRUE(items.at("TEMP2")["alarm"].boolean);
+    const std::string refused = "which kelvane-cli does not carry out";
+    const std::size_t first = outcome.err.find(refused);
+    EXPECT_NE(first, std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.err.find(refused, first + 1), std::string::npos) << "asked once, not on every tick";
+    // The warning log and the mail are the window's.
+    EXPECT_FALSE(fs::exists(dir.Path() + "/error.txt"));
+}
+
 TEST(KelvaneCliTest, AnEngineThatDoesNotStartFailsWithItsMessage) {
     CliDirectory dir(false);
     for (const Outcome& outcome : {dir.Cli({}), dir.Run("--dir", {"--json"})}) {

@@ -1,7 +1,10 @@
 // The engine end to end on the chip simulator library: detection, the
 // descriptors of every model, readings against the simulated inputs, and the
 // registers it leaves behind.
+#include <fcntl.h>
+
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -182,6 +185,35 @@ TEST(HardwareMonitorSimulatorTest, DestructionPutsBackEveryRegisterTheEngineChan
     // The chip is marked as released; the rest of 0x4B holds FAN3's divisor,
     // which follows the settings.
     EXPECT_EQ(after.at(0x4B) & 0x03, 1);
+}
+
+TEST(HardwareMonitorSimulatorTest, ALoadOpensEachDescriptorAndDefaultsFileOnceAndTheNextSeesItsChanges) {
+    SimulatorProgram program;
+    std::map<std::string, int> opens;
+    CPrivateProfile profile({}, [&opens](const std::string& path, int flags) {
+        ++opens[std::filesystem::path(path).filename().string()];
+        return ::open(path.c_str(), flags);
+    });
+    CEngineSeams seams = program.Seams();
+    CHardwareMonitor engine(CEngineSeams{seams.loader, seams.lock, seams.messageBox, profile, seams.registry,
+                                         seams.clock, seams.powerOff, seams.programDirectory});
+    engine.SetUseDefaultFiles(true);
+    engine.SetUsePreferenceFile(false);
+    engine.SetPaths("");
+    // The files were just copied: their time stamps cannot yet tell a later
+    // change, and still each is read once.
+    ASSERT_TRUE(engine.StartMonitoring());
+    engine.UpdateAll();
+    EXPECT_EQ(opens, (std::map<std::string, int>{{"W83782D.ini", 1}, {"def.ini", 1}}));
+
+    std::string defaults = CTempDir::Read(program.m_dir.File("def.ini"));
+    const std::size_t at = defaults.find("HiLimit=170");
+    ASSERT_NE(at, std::string::npos);
+    defaults.replace(at, 11, "HiLimit=175");
+    CTempDir::Write(program.m_dir.File("def.ini"), defaults);
+    EXPECT_TRUE(engine.LoadAllDefaults());
+    EXPECT_DOUBLE_EQ(engine.Volt(0)->HiLimit(), 1.75);
+    EXPECT_EQ(opens["def.ini"], 2);
 }
 
 // Records what the engine tells about its power-off, with the number of

@@ -12,6 +12,7 @@
 
 #include "platform/CMemoryPrivateProfile.h"
 #include "platform/CPrivateProfile.h"
+#include "platform/CProfileReadPass.h"
 #include "support/CTempDir.h"
 
 namespace {
@@ -315,6 +316,41 @@ TEST(PrivateProfileFileTest, AKeptDocumentFollowsEveryChangeOfTheFile) {
     EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 4);
     ::unlink(path.c_str());
     EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 0);
+}
+
+TEST(PrivateProfileFileTest, AReadPassOpensAFileOnceAndStillSeesItsOwnWrites) {
+    CTempDir dir;
+    const std::string path = dir.File("def.ini");
+    const std::string missing = dir.File("save.ini");
+    int opens = 0;
+    CPrivateProfile profile({}, [&opens](const std::string& file, int flags) {
+        ++opens;
+        return ::open(file.c_str(), flags);
+    });
+    CTempDir::Write(path, "[A]\nx=1\ny=2\n");  // just written: no settled time stamp
+    {
+        const CProfileReadPass pass(profile);
+        const CProfileReadPass nested(profile);
+        EXPECT_TRUE(profile.CanOpen(path));
+        EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 1);
+        EXPECT_EQ(profile.GetString(path, "a", "Y", ""), "2");
+        EXPECT_FALSE(profile.CanOpen(missing));
+        EXPECT_EQ(profile.GetInt(missing, "A", "x", 9), 9);
+        EXPECT_EQ(opens, 2);
+        // Changed behind the store's back: the pass keeps the version it read.
+        CTempDir::Write(path, "[A]\nx=5\n");
+        EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 1);
+        // A write through the store is seen at once, by a new read.
+        ASSERT_TRUE(profile.WriteString(path, "A", "x", "3"));
+        ASSERT_TRUE(profile.WriteString(missing, "A", "x", "4"));
+        EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 3);
+        EXPECT_EQ(profile.GetInt(missing, "A", "x", 0), 4);
+    }
+    // After the pass every read looks at the file again.
+    CTempDir::Write(path, "[A]\nx=6\n");
+    EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 6);
+    ::unlink(missing.c_str());
+    EXPECT_FALSE(profile.CanOpen(missing));
 }
 
 TEST(PrivateProfileFileTest, AWriteRemovesOnlyStaleTemporariesOfItsOwnFile) {

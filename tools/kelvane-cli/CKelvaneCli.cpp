@@ -4,9 +4,9 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/CMonitorSession.h"
 #include "app/CSystemInfo.h"
 #include "engine/CEngineSeams.h"
-#include "engine/CHardwareMonitor.h"
 #include "platform/CFileChipLock.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CRegistryKey.h"
@@ -20,6 +20,7 @@
 #include "platform/CInstalledLayout.h"
 #include "history/CHistoryLocation.h"
 #include "tools/kelvane-cli/CHistoryCommand.h"
+#include "tools/kelvane-cli/CNoMailer.h"
 #include "tools/kelvane-cli/CChipListing.h"
 #include "tools/kelvane-cli/CCliReadingLog.h"
 #include "tools/kelvane-cli/CProgramDirectoryLoader.h"
@@ -135,26 +136,26 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     if (!feeds.Start()) return kFailed;
 
     CCliReadingLog readingLog(m_err);
-    CHardwareMonitor engine(
-        CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory});
-    engine.SetReadingObserver(&readingLog);
-    engine.SetUseDefaultFiles(true);
-    engine.SetUsePreferenceFile(false);
-    engine.SetPaths(boardName);
-    if (!engine.StartMonitoring()) {
+    CNoMailer mailer;
+    const std::string access = loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path);
+    // The window's session, driven on this thread. No warning log and no
+    // mail: those are the window's.
+    CMonitorSession session(CMonitorSessionSeams{
+        CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, programDirectory}, mailer,
+        m_localTime, boardName, std::string(), access});
+    session.SetReadingListener(&readingLog);
+    session.SetSettings(CUserPreferences(), false);
+    if (!session.Start()) {
         m_err << "Initial value fail!" << std::endl;
         return kFailed;
     }
     // The library knows whether the driver lets this process drive the chip.
-    if (const std::string owner = CAccessPathChooser::OwnerText(engine.ChipSetType()); !owner.empty())
+    if (const std::string owner = CAccessPathChooser::OwnerText(session.Engine().ChipSetType()); !owner.empty())
         m_err << "kelvane-cli: " << owner << std::endl;
-    engine.UpdateAll();
-    const std::string access = loader.Choice().description.empty() ? "" : AccessPathName(loader.Choice().path);
     feeds.SetAccessLabel(access.empty() ? "library" : access);
     m_feeds = &feeds;
-    const int status = ReadLoop(options, engine, stop, access);
+    const int status = ReadLoop(options, session, stop, access);
     m_feeds = nullptr;
-    engine.SetReadingObserver(nullptr);
     // A reading that failed is no reading: a script must not take the run
     // for a good one.
     if (status == kOk && readingLog.AnyReadingFailed()) return kReadFailed;
@@ -198,11 +199,14 @@ int CKelvaneCli::ListChips(const CCliOptions& options, const std::string& progra
     return m_out ? kOk : kOutputFailed;
 }
 
-int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop,
+int CKelvaneCli::ReadLoop(const CCliOptions& options, CMonitorSession& session, const CStopSignals& stop,
                           const std::string& access) {
+    // Start read every item; each later reading is one tick of the session.
+    CMonitorSession::Snapshot snapshot = session.TakeLatest();
     for (long reading = 1;; ++reading) {
-        const std::vector<CItemReading> readings = CReadingReport::Collect(engine, options.all, options.fahrenheit);
-        if (m_feeds) m_feeds->Publish(engine);
+        const std::vector<CItemReading> readings =
+            CReadingReport::Collect(*snapshot, session.Engine(), options.all, options.fahrenheit);
+        if (m_feeds) m_feeds->Publish(snapshot->readings);
         // Tables of a watch are set apart by a blank line; JSON stays one
         // array per line.
         if (reading > 1 && !options.json && !options.prometheus) m_out << "\n";
@@ -225,7 +229,8 @@ int CKelvaneCli::ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, 
         if (!options.watchSeconds) break;
         if (options.count && reading >= *options.count) break;
         if (!stop.Wait(*options.watchSeconds)) break;
-        engine.UpdateAll();
+        session.Tick();
+        snapshot = session.TakeLatest();
     }
     return kOk;
 }

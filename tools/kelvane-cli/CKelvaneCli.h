@@ -12,7 +12,7 @@
 #include "platform/CSystemLocalTime.h"
 #include "tools/kelvane-cli/CCliOptions.h"
 
-class CHardwareMonitor;
+class CMonitorSession;
 class CReadingFeeds;
 class CStopSignals;
 
@@ -36,7 +36,7 @@ private:
     int Usage(const std::string& problem);
     int Monitor(const CCliOptions& options, const std::string& programDirectory);
     // access: the path's name for the JSON items; empty: none known.
-    int ReadLoop(const CCliOptions& options, CHardwareMonitor& engine, const CStopSignals& stop,
+    int ReadLoop(const CCliOptions& options, CMonitorSession& session, const CStopSignals& stop,
                  const std::string& access);
     // The chips, the ways to them and the claims on their ports.
     int ListChips(const CCliOptions& options, const std::string& programDirectory);

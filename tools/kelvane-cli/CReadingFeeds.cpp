@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 
-#include "engine/CHardwareMonitor.h"
 #include "history/CHistoryLocation.h"
 #include "history/CHistoryWriter.h"
 #include "metrics/CMetricsExposition.h"
@@ -55,8 +54,10 @@ bool CReadingFeeds::Start() {
     return true;
 }
 
-void CReadingFeeds::Publish(CHardwareMonitor& engine) {
-    const CReadingSnapshot snapshot = CReadingSnapshot::Take(engine, WallClockMs(), m_access);
+void CReadingFeeds::Publish(const CReadingSnapshot& readings) {
+    CReadingSnapshot snapshot = readings;
+    snapshot.timeMs = WallClockMs();
+    snapshot.access = m_access;
     if (m_history) m_history->Record(snapshot);
     if (!m_options.prometheus) return;
     m_exposition = CMetricsExposition::Text(snapshot, KELVANE_VERSION);

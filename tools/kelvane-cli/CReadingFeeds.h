@@ -10,7 +10,6 @@
 #include "history/CReadingSnapshot.h"
 #include "tools/kelvane-cli/CCliOptions.h"
 
-class CHardwareMonitor;
 class CHistoryWriter;
 class CMetricsServer;
 
@@ -29,8 +28,9 @@ public:
     void SetAccess(const std::string& access) { m_access = CReadingSnapshot::AccessLabel(access); }
     // The way to the chip by its name ("service", "hwmon", "ports", "simulator").
     void SetAccessLabel(std::string label) { m_access = std::move(label); }
-    // After every reading.
-    void Publish(CHardwareMonitor& engine);
+    // After every reading: the readings of the session's snapshot, which
+    // take the time of now and this feed's way to the chip.
+    void Publish(const CReadingSnapshot& readings);
     // The exposition of the last reading published.
     const std::string& Exposition() const { return m_exposition; }
 

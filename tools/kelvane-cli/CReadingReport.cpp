@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/CSessionSnapshot.h"
+#include "engine/CFanItem.h"
 #include "engine/CHardwareMonitor.h"
 
 namespace {
@@ -25,8 +27,7 @@ std::optional<double> Finite(double value) {
 
 // The speed a fan's low limit stands for. A limit below fan value 1 is the
 // stopped fan's count, which never raises an alarm: no limit at all.
-std::optional<double> LowLimitRpm(const CSmartFanItem& fan) {
-    const double limit = fan.LoLimit();
+std::optional<double> LowLimitRpm(const CFanItem& fan, double limit) {
     if (!(limit >= 1.0)) return std::nullopt;
     return fan.CountToRpm(static_cast<uint8_t>(std::min(limit, 255.0)));
 }
@@ -100,52 +101,50 @@ std::string JsonNumber(const std::optional<double>& number, int decimals) {
 
 }  // namespace
 
-std::vector<CItemReading> CReadingReport::Collect(CHardwareMonitor& engine, bool all, bool fahrenheit) {
+std::vector<CItemReading> CReadingReport::Collect(const CSessionSnapshot& snapshot, const CHardwareMonitor& engine,
+                                                  bool all, bool fahrenheit) {
     std::vector<CItemReading> readings;
     for (int i = 0; i < CHardwareMonitor::kItemCount; ++i) {
-        const CSensorItem& item = *engine.Item(i);
-        const bool notConnected = i >= CHardwareMonitor::kFirstFan &&
-                                  engine.Fan(i - CHardwareMonitor::kFirstFan)->IsNotConnected();
-        if (!item.IsEnabled() && !all && !notConnected) continue;
+        const CSessionSnapshot::SItem& item = *snapshot.Item(i);
+        if (!item.enabled && !all && !item.notConnected) continue;
         // An input the chip does not have is no reading, not even a disabled one.
-        if (!item.IsPresent()) continue;
+        if (!item.present) continue;
 
         CItemReading reading;
-        reading.section = item.SectionName();
-        reading.name = item.Name();
-        reading.enabled = item.IsEnabled();
-        reading.notConnected = notConnected;
-        reading.failed = reading.enabled && item.IsReadFailed();
-        const bool read = item.HasReading();
+        reading.section = engine.Item(i)->SectionName();
+        reading.name = item.name;
+        reading.enabled = item.enabled;
+        reading.notConnected = item.notConnected;
+        reading.failed = item.enabled && item.readFailed;
+        const bool read = item.hasReading;
         if (i < CHardwareMonitor::kFirstTemp) {
             reading.kind = CItemReading::Kind::kVoltage;
             reading.unit = "V";
             reading.decimals = 2;
-            if (read) reading.value = Finite(item.Value());
-            reading.hi = Finite(item.HiLimit());
-            reading.lo = Finite(item.LoLimit());
+            if (read) reading.value = Finite(item.value);
+            reading.hi = Finite(item.hiLimit);
+            reading.lo = Finite(item.loLimit);
         } else if (i < CHardwareMonitor::kFirstFan) {
             // Temperatures are held in Celsius and only shown in Fahrenheit.
             const auto shown = [fahrenheit](double celsius) { return fahrenheit ? Fahrenheit(celsius) : celsius; };
             reading.kind = CItemReading::Kind::kTemperature;
             reading.unit = fahrenheit ? "F" : "C";
             reading.decimals = 1;
-            if (read) reading.value = Finite(shown(item.Value()));
-            reading.hi = Finite(shown(item.HiLimit()));
-            reading.lo = Finite(shown(item.LoLimit()));
+            if (read) reading.value = Finite(shown(item.value));
+            reading.hi = Finite(shown(item.hiLimit));
+            reading.lo = Finite(shown(item.loLimit));
             reading.loIsHysteresis = true;
         } else {
-            const CSmartFanItem& fan = *engine.Fan(i - CHardwareMonitor::kFirstFan);
             reading.kind = CItemReading::Kind::kFan;
             reading.unit = "RPM";
             reading.decimals = 0;
             if (read) {
-                reading.value = fan.Rpm();
-                reading.fanValue = static_cast<int>(std::clamp(fan.Value(), 0.0, 255.0));
+                reading.value = item.rpm;
+                reading.fanValue = static_cast<int>(std::clamp(item.value, 0.0, 255.0));
             }
-            reading.lo = LowLimitRpm(fan);
+            if (const auto* fan = dynamic_cast<const CFanItem*>(engine.Item(i))) reading.lo = LowLimitRpm(*fan, item.loLimit);
         }
-        reading.alarm = reading.enabled && item.IsOutOfRange();
+        reading.alarm = item.InAlarm();
         readings.push_back(std::move(reading));
     }
     return readings;

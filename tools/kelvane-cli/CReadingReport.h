@@ -11,6 +11,7 @@
 #include <vector>
 
 class CHardwareMonitor;
+struct CSessionSnapshot;
 
 struct CItemReading {
     enum class Kind { kVoltage, kTemperature, kFan };
@@ -42,11 +43,13 @@ struct CItemReading {
 
 class CReadingReport {
 public:
-    // The items in array order (VOLT1..VOLT10, TEMP1..TEMP3, FAN1..FAN5),
-    // the disabled ones only when all is set (a fan that is off for want of
-    // a speed at the start is always listed). Reads the status of every
-    // enabled item (one status pass, opened by the engine's UpdateAll).
-    static std::vector<CItemReading> Collect(CHardwareMonitor& engine, bool all, bool fahrenheit);
+    // The items of a session's snapshot in array order (VOLT1..VOLT10,
+    // TEMP1..TEMP3, FAN1..FAN5), the disabled ones only when all is set (a
+    // fan that is off for want of a speed at the start is always listed).
+    // The engine the snapshot came from gives the items' section names and
+    // the speeds of the fans' limits; it is not read.
+    static std::vector<CItemReading> Collect(const CSessionSnapshot& snapshot, const CHardwareMonitor& engine,
+                                             bool all, bool fahrenheit);
 
     // Columns ITEM NAME VALUE HIGH LOW/HYST STATE, a header line first,
     // padded to the widest cell; STATE is "ok", "ALARM", "off", "FAILED"
