@@ -11,6 +11,7 @@
 
 #include "accesslib/CSimChip.h"
 #include "accesslib/CSimConfig.h"
+#include "accesslib/ProcessId.h"
 
 namespace {
 
@@ -79,12 +80,12 @@ bool CStateFile::OpenAndMap() {
     return false;
   }
   m_state = static_cast<SimChipState*>(mapping);
-  m_owner = ::getpid();
+  m_owner = CurrentProcessId();
   return true;
 }
 
 SimChipState* CStateFile::Acquire() {
-  if (m_fd >= 0 && m_owner != ::getpid()) Close();
+  if (m_fd >= 0 && m_owner != CurrentProcessId()) Close();
   // Twice at most: a file deleted under a running chip is replaced once.
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (m_fd < 0 && !OpenAndMap()) return nullptr;

@@ -14,6 +14,7 @@
 
 #include "accesslib/CSimChip.h"
 #include "accesslib/CStateFile.h"
+#include "accesslib/ProcessId.h"
 // The library is built with hidden visibility; the fourteen entry points are
 // declared (and so defined) with default visibility, and the version script
 // exports them and nothing else.
@@ -85,7 +86,7 @@ uint8_t InPortB(uint16_t port, int16_t* error) {
   int16_t ignored = 0;
   int16_t& code = error ? *error : ignored;
   code = kSimErrorNoState;
-  const int32_t pid = static_cast<int32_t>(::getpid());
+  const int32_t pid = static_cast<int32_t>(CurrentProcessId());
   return WithChip<uint8_t>(0xFF, [&](CSimChip& chip, SimChipState&) { return chip.PortRead(port, code, pid); });
 }
 
@@ -93,7 +94,7 @@ int16_t OutPortB(uint16_t port, uint8_t value, int16_t* error) {
   int16_t ignored = 0;
   int16_t& code = error ? *error : ignored;
   code = kSimErrorNoState;
-  const int32_t pid = static_cast<int32_t>(::getpid());
+  const int32_t pid = static_cast<int32_t>(CurrentProcessId());
   WithChip<int16_t>(0, [&](CSimChip& chip, SimChipState&) -> int16_t {
     chip.PortWrite(port, value, code, pid);
     return 0;

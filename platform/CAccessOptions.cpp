@@ -10,7 +10,7 @@ CAccessOptions CAccessOptions::Take(std::vector<std::string>& arguments, bool ac
             value = word.substr(equals + 1);
             word.resize(equals);
         }
-        const bool known = word == "--sysfs-root" || (acceptAccess && word == "--access");
+        const bool known = word == "--sysfs-root" || (acceptAccess && (word == "--access" || word == "--lock"));
         if (!known) {
             rest.push_back(arguments[i]);
             continue;
@@ -22,7 +22,10 @@ CAccessOptions CAccessOptions::Take(std::vector<std::string>& arguments, bool ac
             }
             value = arguments[++i];
         }
-        if (word == "--sysfs-root") {
+        if (word == "--lock") {
+            if (value->empty() && options.error.empty()) options.error = "--lock needs a file";
+            options.lockFile = *value;
+        } else if (word == "--sysfs-root") {
             if (value->empty() && options.error.empty()) options.error = "--sysfs-root needs a directory";
             options.sysfsRoot = *value;
         } else if (const std::optional<AccessPath> path = ParseAccessPath(*value)) {

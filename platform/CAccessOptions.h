@@ -1,7 +1,8 @@
 // The access options of the window program and kelvane-chipd, taken out of
 // their command lines before the rest is read: "--access PATH" and
-// "--sysfs-root DIR", each also as "--opt=VALUE". kelvane-cli parses the same
-// words with its own options.
+// "--sysfs-root DIR", and for the window program "--lock FILE" (the chip lock
+// on FILE instead of the shared one, for tests and measurements), each also
+// as "--opt=VALUE". kelvane-cli parses the same words with its own options.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,8 @@
 struct CAccessOptions {
     std::optional<AccessPath> access;
     std::string sysfsRoot;
+    // Empty: the lock every Kelvane program shares.
+    std::string lockFile;
     // A one-line reason when an option is malformed.
     std::string error;
 

@@ -45,7 +45,12 @@ std::string CFileChipLock::DefaultPath() {
 CFileChipLock::CFileChipLock(std::string path, std::chrono::milliseconds waitBound)
     : m_path(std::move(path)), m_waitBound(waitBound) {}
 
-CFileChipLock::~CFileChipLock() { Release(); }
+CFileChipLock::~CFileChipLock() {
+    Release();
+    CloseLockFile();
+}
+
+int CFileChipLock::OpenFile(const char* path, int flags, mode_t mode) const { return ::open(path, flags, mode); }
 
 int CFileChipLock::OpenLockFile() const {
     // An existing file is opened without O_CREAT: in a sticky directory
@@ -54,9 +59,9 @@ int CFileChipLock::OpenLockFile() const {
     // read-only open also works on a peer's file of mode 0644.
     int fd = -1;
     for (int attempt = 0; attempt < 2 && fd < 0; ++attempt) {
-        fd = ::open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        fd = OpenFile(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
         if (fd >= 0 || errno != ENOENT) break;
-        fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        fd = OpenFile(m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
         if (fd >= 0) {
             // Peers of other users must be able to open it too, whatever our
             // umask; only the file created here is ever given a mode.
@@ -74,24 +79,45 @@ int CFileChipLock::OpenLockFile() const {
     return fd;
 }
 
+void CFileChipLock::CloseLockFile() {
+    if (m_fd < 0) return;
+    ::close(m_fd);
+    m_fd = -1;
+}
+
 ChipLockResult CFileChipLock::Acquire() {
     Release();
-    // The file is opened for every critical section, so a lock file removed
-    // and recreated by a cleaner is picked up by the next one.
-    const int fd = OpenLockFile();
-    if (fd < 0) return ChipLockResult::kUnguarded;
+    // The file stays open between critical sections. One removed (or
+    // replaced) by a cleaner is no longer the one peers open, so a lock on
+    // it would exclude nobody: it is noticed once locked (no links left) and
+    // the file at the path is opened instead, created when missing.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (m_fd < 0) m_fd = OpenLockFile();
+        if (m_fd < 0) return ChipLockResult::kUnguarded;
+        const ChipLockResult result = WaitForLock();
+        if (result != ChipLockResult::kHeld) return result;
+        struct stat st {};
+        if (::fstat(m_fd, &st) == 0 && st.st_nlink > 0) {
+            m_held = true;
+            return result;
+        }
+        ::flock(m_fd, LOCK_UN);
+        CloseLockFile();
+    }
+    return ChipLockResult::kUnguarded;
+}
 
+ChipLockResult CFileChipLock::WaitForLock() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     std::chrono::nanoseconds poll = kFirstPoll;
     for (;;) {
-        if (TryLock(fd)) {
-            m_fd = fd;
+        if (TryLock(m_fd)) {
             m_stalled = false;
             return ChipLockResult::kHeld;
         }
         if (errno != EWOULDBLOCK) {
-            ::close(fd);
+            CloseLockFile();
             return ChipLockResult::kUnguarded;
         }
         const std::chrono::nanoseconds bound = (m_stalled || IsTerminating()) ? kShortWaitBound : m_waitBound;
@@ -100,14 +126,12 @@ ChipLockResult CFileChipLock::Acquire() {
         Sleep(std::min(poll, bound - waited));
         poll = std::min<std::chrono::nanoseconds>(poll * 2, kLongestPoll);
     }
-    ::close(fd);
     m_stalled = true;
     return ChipLockResult::kBusy;
 }
 
 void CFileChipLock::Release() {
-    if (m_fd < 0) return;
+    if (!m_held) return;
     ::flock(m_fd, LOCK_UN);
-    ::close(m_fd);
-    m_fd = -1;
+    m_held = false;
 }

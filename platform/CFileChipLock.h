@@ -3,6 +3,8 @@
 // stopped or hung peer costs a bounded wait, never a frozen program.
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -36,15 +38,24 @@ public:
     void Release() override;
     const std::string& Path() const override { return m_path; }
 
+protected:
+    // open(2); a test counts the opens through it.
+    virtual int OpenFile(const char* path, int flags, mode_t mode) const;
+
 private:
     // The lock file, never through a symbolic link and never anything but a
     // regular file; -1 when there is none to use.
     int OpenLockFile() const;
+    void CloseLockFile();
+    // flock on the open file within the wait's bound.
+    ChipLockResult WaitForLock();
     bool IsTerminating() const { return m_isTerminating && m_isTerminating(); }
 
     std::string m_path;
     std::chrono::milliseconds m_waitBound;
     std::function<bool()> m_isTerminating;
+    // Open from the first Acquire until destruction.
     int m_fd = -1;
+    bool m_held = false;
     bool m_stalled = false;
 };

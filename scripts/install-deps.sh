@@ -29,6 +29,10 @@ packages=(
   qt6-httpserver-dev
   qt6-websockets-dev
   prometheus
+  # The include graph check (scripts/include-graph.py) and its test.
+  python3
+  # The idle-cost comparison runs the windows on a virtual display.
+  xvfb
 )
 packages+=("$@")
 

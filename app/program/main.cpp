@@ -105,7 +105,7 @@ int main(int argc, char* argv[])
             if (choice.ok) QMessageBox::warning(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(text));
             else QMessageBox::critical(nullptr, QStringLiteral("Kelvane"), QString::fromStdString(text));
         });
-    CFileChipLock lock(CFileChipLock::DefaultPath());
+    CFileChipLock lock(accessOptions.lockFile.empty() ? CFileChipLock::DefaultPath() : accessOptions.lockFile);
     // A peer stopped while holding the chip lock must not keep a termination
     // signal from ending the program.
     lock.SetTerminationCheck(&CTerminationSignals::IsRequested);

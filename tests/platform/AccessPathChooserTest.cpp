@@ -214,6 +214,7 @@ TEST(AccessOptions, TakesItsOwnWordsAndLeavesTheRest) {
         std::optional<AccessPath> access;
         std::string sysfsRoot;
         bool error;
+        std::string lockFile = {};
     };
     const Case cases[] = {
         {{"-m", "--access", "hwmon"}, {"-m"}, AccessPath::kHwmon, "", false},
@@ -222,6 +223,8 @@ TEST(AccessOptions, TakesItsOwnWordsAndLeavesTheRest) {
         {{"--access", "driver"}, {}, std::nullopt, "", true},
         {{"-m", "--access"}, {"-m"}, std::nullopt, "", true},
         {{"--sysfs-root="}, {}, std::nullopt, "", true},
+        {{"--lock", "/tmp/l", "-m"}, {"-m"}, std::nullopt, "", false, "/tmp/l"},
+        {{"--lock="}, {}, std::nullopt, "", true},
     };
     for (const Case& c : cases) {
         std::vector<std::string> words = c.words;
@@ -229,11 +232,12 @@ TEST(AccessOptions, TakesItsOwnWordsAndLeavesTheRest) {
         EXPECT_EQ(words, c.rest);
         EXPECT_EQ(options.access, c.access);
         EXPECT_EQ(options.sysfsRoot, c.sysfsRoot);
+        EXPECT_EQ(options.lockFile, c.lockFile);
         EXPECT_EQ(!options.error.empty(), c.error) << options.error;
     }
-    std::vector<std::string> chipd{"--access", "hwmon"};
+    std::vector<std::string> chipd{"--access", "hwmon", "--lock", "/tmp/l"};
     EXPECT_TRUE(CAccessOptions::Take(chipd, false).error.empty());
-    EXPECT_EQ(chipd.size(), 2u);
+    EXPECT_EQ(chipd.size(), 4u);
 }
 
 }  // namespace

@@ -162,6 +162,54 @@ TEST(FileChipLockTest, HungHolderCostsOneBoundedWaitThenShortOnes) {
     EXPECT_FALSE(IsFree(path));
 }
 
+// Counts the lock file's opens.
+class CCountingFileChipLock : public CFileChipLock {
+public:
+    using CFileChipLock::CFileChipLock;
+    mutable int opens = 0;
+
+protected:
+    int OpenFile(const char* path, int flags, mode_t mode) const override {
+        ++opens;
+        return CFileChipLock::OpenFile(path, flags, mode);
+    }
+};
+
+TEST(FileChipLockTest, OpensTheFileOnceUntilItIsRemoved) {
+    CTempDir dir;
+    const std::string path = dir.File("Dravik_SM_Event");
+    CTempDir::Write(path, "");
+    CCountingFileChipLock lock(path);
+    for (int hold = 0; hold < 20; ++hold) {
+        ASSERT_EQ(lock.Acquire(), ChipLockResult::kHeld);
+        EXPECT_FALSE(IsFree(path));
+        lock.Release();
+        EXPECT_TRUE(IsFree(path));
+    }
+    EXPECT_EQ(lock.opens, 1) << "a tick takes the lock some twenty times";
+
+    // Removed between holds, or removed and replaced: the next hold locks
+    // the file that peers open now (created when missing, by one open that
+    // found nothing and one that created it).
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(lock.Acquire(), ChipLockResult::kHeld);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_FALSE(IsFree(path));
+    lock.Release();
+    EXPECT_EQ(lock.opens, 3);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    CTempDir::Write(path, "");
+    ASSERT_EQ(lock.Acquire(), ChipLockResult::kHeld);
+    EXPECT_FALSE(IsFree(path));
+    EXPECT_EQ(lock.opens, 4);
+
+    // A peer waiting on the file at the path is kept out until release.
+    lock.Release();
+    ASSERT_EQ(lock.Acquire(), ChipLockResult::kHeld);
+    EXPECT_FALSE(IsFree(path));
+    EXPECT_EQ(lock.opens, 4);
+}
+
 TEST(FileChipLockTest, PendingTerminationCutsTheWait) {
     CTempDir dir;
     const std::string path = dir.File("Dravik_SM_Event");

@@ -8,13 +8,13 @@
 #include "history/CHistoryExport.h"
 #include "history/CHistoryStore.h"
 #include "history/CTimeText.h"
-#include "tools/kelvane-cli/CKelvaneCli.h"
+#include "tools/kelvane-cli/CliExitCode.h"
 
 CHistoryCommand::CHistoryCommand(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
 
 int CHistoryCommand::Fail(const std::string& problem) {
     m_err << "kelvane-cli: " << problem << std::endl;
-    return CKelvaneCli::kFailed;
+    return CliExitCode::kFailed;
 }
 
 int CHistoryCommand::Run(const CCliOptions& options, const std::string& historyFile, int64_t nowMs) {
@@ -72,7 +72,7 @@ int CHistoryCommand::Run(const CCliOptions& options, const std::string& historyF
     m_out << std::flush;
     if (!m_out) {
         if (errno != EPIPE) m_err << "kelvane-cli: the history could not be written" << std::endl;
-        return CKelvaneCli::kOutputFailed;
+        return CliExitCode::kOutputFailed;
     }
-    return CKelvaneCli::kOk;
+    return CliExitCode::kOk;
 }

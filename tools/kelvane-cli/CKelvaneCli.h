@@ -11,6 +11,7 @@
 #include "platform/CAccessPathLoader.h"
 #include "platform/CSystemLocalTime.h"
 #include "tools/kelvane-cli/CCliOptions.h"
+#include "tools/kelvane-cli/CliExitCode.h"
 
 class CMonitorSession;
 class CReadingFeeds;
@@ -18,12 +19,10 @@ class CStopSignals;
 
 class CKelvaneCli {
 public:
-    static constexpr int kOk = 0;
-    static constexpr int kOutputFailed = 1;
-    // Bad options, a missing directory, or an engine that did not start.
-    static constexpr int kFailed = 2;
-    // Everything was shown, but a reading of an enabled item failed.
-    static constexpr int kReadFailed = 3;
+    static constexpr int kOk = CliExitCode::kOk;
+    static constexpr int kOutputFailed = CliExitCode::kOutputFailed;
+    static constexpr int kFailed = CliExitCode::kFailed;
+    static constexpr int kReadFailed = CliExitCode::kReadFailed;
 
     // exePath: the running executable (/proc/self/exe); its directory is the
     // program directory unless --dir names another.
