@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "skin/CSkinLibrary.h"
+#include "skin/CSkinLogo.h"
 
 CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent, const std::string& chipAccess,
                      const std::vector<std::string>& remarks)
@@ -14,9 +15,9 @@ CAboutDlg::CAboutDlg(const CSkinLibrary& skins, QWidget* parent, const std::stri
 {
     setWindowTitle(QStringLiteral("About Kelvane"));
 
-    auto* picture = new QLabel(this);
+    // Its caption line is translated with the dialog's other labels.
+    auto* picture = new CSkinLogo(skins.Image(kPicture), this);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(QPixmap::fromImage(skins.Image(kPicture)));
 
     auto* text = new QLabel(QString::fromLatin1(kVersionText), this);
     text->setObjectName(QStringLiteral("version"));

@@ -38,6 +38,7 @@
 #include "skin/SkinRegion.h"
 #include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
+#include "windows/CFaceCaptions.h"
 #include "windows/CDBusNotifier.h"
 #include "windows/CShutdownCountdown.h"
 #include "windows/CDisplaySettingDlg.h"
@@ -321,6 +322,7 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     StartHistory();
 
     m_panels.CreatePanels(this, m_panelHost);
+    m_panels.TranslateCaptions([this](const char* english) { return Tr(english); });
     // The form and the area views the window had when it last closed; the
     // place is checked against the size of that form.
     const bool expanded = m_prefs.m_bExpanded;
@@ -1051,9 +1053,11 @@ void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
         QFont tagFont = font();
         tagFont.setPixelSize(kSimulatedTagPixels);
         tagFont.setBold(true);
-        m_pSimulatedTag->setFont(tagFont);
+        // Clear of the title-bar buttons' tray at its right, in any language.
+        const QString tag = Tr("SIMULATED");
+        m_pSimulatedTag->setFont(SkinCaption::Fitted(tagFont, tag, kSimulatedTagWidth - 8));
         m_pSimulatedTag->SetTextColour(kAmber);
-        m_pSimulatedTag->SetText(QStringLiteral("SIMULATED"));
+        m_pSimulatedTag->SetText(tag);
         m_pSimulatedTag->setGeometry(kSimulatedTagX, kSimulatedTagY, kSimulatedTagWidth, kSimulatedTagHeight);
         m_pSimulatedTag->setToolTip(QString::fromLatin1(CAccessPathChooser::kSimulatedText));
         m_pSimulatedTag->show();
@@ -1338,20 +1342,12 @@ void CKelvaneDlg::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
     // The captions engraved in the face, in the user's language.
-    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions)
-        SkinCaption::DrawPlace(painter, place, Tr(place.text));
-    if (m_bExpanded)
-        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions)
-            SkinCaption::DrawPlace(painter, place, Tr(place.text));
+    CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); });
 }
 
 QStringList CKelvaneDlg::FaceCaptions() const
 {
-    QStringList captions;
-    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions) captions << Tr(place.text);
-    if (m_bExpanded)
-        for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions) captions << Tr(place.text);
-    return captions;
+    return CFaceCaptions::List(m_bExpanded, m_panels, [this](const char* english) { return Tr(english); });
 }
 
 void CKelvaneDlg::mousePressEvent(QMouseEvent* event)

@@ -153,9 +153,9 @@ public:
         int x, y, width, height;
     };
 
-    // The face's captions (SkinCaption::kWellCaptions, and kRailCaptions in
-    // the expanded form; the pictures carry no words) as painted now, in the
-    // user's language.
+    // The face's captions (CFaceCaptions: the title line and the wells; the
+    // rails and panels in the expanded form; the pictures carry no words) as
+    // painted now, in the user's language.
     QStringList FaceCaptions() const;
     // A caption of the window's section ("Kelvane") in the user's language.
     QString Tr(const char* english) const;

@@ -42,9 +42,10 @@ QFont Fitted(QFont font, const QString& text, qreal width)
     return font;
 }
 
-void DrawPlace(QPainter& painter, const SPlace& place, const QString& text)
+void DrawPlace(QPainter& painter, const SPlace& place, const QString& text, const QColor& colour)
 {
-    DrawEngraved(painter, place.rect, place.flags, text, Fitted(Font(7, true, place.letterSpacing), text, place.rect.width()));
+    DrawEngraved(painter, place.rect, place.flags, text,
+                 Fitted(Font(place.pixelSize, true, place.letterSpacing), text, place.rect.width()), colour);
 }
 
 }  // namespace SkinCaption

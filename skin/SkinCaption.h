@@ -27,14 +27,31 @@ void DrawEngraved(QPainter& painter, const QRectF& rect, int flags, const QStrin
 QFont Fitted(QFont font, const QString& text, qreal width);
 
 // A caption the face has room for: its English text (the key of its
-// translation), where it stands, its alignment and letter spacing; 7-pixel
-// bold type.
+// translation), where it stands, its alignment and letter spacing; bold type
+// of pixelSize.
 struct SPlace {
     const char* text;
     QRectF rect;
     int flags;
     qreal letterSpacing;
+    int pixelSize = 7;
 };
+// The title line under the face's word mark.
+inline const SPlace kTitleCaption{"HARDWARE MONITOR", QRectF(55, 28, 110, 9), Qt::AlignLeft | Qt::AlignVCenter, 1.2};
+// Under the word mark of the logo picture, in the logo's green.
+inline const SPlace kLogoCaption{"HARDWARE MONITOR", QRectF(48, 29, 110, 10), Qt::AlignLeft | Qt::AlignVCenter, 1.0};
+inline const QColor kLogoInk = QColor(0x3C, 0xF0, 0x7C).darker(130);
+// Beside the three lamps on the numeric panels' band; "%1" is the slot's
+// number, 1 to 3.
+inline const std::array<SPlace, 3> kChannelCaptions{{
+    {"CH %1", QRectF(52, 1, 54, 14), Qt::AlignLeft | Qt::AlignVCenter, 1.0},
+    {"CH %1", QRectF(152, 1, 54, 14), Qt::AlignLeft | Qt::AlignVCenter, 1.0},
+    {"CH %1", QRectF(251, 1, 54, 14), Qt::AlignLeft | Qt::AlignVCenter, 1.0},
+}};
+// The area's word under its symbol at the graph panels' left edge.
+inline const SPlace kVoltGraphCaption{"VOLTS", QRectF(0, 54, 28, 10), Qt::AlignHCenter | Qt::AlignVCenter, 0.6, 6};
+inline const SPlace kFanGraphCaption{"RPM", QRectF(0, 54, 28, 10), Qt::AlignHCenter | Qt::AlignVCenter, 0.6, 6};
+inline const SPlace kTempGraphCaption{"TEMP", QRectF(0, 54, 28, 10), Qt::AlignHCenter | Qt::AlignVCenter, 0.6, 6};
 // Under the three wells.
 inline const std::array<SPlace, 3> kWellCaptions{{
     {"VOLTAGE", QRectF(23.5, 128, 96, 10), Qt::AlignHCenter | Qt::AlignVCenter, 1.3},
@@ -48,7 +65,7 @@ inline const std::array<SPlace, 3> kRailCaptions{{
     {"FANS", QRectF(46, 301, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
     {"TEMPERATURES", QRectF(46, 421, 120, 12), Qt::AlignLeft | Qt::AlignVCenter, 1.4},
 }};
-// Draws a place's caption in text (its translation).
-void DrawPlace(QPainter& painter, const SPlace& place, const QString& text);
+// Draws a place's caption in text (its translation), fitted to the place.
+void DrawPlace(QPainter& painter, const SPlace& place, const QString& text, const QColor& colour = kEngraving);
 
 }  // namespace SkinCaption

@@ -5,6 +5,7 @@
 #include "platform/CAutostartEntry.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
+#include "skin/CSkinLogo.h"
 #include "skin/SkinDraw.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CSortedListBox.h"
@@ -95,6 +96,8 @@ CDisplaySettingDlg::CDisplaySettingDlg(Context context, QWidget* parent)
     m_context.translator.TranslateCaptions(*this, "Display Setting", TranslatedControls());
     // The window title and the tabs are no control's caption.
     setWindowTitle(m_context.translator.Translate("Display Setting", windowTitle()));
+    if (auto* logo = findChild<CSkinLogo*>(QStringLiteral("logo")))
+        logo->setText(m_context.translator.Translate("Display Setting", logo->text()));
     for (int page = 0; page < m_pTab->count(); ++page)
         m_pTab->setTabText(page, m_context.translator.Translate("Display Setting", m_pTab->tabText(page)));
     FitButtonCaptions();
@@ -150,10 +153,9 @@ void CDisplaySettingDlg::BuildControls()
     group->setObjectName(QStringLiteral("optionGroup"));
     group->setGeometry(Units(4, 130, 189, 65));
 
-    auto* logo = new QLabel(this);
-    logo->setObjectName(QStringLiteral("logo"));
     const QImage logoImage = m_context.skin.Image(kLogoBitmap);
-    logo->setPixmap(QPixmap::fromImage(logoImage));
+    auto* logo = new CSkinLogo(logoImage, this);
+    logo->setObjectName(QStringLiteral("logo"));
     logo->setGeometry(QRect(QPoint(X(198), Y(130)), logoImage.isNull() ? QSize(X(107), Y(30)) : logoImage.size()));
 
     const auto addTitle = [this](int id, const QString& caption, const QRect& rect) {

@@ -16,6 +16,7 @@ const CGraphSubScreen::Design kDesign{
     3,
     CFanGraphSubScreen::kMaximum,
     {"Fan1", "Fan2", "Fan3", "Fan4"},
+    SkinCaption::kFanGraphCaption,
 };
 
 }  // namespace

@@ -30,6 +30,7 @@ CGraphSubScreen::CGraphSubScreen(ISubScreenHost& host, const Design& design, QWi
     , m_design(design)
     , m_lineOfItem(static_cast<size_t>(design.itemCount), -1)
 {
+    SetCaptionPlaces({design.caption});
     // The frame around the boxes is part of the background bitmap; the group
     // box only gathers them.
     m_pGroupBox = new QGroupBox(this);

@@ -50,6 +50,8 @@ public:
         int hiddenCheckBox;
         int maximum;
         QStringList captions;
+        // The area's word at the left edge.
+        SkinCaption::SPlace caption;
     };
 
     ~CGraphSubScreen() override;

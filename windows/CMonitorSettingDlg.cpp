@@ -8,6 +8,7 @@
 #include "skin/SkinCaption.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
+#include "skin/CSkinLogo.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CLimitField.h"
 #include "windows/MonitorSettingScale.h"
@@ -348,9 +349,8 @@ void CMonitorSettingDlg::BuildControls()
 
     // The logo at the left of the foot; Default Setting above Apply and
     // Cancel, apart from the two that close the dialog.
-    auto* logo = new QLabel(this);
+    auto* logo = new CSkinLogo(m_host.skins.Image(kLogo), this);
     logo->setObjectName(QStringLiteral("logo"));
-    logo->setPixmap(QPixmap::fromImage(m_host.skins.Image(kLogo)));
     logo->setGeometry(kGroupLeft + 2, height - 4 - 48, 160, 48);
 
     const auto skinButton = [&](int id, const QString& text) {
@@ -402,6 +402,7 @@ QPixmap CMonitorSettingDlg::ScalePicture(Kind kind) const
 void CMonitorSettingDlg::TranslateOtherCaptions()
 {
     setWindowTitle(Tr("Monitor Setting"));
+    if (auto* logo = findChild<CSkinLogo*>(QStringLiteral("logo"))) logo->setText(Tr(SkinCaption::kLogoCaption.text));
     for (auto* group : findChildren<QGroupBox*>()) group->setTitle(Tr(group->title().toUtf8().constData()));
     for (SRow& row : m_rows) {
         row.loadDefault->setToolTip(Tr("Load Default"));

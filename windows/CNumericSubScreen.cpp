@@ -39,6 +39,7 @@ CNumericSubScreen::CNumericSubScreen(ISubScreenHost& host, const Design& design,
     : CSubScreenPanel(host, design.dialogId, kBackgroundId, parent)
     , m_design(design)
 {
+    SetCaptionPlaces({SkinCaption::kChannelCaptions.begin(), SkinCaption::kChannelCaptions.end()});
     for (int i = 0; i < kSlotCount; ++i) {
         Slot& slot = m_slots[static_cast<size_t>(i)];
         slot.indicator = new CSkinButton(&host.Skin(), this);

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <utility>
+
 CSubScreenPanel::CSubScreenPanel(ISubScreenHost& host, int dialogId, int backgroundId, QWidget* parent)
     : QWidget(parent)
     , m_host(host)
@@ -24,6 +26,22 @@ void CSubScreenPanel::SetControlId(QWidget* control, int id)
     control->setProperty("controlId", id);
 }
 
+void CSubScreenPanel::SetCaptionPlaces(std::vector<SkinCaption::SPlace> places)
+{
+    m_places = std::move(places);
+    TranslateCaptions([](const char* english) { return QString::fromUtf8(english); });
+}
+
+void CSubScreenPanel::TranslateCaptions(const std::function<QString(const char*)>& translate)
+{
+    m_captions.clear();
+    for (std::size_t i = 0; i < m_places.size(); ++i) {
+        const QString caption = translate(m_places[i].text);
+        m_captions << (caption.contains(QLatin1String("%1")) ? caption.arg(i + 1) : caption);
+    }
+    update();
+}
+
 void CSubScreenPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -34,4 +52,6 @@ void CSubScreenPanel::paintEvent(QPaintEvent*)
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(rect(), background);
+    for (qsizetype i = 0; i < m_captions.size(); ++i)
+        SkinCaption::DrawPlace(painter, m_places[static_cast<std::size_t>(i)], m_captions[i]);
 }

@@ -7,6 +7,8 @@
 #include "windows/CVoltGraphSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 
+#include <initializer_list>
+
 namespace {
 
 template <class Panel>
@@ -36,6 +38,24 @@ void CSubScreenPanels::CreatePanels(QWidget* mainWindow, ISubScreenHost& host)
     m_pTempGraph->Setup();
     m_pFanGraph = MakePanel<CFanGraphSubScreen>(mainWindow, host, kFanPosition, false);
     m_pFanGraph->Setup();
+}
+
+void CSubScreenPanels::TranslateCaptions(const std::function<QString(const char*)>& translate)
+{
+    if (!IsCreated()) return;
+    for (CSubScreenPanel* panel : std::initializer_list<CSubScreenPanel*>{m_pFan, m_pVolt, m_pTemp, m_pVoltGraph,
+                                                                          m_pTempGraph, m_pFanGraph})
+        panel->TranslateCaptions(translate);
+}
+
+QStringList CSubScreenPanels::Captions() const
+{
+    QStringList captions;
+    if (!IsCreated()) return captions;
+    for (const CSubScreenPanel* panel : std::initializer_list<const CSubScreenPanel*>{
+             m_pFan, m_pVolt, m_pTemp, m_pVoltGraph, m_pTempGraph, m_pFanGraph})
+        if (!panel->isHidden()) captions << panel->Captions();
+    return captions;
 }
 
 void CSubScreenPanels::TickGraphs()

@@ -5,6 +5,10 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class CFanGraphSubScreen;
 class CFanSubScreen;
@@ -33,6 +37,11 @@ public:
     // the panels.
     void CreatePanels(QWidget* mainWindow, ISubScreenHost& host);
     bool IsCreated() const { return m_pFan != nullptr; }
+
+    // The panels' captions in the user's language, and as drawn (those of
+    // the panels shown).
+    void TranslateCaptions(const std::function<QString(const char*)>& translate);
+    QStringList Captions() const;
 
     // One monitoring tick for the graphs, after the engine's update: the
     // voltage, temperature and fan graph, in that order, shown or not.

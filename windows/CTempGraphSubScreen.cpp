@@ -15,6 +15,7 @@ const CGraphSubScreen::Design kDesign{
     -1,
     CTempGraphSubScreen::kMaximum,
     {"Temp1", "Temp2", "Temp3"},
+    SkinCaption::kTempGraphCaption,
 };
 
 }  // namespace

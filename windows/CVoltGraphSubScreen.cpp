@@ -16,6 +16,7 @@ const CGraphSubScreen::Design kDesign{
     6,
     CVoltGraphSubScreen::kMaximum,
     {"Volt1", "Volt2", "Volt3", "Volt4", "Volt5", "Volt6", "Volt7"},
+    SkinCaption::kVoltGraphCaption,
 };
 
 }  // namespace

@@ -4,8 +4,11 @@
 # when missing) into a temporary prefix, runs the installed kelvane-cli and
 # kelvane-simctl as a plain user with HOME in a temporary directory, then
 # builds the .deb and checks its contents, dependencies and units, and runs
-# lintian on it. KELVANE_DEB_OUT=DIR keeps a copy of the .deb there.
+# lintian on it. KELVANE_DEB_OUT=DIR keeps a copy of the .deb there;
+# KELVANE_DEB=FILE checks that .deb (packed from the same build) instead of
+# packing one.
 set -euo pipefail
+given_deb=${KELVANE_DEB:+$(realpath "$KELVANE_DEB")}
 cd "$(dirname "$0")/../.."
 build=${1:-build-release}
 
@@ -90,8 +93,13 @@ echo "$out" | grep -q '"value"' || { echo "package_e2e: no readings: $out" >&2; 
 [ ! -e "$prefix/lib/kelvane/simchip.state" ] \
   || { echo "package_e2e: the simulator wrote into the installation" >&2; exit 1; }
 
-(cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null)
-deb=$(ls "$work"/deb/kelvane_*.deb)
+if [ -n "$given_deb" ]; then
+  deb=$given_deb
+  [ -f "$deb" ] || { echo "package_e2e: no .deb at $KELVANE_DEB" >&2; exit 1; }
+else
+  (cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null)
+  deb=$(ls "$work"/deb/kelvane_*.deb)
+fi
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/kelvane ./usr/bin/kelvane-cli ./usr/lib/kelvane/libWbcdflsh.so \
          ./usr/lib/kelvane/portio/libWbcdflsh.so ./usr/share/kelvane/def.ini \

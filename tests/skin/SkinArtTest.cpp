@@ -2,6 +2,7 @@
 // the program loads is there, at the size the windows rely on, keyed on white
 // the way the program reads it.
 
+#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <QRegion>
 #include <QString>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -253,3 +256,59 @@ TEST(SkinArt, TabStripHoldsThreeSymbolsOnTheWhiteKey)
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of a region that stand out from their row: the rows' grain and
+// gradients stay well within the margin, the strokes of a word do not.
+int InkPixels(const QImage& image, const QRect& region)
+{
+    int ink = 0;
+    for (int y = region.top(); y <= region.bottom(); ++y) {
+        std::array<std::vector<int>, 3> channels;
+        for (int x = region.left(); x <= region.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            channels[0].push_back(qRed(p));
+            channels[1].push_back(qGreen(p));
+            channels[2].push_back(qBlue(p));
+        }
+        std::array<int, 3> median{};
+        for (int c = 0; c < 3; ++c) {
+            std::vector<int> sorted = channels[c];
+            std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+            median[c] = sorted[sorted.size() / 2];
+        }
+        for (std::size_t i = 0; i < channels[0].size(); ++i) {
+            int most = 0;
+            for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(channels[c][i] - median[c]));
+            if (most > 40) ++ink;
+        }
+    }
+    return ink;
+}
+
+}  // namespace
+
+// The words the windows draw in the user's language are not also in the
+// pictures under them.
+TEST(SkinArt, PicturesLeaveTheirCaptionsToTheWindows)
+{
+    struct SCase {
+        int id;
+        SkinCaption::SPlace place;
+    };
+    std::vector<SCase> cases = {
+        {146, SkinCaption::kTitleCaption},     {143, SkinCaption::kTitleCaption},
+        {224, SkinCaption::kLogoCaption},      {248, SkinCaption::kVoltGraphCaption},
+        {249, SkinCaption::kTempGraphCaption}, {250, SkinCaption::kFanGraphCaption},
+    };
+    for (const SkinCaption::SPlace& place : SkinCaption::kChannelCaptions) cases.push_back({195, place});
+    for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions) cases.push_back({146, place});
+    for (const SkinCaption::SPlace& place : SkinCaption::kRailCaptions) cases.push_back({143, place});
+    for (const SCase& c : cases) {
+        const QImage image = LoadSkin(c.id);
+        ASSERT_FALSE(image.isNull()) << c.id;
+        const QRect region = c.place.rect.toAlignedRect().intersected(image.rect());
+        EXPECT_EQ(InkPixels(image, region), 0) << "skin/" << c.id << ".png carries \"" << c.place.text << "\"";
+    }
+}

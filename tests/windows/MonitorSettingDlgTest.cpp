@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QWindow>
 #include <QApplication>
 
 #include <filesystem>
@@ -713,14 +714,23 @@ TEST_F(MonitorSettingDlgTest, TheUnitButtonsTakeClicksOnEveryModel)
         Start("", {}, model);
         m_prefs.m_bCentigrade = true;
         auto dialog = Open();
+        dialog->show();
+        ASSERT_NE(dialog->windowHandle(), nullptr);
         const auto clickAt = [&](int id) {
-            // Where a user's click lands: the widget under the button's centre.
+            // Where a user's click lands: the widget under the button's centre,
+            // reached the way the window system's clicks are, through the
+            // dialog's window, which picks the widget under the point.
             QWidget* button = dialog->Control(id);
             ASSERT_TRUE(button->isVisible());
             const QPoint centre = button->mapTo(dialog.get(), button->rect().center());
             QWidget* hit = dialog->childAt(centre);
             ASSERT_EQ(hit, button) << (hit ? hit->objectName().toStdString() : "nothing");
-            Click(*dialog, id);
+            const QPointF global = dialog->mapToGlobal(QPointF(centre));
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent event(type, QPointF(centre), global, Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(dialog->windowHandle(), &event);
+            }
         };
         clickAt(CMonitorSettingDlg::kIdFahrenheit);
         EXPECT_FALSE(m_prefs.m_bCentigrade);

@@ -17,6 +17,7 @@
 #include "windows/CFanSubScreen.h"
 #include "windows/CStripChart.h"
 #include "windows/CSubScreenHostRefs.h"
+#include "windows/CFaceCaptions.h"
 #include "windows/CSubScreenPanels.h"
 #include "windows/CTempGraphSubScreen.h"
 #include "windows/CTempSubScreen.h"
@@ -176,6 +177,7 @@ TEST(SubScreenPanelsTest, PanelsAfterARunOfReadings)
     for (bool graph : {false, true}) {
         QImage face = program.Skin().Image(143).convertToFormat(QImage::Format_RGB32);
         QPainter facePainter(&face);
+        CFaceCaptions::Paint(facePainter, true, [](const char* english) { return QString::fromUtf8(english); });
         for (auto area : {CSubScreenPanels::Area::Voltage, CSubScreenPanels::Area::Fan,
                           CSubScreenPanels::Area::Temperature}) {
             QWidget* panel = graph ? static_cast<QWidget*>(panels.GraphPanel(area)) : panels.NumericPanel(area);

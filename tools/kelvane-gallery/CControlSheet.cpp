@@ -6,6 +6,7 @@
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
+#include "skin/CSkinLogo.h"
 #include "skin/CTransparentStatic.h"
 
 #include <QCoreApplication>
@@ -157,6 +158,14 @@ int CControlSheet::AddButtonRows(int top)
             button->setText(QString::fromLatin1(row.caption));
             button->ApplySkin(row.normal, row.pressed, row.hover, row.disabled, 0, row.mask, 0, 0,
                               0);
+            if (!dialog && *row.caption) {
+                // The main window's keys keep a disabled caption readable:
+                // dark grey with a light emboss, as the window sets them.
+                QPalette keyPalette = button->palette();
+                keyPalette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x45, 0x4A, 0x4F));
+                keyPalette.setColor(QPalette::Light, QColor(0xF4, 0xF4, 0xF4));
+                button->setPalette(keyPalette);
+            }
             PutInState(button, states[c]);
         }
         top += tileSize.height() + 6;
@@ -253,7 +262,7 @@ int CControlSheet::AddSliderAndLabelRows(int top)
     scaleFan->move(10, 48);
     auto* scaleTemp = new CImageTile(m_library.Image(230), dialog);
     scaleTemp->move(10, 74);
-    auto* logo = new CImageTile(m_library.Image(224), dialog);
+    auto* logo = new CImageTile(CSkinLogo(m_library.Image(224)).Rendered(), dialog);
     logo->move(10, 98);
     auto* tabs = new CImageTile(m_library.Image(223), dialog);
     tabs->move(190, 114);
@@ -276,7 +285,7 @@ int CControlSheet::AddSliderAndLabelRows(int top)
         {"VCore", 0x0000, QRect(8, 8, 70, 16)},
         {"RPM", 0x0001, QRect(8, 28, 70, 16)},
         {"CPU Temperature", 0x4000, QRect(8, 48, 70, 16)},
-        {"SYSTEM Temperature", 0x0000, QRect(88, 8, 66, 32)},
+        {"CPU FAN speed", 0x0000, QRect(88, 8, 66, 32)},
     };
     for (const LabelSample& l : labels) {
         auto* label = new CTransparentStatic(l.style, face);

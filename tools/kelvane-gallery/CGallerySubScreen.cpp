@@ -4,6 +4,7 @@
 #include "skin/CSkinButton.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/CTransparentStatic.h"
+#include "skin/SkinCaption.h"
 
 #include <QCheckBox>
 #include <QPainter>
@@ -110,8 +111,18 @@ void CGallerySubScreen::paintEvent(QPaintEvent*)
         : m_area == Area::Fan                       ? 250
                                                     : 249;
     painter.drawImage(rect(), m_library.Image(background));
-    if (!m_bGraph)
+    // The panels' own captions, as the program draws them.
+    if (!m_bGraph) {
+        for (std::size_t i = 0; i < SkinCaption::kChannelCaptions.size(); ++i) {
+            const SkinCaption::SPlace& place = SkinCaption::kChannelCaptions[i];
+            SkinCaption::DrawPlace(painter, place, QString::fromLatin1(place.text).arg(i + 1));
+        }
         return;
+    }
+    const SkinCaption::SPlace& caption = m_area == Area::Voltage ? SkinCaption::kVoltGraphCaption
+                                         : m_area == Area::Fan   ? SkinCaption::kFanGraphCaption
+                                                                 : SkinCaption::kTempGraphCaption;
+    SkinCaption::DrawPlace(painter, caption, QString::fromLatin1(caption.text));
     // A sample strip chart where the program's chart sits: black, a grid
     // every 13 pixels in the panels' grid colour, a few traces.
     const QRect chart(55, 6, 180, 93);

@@ -159,6 +159,7 @@ void CGalleryWindow::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, m_library.Image(m_bExpanded ? 143 : 146));
     // The captions, as the main window draws them over the face.
+    SkinCaption::DrawPlace(painter, SkinCaption::kTitleCaption, QString::fromLatin1(SkinCaption::kTitleCaption.text));
     for (const SkinCaption::SPlace& place : SkinCaption::kWellCaptions)
         SkinCaption::DrawPlace(painter, place, QString::fromLatin1(place.text));
     if (m_bExpanded)

@@ -104,6 +104,9 @@ QImage Shot(CKelvaneDlg& window)
 {
     QImage picture = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     QImage shaped(picture.size(), QImage::Format_ARGB32);
+    // At a scale above 1 the grab has more pixels than the window has
+    // points; the outline is in points, the picture keeps every pixel.
+    shaped.setDevicePixelRatio(picture.devicePixelRatio());
     shaped.fill(Qt::transparent);
     QPainter painter(&shaped);
     painter.setClipRegion(window.Outline());

@@ -70,9 +70,8 @@ QImage PaintLogo()
     p.restore();
     DrawEngravedText(p, QRectF(47, 8, 110, 22), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("KELVANE"), SkinFont(19, true, 2.6), QColor(0xE0, 0xE6, 0xEB));
-    DrawEngravedText(p, QRectF(48, 29, 110, 10), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("HARDWARE MONITOR"), SkinFont(7, true, 1.0),
-                     palette::kAccent.darker(130));
+    // The line under the word mark is drawn by the windows that show the
+    // logo, in the user's language (SkinCaption::kLogoCaption).
     p.end();
     return logo;
 }

@@ -93,9 +93,8 @@ void PaintTitleStrip(QPainter& p)
     p.restore();
     DrawEngravedText(p, QRectF(55, 13, 110, 16), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("KELVANE"), SkinFont(13, true, 2.6), QColor(0xD4, 0xDB, 0xE2));
-    DrawEngravedText(p, QRectF(55, 28, 110, 9), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("HARDWARE MONITOR"), SkinFont(7, true, 1.2),
-                     palette::kEngraving);
+    // The title line under it is the window's to draw, in the user's
+    // language (SkinCaption::kTitleCaption).
 
     // Tray for the minimise / help / close buttons.
     DrawRecess(p, QRectF(300.5, 11.5, 57, 22), 11, QColor(0x12, 0x15, 0x19));
@@ -283,11 +282,8 @@ QImage PaintNumericPanel()
     const int slotX[] = {18, 118, 217};
     for (int i = 0; i < 3; ++i) {
         const qreal x0 = slotX[i];
-        // Channel number beside the lamp.
-        p.setFont(SkinFont(7, true, 1.0));
-        p.setPen(palette::kEngraving);
-        p.drawText(QRectF(x0 + 34, 1, 40, 14), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("CH %1").arg(i + 1));
+        // The channel caption beside the lamp is the panel's to draw
+        // (SkinCaption::kChannelCaptions).
         // The cell behind the value and its unit.
         const QRectF cell(x0 + 5.5, 25.5, 73, 55);
         QPainterPath cellPath;
@@ -347,30 +343,25 @@ QImage PaintGraphPanel(Glyph area)
     // Legend plate behind the check boxes.
     DrawRecess(p, QRectF(240.5, 4.5, 79, 96), 4, QColor(0x17, 0x1B, 0x20));
 
-    // Area symbol and scale along the left edge. The chart's top is the
-    // line's range: 14 V, 10500 RPM, 90 degrees Celsius.
+    // Area symbol and scale along the left edge; the word under the symbol
+    // is the panel's to draw (SkinCaption::k*GraphCaption). The chart's top
+    // is the line's range: 14 V, 10500 RPM, 90 degrees Celsius.
     QString top;
     QString middle;
     QString bottom;
-    QString caption;
     switch (area) {
     case Glyph::Volt:
         top = QStringLiteral("14V"); middle = QStringLiteral("7V"); bottom = QStringLiteral("0V");
-        caption = QStringLiteral("VOLTS");
         break;
     case Glyph::Fan:
         top = QStringLiteral("10.5k"); middle = QStringLiteral("5.2k"); bottom = QStringLiteral("0");
-        caption = QStringLiteral("RPM");
         break;
     default:
         // Only the tick marks: the panel prints the numbers in the user's
         // unit.
-        caption = QStringLiteral("TEMP");
         break;
     }
     DrawGlyph(p, area, QRectF(6, 34, 16, 16), QColor(0x6E, 0x7B, 0x87));
-    DrawEngravedText(p, QRectF(0, 54, 28, 10), Qt::AlignHCenter | Qt::AlignVCenter, caption,
-                     SkinFont(6, true, 0.6), palette::kEngraving);
     const QFont scaleFont = SkinFont(7, false);
     const qreal tickY[] = {6.5, 52.5, 98.5};
     const QString texts[] = {top, middle, bottom};
