@@ -165,7 +165,13 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     // the report is handed to the session, and the window told.
     m_seams.mailer.SetFailureHandler([this](const std::string& failure) {
         m_session.PostMailFailed(failure);
-        if (!m_pRunner) QMetaObject::invokeMethod(this, [this] { ApplySnapshot(nullptr); }, Qt::QueuedConnection);
+        // A runner drains the queue itself; else this thread does.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
+            },
+            Qt::QueuedConnection);
     });
 
     CreateControls();
@@ -1305,6 +1311,13 @@ void CKelvaneDlg::EndDialog(int result)
     m_bEnded = true;
     m_nResult = result;
     m_monitorTimer.stop();
+    if (m_pRunner) {
+        // The monitoring ends here, and the chip goes back on the session's
+        // thread before it does.
+        m_session.PostReleaseChip();
+        m_pRunner->Stop();
+        m_pRunner.reset();
+    }
     m_suiteTimer.stop();
     hide();
     emit finished(result);
