@@ -116,11 +116,7 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     CProgramDirectoryLoader directoryLoader(programDirectory, options.directory.empty());
     CDlLibraryLoader portLoader(programDirectory);
     AccessPath wanted = AccessPath::kAuto;
-    std::string problem;
-    if (!CAccessPathChooser::WantedPath(options.access, profile, programDirectory + "/Root.ini", wanted, problem)) {
-        m_err << "kelvane-cli: " << problem << std::endl;
-        return kFailed;
-    }
+    if (!WantedAccess(options, profile, programDirectory, wanted)) return kFailed;
     CAccessPathLoader loader(directoryLoader, wanted, Probes(options, portLoader));
     // On stderr, so the readings on stdout stay a table or JSON lines.
     if (!ReportChoice(loader.Prepare(kWbcdflshLibraryName))) return kFailed;
@@ -162,6 +158,15 @@ int CKelvaneCli::Monitor(const CCliOptions& options, const std::string& programD
     return status;
 }
 
+bool CKelvaneCli::WantedAccess(const CCliOptions& options, const IPrivateProfile& profile,
+                               const std::string& programDirectory, AccessPath& wanted) {
+    std::string problem;
+    if (CAccessPathChooser::WantedPath(options.access, profile, programDirectory + "/Root.ini", wanted, problem))
+        return true;
+    m_err << "kelvane-cli: " << problem << std::endl;
+    return false;
+}
+
 CAccessPathLoader::ProbeFactory CKelvaneCli::Probes(const CCliOptions& options, ILibraryLoader& portLoader) {
     const std::string sysfsRoot = CHwmonScanner::RootFromEnvironment();
     const std::string procRoot = options.procRoot.empty() ? "/proc" : options.procRoot;
@@ -186,11 +191,7 @@ int CKelvaneCli::ListChips(const CCliOptions& options, const std::string& progra
     CProgramDirectoryLoader directoryLoader(programDirectory, options.directory.empty());
     CDlLibraryLoader portLoader(programDirectory);
     AccessPath wanted = AccessPath::kAuto;
-    std::string problem;
-    if (!CAccessPathChooser::WantedPath(options.access, profile, programDirectory + "/Root.ini", wanted, problem)) {
-        m_err << "kelvane-cli: " << problem << std::endl;
-        return kFailed;
-    }
+    if (!WantedAccess(options, profile, programDirectory, wanted)) return kFailed;
     CAccessPathLoader loader(directoryLoader, wanted, Probes(options, portLoader));
     const CChipListing listing = CChipListing::Gather(loader.Prepare(kWbcdflshLibraryName),
                                                       CHwmonScanner::RootFromEnvironment(),

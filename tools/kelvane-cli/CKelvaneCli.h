@@ -39,6 +39,10 @@ private:
                  const std::string& access);
     // The chips, the ways to them and the claims on their ports.
     int ListChips(const CCliOptions& options, const std::string& programDirectory);
+    // The path --access or Root.ini asks for; false (said on stderr) when
+    // either names none.
+    bool WantedAccess(const CCliOptions& options, const IPrivateProfile& profile, const std::string& programDirectory,
+                      AccessPath& wanted);
     // The probes of this machine, or of the trees the options name.
     static CAccessPathLoader::ProbeFactory Probes(const CCliOptions& options, ILibraryLoader& portLoader);
     // The path on stderr, with what was passed over; false (with the reason)
