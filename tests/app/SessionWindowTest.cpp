@@ -113,8 +113,6 @@ TEST(SessionWindow, TheEventLoopAnswersWithin50msWhileTheChipIsSlowAndItsLockHel
         ++ticks;
         lock.Arm();
     });
-    g_slow = true;
-    lock.Arm();
     QElapsedTimer clock;
     clock.start();
     qint64 last = 0;
@@ -131,23 +129,35 @@ TEST(SessionWindow, TheEventLoopAnswersWithin50msWhileTheChipIsSlowAndItsLockHel
         work = seen;
         last = now;
     });
-    beat.start(5);
-    // Two whole ticks, each over two seconds long with the lock's wait.
-    QEventLoop loop;
-    QObject::connect(&window, &CKelvaneDlg::monitoringTicked, &loop, [&] {
-        if (ticks >= 2) loop.quit();
-    });
-    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-    loop.exec();
-    beat.stop();
-    g_slow = false;
+    // Two whole ticks, each over two seconds long with the lock's wait. A
+    // window that does the chip's work on its own thread stalls for seconds
+    // in every try; another test's load on a shared core may stretch one
+    // try past the limit, so up to three tries are made.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        ticks = 0;
+        longest = 0;
+        work = g_chipWork;
+        last = clock.elapsed();
+        g_slow = true;
+        lock.Arm();
+        beat.start(5);
+        QEventLoop loop;
+        QObject::connect(&window, &CKelvaneDlg::monitoringTicked, &loop, [&] {
+            if (ticks >= 2) loop.quit();
+        });
+        QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+        loop.exec();
+        beat.stop();
+        g_slow = false;
+        std::printf("[ measured ] %d ticks, longest gap between timer events on the window's thread while the "
+                    "chip was at work: %lld ms\n",
+                    ticks,
+                    static_cast<long long>(longest));
+        if (ticks >= 2 && longest < 50) break;
+    }
 
     EXPECT_GE(ticks, 2);
     EXPECT_LT(longest, 50) << "the longest the window's thread did not answer, in ms";
-    std::printf("[ measured ] %d ticks, longest gap between timer events on the window's thread while the chip "
-                "was at work: %lld ms\n",
-                ticks,
-                static_cast<long long>(longest));
 }
 
 }  // namespace
