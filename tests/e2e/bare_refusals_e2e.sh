@@ -19,7 +19,7 @@ expect() {
     echo "not ok - $name: still running after $seconds s"
   elif [ "$status" -eq 0 ]; then
     echo "not ok - $name: succeeded"
-  elif ! echo "$said" | tail -1 | grep -qE "$pattern"; then
+  elif ! echo "$said" | tail -1 | grep -E "$pattern" >/dev/null; then
     echo "not ok - $name: said: $said"
   else
     echo "ok - $name: $(echo "$said" | tail -1)"

@@ -38,7 +38,7 @@ done
 
 for size in 16 22 24 32 48 64 128 256; do
   icon=$prefix/share/icons/hicolor/${size}x${size}/apps/kelvane.png
-  file "$icon" | grep -q "PNG image data, $size x $size," \
+  file "$icon" | grep "PNG image data, $size x $size," >/dev/null \
     || { echo "package_e2e: no $size by $size PNG icon: $(file "$icon")" >&2; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/kelvane.desktop" \
@@ -67,7 +67,7 @@ grep -q "^ExecStart=$prefix/lib/kelvane/kelvane-chipd " "$prefix/lib/systemd/sys
 # An empty RUNPATH entry would load an access library from the working directory.
 for program in kelvane kelvane-cli kelvane-simctl; do
   for binary in "$build/bin/$program" "$prefix/bin/$program"; do
-    readelf -d "$binary" | grep RUNPATH | grep -qE '\[:|::|:\]' \
+    readelf -d "$binary" | grep RUNPATH | grep -E '\[:|::|:\]' >/dev/null \
       && { echo "package_e2e: empty RUNPATH entry in $binary" >&2; exit 1; }
   done
 done
@@ -85,7 +85,7 @@ run() { "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" TMPDIR="$home" "$
 run "$prefix/bin/kelvane-simctl" set TEMP1=41 >/dev/null
 # Its own chip lock, so as neither to wait for nor to hold up a running Kelvane.
 out=$(run "$prefix/bin/kelvane-cli" --lock "$home/chip.lock" --json)
-echo "$out" | grep -q '"value"' || { echo "package_e2e: no readings: $out" >&2; exit 1; }
+echo "$out" | grep '"value"' >/dev/null || { echo "package_e2e: no readings: $out" >&2; exit 1; }
 [ -f "$home/.config/kelvane/Root.ini" ] && [ ! -L "$home/.config/kelvane/Root.ini" ] \
   || { echo "package_e2e: Root.ini not seeded per user" >&2; exit 1; }
 [ -f "$home/.config/kelvane/simchip.state" ] \
@@ -106,27 +106,27 @@ for f in ./usr/bin/kelvane ./usr/bin/kelvane-cli ./usr/lib/kelvane/libWbcdflsh.s
          ./usr/share/applications/kelvane.desktop ./usr/share/doc/kelvane/copyright \
          ./usr/share/doc/kelvane/changelog.gz ./usr/share/doc/kelvane/chip-service.md \
          ./usr/share/man/man8/kelvane-chipd.8.gz; do
-  echo "$contents" | grep -q " $f\$" || { echo "package_e2e: .deb lacks $f" >&2; exit 1; }
+  echo "$contents" | grep " $f\$" >/dev/null || { echo "package_e2e: .deb lacks $f" >&2; exit 1; }
 done
 if echo "$contents" | grep -E ' \./usr/share/man/.*[^/]$' | grep -vq '\.gz$'; then
   echo "package_e2e: an uncompressed manual page in the .deb" >&2; exit 1
 fi
 info=$(dpkg-deb -I "$deb")
 for dep in libqt6widgets6 libsqlite3 adduser fonts-dejavu-extra qt6-qpa-plugins; do
-  echo "$info" | grep -q "Depends:.*$dep" || { echo "package_e2e: .deb does not depend on $dep" >&2; exit 1; }
+  echo "$info" | grep "Depends:.*$dep" >/dev/null || { echo "package_e2e: .deb does not depend on $dep" >&2; exit 1; }
 done
 for group in kelvane kelvane-control; do
-  dpkg-deb -I "$deb" postinst | grep -q "for group in.*\b$group\b" \
+  dpkg-deb -I "$deb" postinst | grep "for group in.*\b$group\b" >/dev/null \
     || { echo "package_e2e: postinst does not create the $group group" >&2; exit 1; }
 done
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 version=$(dpkg-deb -f "$deb" Version)
-zcat "$root/usr/share/doc/kelvane/changelog.gz" | head -1 | grep -qF "kelvane ($version)" \
+head -1 <(zcat "$root/usr/share/doc/kelvane/changelog.gz") | grep -F "kelvane ($version)" >/dev/null \
   || { echo "package_e2e: the changelog's last entry is not version $version" >&2; exit 1; }
 for binary in "$root"/usr/bin/* "$root"/usr/lib/kelvane/kelvane-chipd $(find "$root/usr/lib/kelvane" -name '*.so'); do
-  file -b "$binary" | grep -q ', stripped' || { echo "package_e2e: not stripped: ${binary#"$root"}" >&2; exit 1; }
+  file -b "$binary" | grep ', stripped' >/dev/null || { echo "package_e2e: not stripped: ${binary#"$root"}" >&2; exit 1; }
 done
 unit_dir=$root/usr/lib/systemd/system
 [ -d "$unit_dir" ] || unit_dir=$root/lib/systemd/system
