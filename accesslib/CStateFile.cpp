@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 
 #include "accesslib/CSimChip.h"
@@ -36,6 +37,18 @@ bool LockFile(int fd, int operation) {
   return true;
 }
 
+// An edit of simchip.ini is looked for at most this often: a stat of it on
+// every transfer was a tenth of a reading's cost, and a program's tick (2.5 s)
+// still sees the edit at its next tick.
+constexpr int64_t kConfigCheckIntervalNs = 250'000'000;
+
+// The coarse monotonic clock is read without entering the kernel.
+int64_t MonotonicNs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 bool HeaderValid(const SimChipState& state) {
   return state.magic == kSimStateMagic && state.version == kSimStateVersion && state.size == sizeof(SimChipState);
 }
@@ -61,6 +74,7 @@ void CStateFile::Close() {
   if (m_fd >= 0) ::close(m_fd);
   m_state = nullptr;
   m_fd = -1;
+  m_configChecked = false;
 }
 
 bool CStateFile::OpenAndMap() {
@@ -115,8 +129,11 @@ SimChipState* CStateFile::Acquire() {
     }
     if (!HeaderValid(*m_state)) {
       Initialise(*m_state);
-    } else {
+      m_configCheckedAt = MonotonicNs();
+    } else if (const int64_t now = MonotonicNs(); !m_configChecked || now - m_configCheckedAt >= kConfigCheckIntervalNs) {
       FollowConfig(*m_state);
+      m_configChecked = true;
+      m_configCheckedAt = now;
     }
     return m_state;
   }

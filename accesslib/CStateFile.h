@@ -4,11 +4,13 @@
 // copy, kelvane-simctl) drive one chip, as they would drive one piece of
 // hardware. The file is created from simchip.ini when it is missing, and
 // recreated when its size, magic or version do not match; an edit of
-// simchip.ini reaches the running chip at its next access.
+// simchip.ini reaches the running chip at its first access a quarter of a
+// second after the last look at it (a process's first access always looks).
 #pragma once
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -64,4 +66,8 @@ class CStateFile {
   // The process that opened the file: a child after fork opens its own
   // descriptor, since a shared one would share the parent's lock.
   pid_t m_owner = 0;
+  // When this process last compared simchip.ini with the state's record of
+  // it (monotonic nanoseconds).
+  bool m_configChecked = false;
+  int64_t m_configCheckedAt = 0;
 };

@@ -44,7 +44,7 @@ bool CMonitorSession::Start()
         m_engine.SetUsePreferenceFile(false);
         m_engine.SetPaths(m_seams.boardName);
         m_bStarted = m_engine.StartMonitoring();
-        m_engine.UpdateAll();
+        // One pass over the chip gives the first reading.
         Refresh();
     }
     Publish();

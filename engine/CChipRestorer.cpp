@@ -18,7 +18,15 @@ uint8_t PartMask(uint8_t bits, uint8_t start) {
 }  // namespace
 
 CChipRestorer::CChipRestorer(CMonitorChip& chip, const std::string& recordBase, const std::string& mutexPath)
-    : m_chip(chip), m_record(recordBase, recordBase.empty() ? std::string() : mutexPath) {}
+    : m_chip(chip), m_record(recordBase, recordBase.empty() ? std::string() : mutexPath) {
+    m_chip.SetWriteGuard(this);
+}
+
+CChipRestorer::~CChipRestorer() { m_chip.SetWriteGuard(nullptr); }
+
+void CChipRestorer::BeforeWrite(uint8_t reg) {
+    if (m_record.IsPending(reg)) m_record.Flush();
+}
 
 void CChipRestorer::Join() {
     if (m_record.IsJoined()) return;
@@ -49,7 +57,7 @@ void CChipRestorer::Keep(uint8_t bank, uint8_t reg, uint8_t mask) {
         if (e.bank == bank && e.reg == reg && (mask & ~e.mask) == 0) return;
     }
     if (reg >= 0x50 && reg <= 0x5F) m_chip.SelectBank(bank);
-    m_record.Keep(bank, reg, mask, m_chip.ReadRegister(reg));
+    m_record.Defer(bank, reg, mask, m_chip.ReadRegister(reg));
 }
 
 void CChipRestorer::KeepField(const CRegisterField& field) {

@@ -10,16 +10,20 @@
 #include <string>
 
 #include "engine/IAsFoundKeeper.h"
+#include "engine/IChipWriteGuard.h"
 #include "platform/CAsFoundRecord.h"
 
 class CMonitorChip;
 
-class CChipRestorer : public IAsFoundKeeper {
+class CChipRestorer : public IAsFoundKeeper, public IChipWriteGuard {
 public:
     // recordBase: where the record's files go (beside the chip lock), and
     // the mutex file all records beside that lock share; an empty base keeps
     // the record in memory.
     CChipRestorer(CMonitorChip& chip, const std::string& recordBase, const std::string& mutexPath);
+    ~CChipRestorer() override;
+    CChipRestorer(const CChipRestorer&) = delete;
+    CChipRestorer& operator=(const CChipRestorer&) = delete;
 
     // Becomes one of the chip's drivers and keeps the bank register as it is
     // now: before detection, which has to select a bank in it. Writes
@@ -35,10 +39,13 @@ public:
     void Abandon(std::optional<uint8_t> bankBeforeDetection);
 
     // Keeps the bits of mask of a register as they are now, unless they were
-    // kept before (by this or another driver).
+    // kept before (by this or another driver). The record goes to disk when
+    // a kept register is first written (BeforeWrite), so that the registers
+    // kept before one change are saved together.
     void Keep(uint8_t bank, uint8_t reg, uint8_t mask);
     // The same for every register part of a field.
     void KeepField(const CRegisterField& field) override;
+    void BeforeWrite(uint8_t reg) override;
 
     // Leaving: true when this was the last driver; every kept register but
     // the bank register is then restored, the caller may write its own last

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/CAccessLibrary.h"
+#include "engine/IChipWriteGuard.h"
 #include "platform/IChipLock.h"
 #include "platform/IMessageBox.h"
 
@@ -96,6 +97,7 @@ void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
         return;
     }
     LockHold hold(*this);
+    if (m_writeGuard) m_writeGuard->BeforeWrite(reg);
     int16_t error = SendAddress(reg);
     if (error == 0) {
         for (int attempt = 0; attempt < kDataWriteAttempts; ++attempt) {

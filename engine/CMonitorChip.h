@@ -11,6 +11,7 @@
 #include "platform/IChipLock.h"
 
 class CAccessLibrary;
+class IChipWriteGuard;
 class IMessageBox;
 
 class CMonitorChip {
@@ -35,6 +36,9 @@ public:
     CMonitorChip(IChipLock& lock, IMessageBox& messageBox);
 
     void AttachLibrary(CAccessLibrary* library);
+    // Told before every register write (nullptr: no one); it outlives the
+    // writes or is taken away first.
+    void SetWriteGuard(IChipWriteGuard* guard) { m_writeGuard = guard; }
     bool IsAttached() const { return m_attached; }
 
     // A failed transfer reads 0 (and writes nothing); without a usable
@@ -116,6 +120,7 @@ private:
     IMessageBox& m_messageBox;
     CAccessLibrary* m_library = nullptr;
     bool m_attached = false;
+    IChipWriteGuard* m_writeGuard = nullptr;
     bool m_alternateId = false;
     uint16_t m_busNumber = 1;
     uint16_t m_portBase = 0x295;

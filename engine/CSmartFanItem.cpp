@@ -134,11 +134,10 @@ void CSmartFanItem::SetDuty(uint8_t rate) {
     if (!m_dutyWriteAllowed || !IsPwmPinDriving()) return;
     // The PWM output register carries the fan's divisor code on the chips
     // that name one.
-    if (m_pwmOutField.IsPresent()) {
-        KeepAsFound(m_pwmOutField);
-        m_pwmOutField.Write(m_divisorField.Read());
-    }
+    // Both kept before either changes: one save of the record.
+    if (m_pwmOutField.IsPresent()) KeepAsFound(m_pwmOutField);
     KeepAsFound(m_dutyCycleField);
+    if (m_pwmOutField.IsPresent()) m_pwmOutField.Write(m_divisorField.Read());
     m_dutyCycleField.Write(rate);
     m_lastDuty = rate;
 }

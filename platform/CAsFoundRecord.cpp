@@ -92,6 +92,7 @@ void CAsFoundRecord::CloseUsers() {
 
 CAsFoundRecord::Role CAsFoundRecord::Join() {
     m_entries.clear();
+    m_pending.clear();
     m_joined = true;
     if (m_base.empty()) return Role::kAlone;
     // The users file is opened (and, by the last one out, removed) only
@@ -118,38 +119,62 @@ CAsFoundRecord::Role CAsFoundRecord::Join() {
     return role;
 }
 
+bool CAsFoundRecord::Merge(std::vector<Entry>& entries, const Entry& e) {
+    for (Entry& entry : entries) {
+        if (entry.bank != e.bank || entry.reg != e.reg) continue;
+        const uint8_t fresh = static_cast<uint8_t>(e.mask & ~entry.mask);
+        if (fresh == 0) return false;
+        entry.mask = static_cast<uint8_t>(entry.mask | fresh);
+        entry.value = static_cast<uint8_t>((entry.value & ~fresh) | (e.value & fresh));
+        return true;
+    }
+    entries.push_back(e);
+    return true;
+}
+
 bool CAsFoundRecord::Keep(uint8_t bank, uint8_t reg, uint8_t mask, uint8_t asFound) {
     if (!m_joined || mask == 0) return false;
-    const bool shared = !m_base.empty();
-    if (shared) {
-        if (!LockMutex()) return false;
-        // Another driver may have kept this register meanwhile: its value is
-        // the one found before any change.
-        LoadFromDisk();
+    Defer(bank, reg, mask, asFound);
+    return Flush();
+}
+
+void CAsFoundRecord::Defer(uint8_t bank, uint8_t reg, uint8_t mask, uint8_t asFound) {
+    if (!m_joined || mask == 0) return;
+    const Entry e{bank, reg, mask, static_cast<uint8_t>(asFound & mask)};
+    // Bits this process already knows of (from disk or deferred) are kept.
+    if (Merge(m_entries, e)) m_pending.push_back(e);
+}
+
+bool CAsFoundRecord::IsPending(uint8_t reg) const {
+    for (const Entry& e : m_pending) {
+        if (e.reg == reg) return true;
     }
-    Entry* entry = nullptr;
-    for (Entry& e : m_entries) {
-        if (e.bank == bank && e.reg == reg) entry = &e;
+    return false;
+}
+
+bool CAsFoundRecord::Flush() {
+    if (m_pending.empty()) return true;
+    if (m_base.empty()) {
+        m_pending.clear();
+        return true;
     }
-    bool changed = false;
-    if (entry == nullptr) {
-        m_entries.push_back({bank, reg, mask, static_cast<uint8_t>(asFound & mask)});
-        changed = true;
-    } else if (const uint8_t fresh = static_cast<uint8_t>(mask & ~entry->mask); fresh != 0) {
-        entry->mask = static_cast<uint8_t>(entry->mask | fresh);
-        entry->value = static_cast<uint8_t>((entry->value & ~fresh) | (asFound & fresh));
-        changed = true;
-    }
-    bool kept = true;
-    if (shared) {
-        if (changed) kept = SaveToDisk();
-        UnlockMutex();
-    }
-    return kept;
+    if (!LockMutex()) return false;
+    // Another driver may have kept these registers meanwhile: its values
+    // were read before any change, so they win over ours.
+    // Without a record on disk the one in memory, pending entries included,
+    // is the whole record.
+    bool changed = !LoadFromDisk();
+    for (const Entry& e : m_pending) changed = Merge(m_entries, e) || changed;
+    const bool saved = !changed || SaveToDisk();
+    UnlockMutex();
+    if (saved) m_pending.clear();
+    return saved;
 }
 
 bool CAsFoundRecord::BeginLeave() {
     if (!m_joined) return false;
+    // What was deferred is restored with the rest.
+    Flush();
     m_joined = false;
     if (m_base.empty()) {
         m_leaving = true;
@@ -181,10 +206,10 @@ void CAsFoundRecord::EndLeave() {
     UnlockMutex();
 }
 
-void CAsFoundRecord::LoadFromDisk() {
+bool CAsFoundRecord::LoadFromDisk() {
     const std::string path = RecordPath();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return;
+    if (fd < 0) return false;
     struct stat st {};
     std::string text;
     // Only a regular file of this user (or of root) is trusted: the lock
@@ -204,7 +229,9 @@ void CAsFoundRecord::LoadFromDisk() {
     }
     ::close(fd);
     std::vector<Entry> entries;
-    if (Parse(text, entries)) m_entries = std::move(entries);
+    if (!Parse(text, entries)) return false;
+    m_entries = std::move(entries);
+    return true;
 }
 
 bool CAsFoundRecord::SaveToDisk() const {
@@ -225,6 +252,7 @@ bool CAsFoundRecord::SaveToDisk() const {
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
+    if (ok) ++m_saves;
     return ok;
 }
 

@@ -48,8 +48,19 @@ public:
 
     // Records the bits of mask of a register as found, unless a driver
     // recorded them before: asFound is the register's value read before this
-    // process changed it. True when the bits are now recorded.
+    // process changed it. True when the bits are now recorded on disk.
     bool Keep(uint8_t bank, uint8_t reg, uint8_t mask, uint8_t asFound);
+    // The same, kept in memory only until Flush: several registers kept
+    // before the first of them is changed go to disk in one save. The caller
+    // flushes before it writes a register that is pending (IsPending).
+    void Defer(uint8_t bank, uint8_t reg, uint8_t mask, uint8_t asFound);
+    // True when a deferred entry of register reg (in any bank) is not on
+    // disk yet.
+    bool IsPending(uint8_t reg) const;
+    // Merges the deferred entries into the record on disk (bits another
+    // driver recorded first keep its values) in one save. True when nothing
+    // is left pending.
+    bool Flush();
     // The recorded entries, in the order they were first kept.
     const std::vector<Entry>& Entries() const { return m_entries; }
 
@@ -61,6 +72,8 @@ public:
     bool BeginLeave();
     void EndLeave();
 
+    // How many times this process saved the record, for tests.
+    int Saves() const { return m_saves; }
     // The record's own file name, for tests and tools.
     std::string RecordPath() const { return m_base.empty() ? std::string() : m_base + ".asfound"; }
 
@@ -73,7 +86,10 @@ private:
     bool LockMutex();
     void UnlockMutex();
     void CloseUsers();
-    void LoadFromDisk();
+    // True when a record was read (it then replaces Entries).
+    bool LoadFromDisk();
+    // Adds the bits of e not in entries yet; true when any were added.
+    static bool Merge(std::vector<Entry>& entries, const Entry& e);
     bool SaveToDisk() const;
     void RemoveFromDisk() const;
     // Removes the temporaries of the record that a killed driver left
@@ -87,4 +103,7 @@ private:
     bool m_joined = false;
     bool m_leaving = false;
     std::vector<Entry> m_entries;
+    // Deferred entries not on disk yet, in the order they were kept.
+    std::vector<Entry> m_pending;
+    mutable int m_saves = 0;
 };

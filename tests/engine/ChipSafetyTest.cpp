@@ -245,6 +245,30 @@ TEST(ChipSafetyTest, EveryModelIsSilentAndAsFoundAfterAnOrdinaryExit) {
     }
 }
 
+TEST(ChipSafetyTest, TheRecordIsSavedOncePerChangeOfWhatIsKept) {
+    SimulatorProgram program;
+    Registers chip(program);
+    const std::map<int, int> before = PrepareAsFound(chip);
+    CFileChipLock lock(program.Directory() + "/Dravik_SM_Event");
+    {
+        auto engine = std::make_unique<CHardwareMonitor>(SeamsWithLock(program, lock));
+        const CAsFoundRecord& record = engine->Restorer().Record();
+        engine->SetPaths("");
+        engine->SetUsePreferenceFile(false);
+        ASSERT_TRUE(engine->StartMonitoring());
+        engine->UpdateAll();
+        // A start of the reference board saves once per group of registers
+        // kept before its first write (the bank register; the control
+        // registers; the VBAT input with its limits; each fan's PWM output
+        // and duty), not once per register (11 before).
+        EXPECT_EQ(record.Saves(), 6);
+        // A tick that changes nothing new keeps nothing new.
+        engine->UpdateAll();
+        EXPECT_EQ(record.Saves(), 6);
+    }
+    ExpectAsFound(chip, before);
+}
+
 TEST(ChipSafetyTest, TemporariesOfARecordLeftByAKilledDriverAreRemoved) {
     SimulatorProgram program;
     const std::string lockPath = program.Directory() + "/Dravik_SM_Event";

@@ -128,6 +128,36 @@ TEST_F(AsFoundRecordFilesTest, ARecordThatCannotBeTrustedIsNotUsed) {
     EXPECT_TRUE(linked->Entries().empty());
 }
 
+TEST_F(AsFoundRecordFilesTest, DeferredEntriesGoToDiskTogetherAndYieldToAnEarlierDriver) {
+    auto first = Make();
+    EXPECT_EQ(first->Join(), Role::kAlone);
+    first->Defer(0, 0x5B, 0xFF, 0xC0);
+    first->Defer(0, 0x40, 0x02, 0x03);
+    EXPECT_TRUE(first->IsPending(0x5B));
+    EXPECT_TRUE(first->IsPending(0x40));
+    EXPECT_FALSE(first->IsPending(0x57));
+    EXPECT_FALSE(RecordOnDisk());
+
+    // Another driver records 0x40 first: its value is the one found.
+    auto second = Make();
+    EXPECT_EQ(second->Join(), Role::kJoined);
+    EXPECT_TRUE(second->Keep(0, 0x40, 0x02, 0x00));
+    EXPECT_TRUE(first->Flush());
+    EXPECT_FALSE(first->IsPending(0x5B));
+    std::vector<Entry> onDisk;
+    ASSERT_TRUE(CAsFoundRecord::Parse(CTempDir::Read(Base() + ".asfound"), onDisk));
+    EXPECT_TRUE(Same(onDisk, {{0, 0x40, 0x02, 0x00}, {0, 0x5B, 0xFF, 0xC0}}));
+    EXPECT_TRUE(first->Flush());  // nothing pending: no save
+
+    // Deferred and never flushed, then killed: nothing of it was changed,
+    // so nothing of it is restored.
+    first->Defer(0, 0x57, 0xFF, 0x80);
+    first.reset();
+    ASSERT_TRUE(second->BeginLeave());
+    EXPECT_TRUE(Same(second->Entries(), {{0, 0x40, 0x02, 0x00}, {0, 0x5B, 0xFF, 0xC0}}));
+    second->EndLeave();
+}
+
 TEST(AsFoundRecordMemoryTest, WithoutABasePathTheRecordServesOneProcess) {
     CAsFoundRecord record("");
     EXPECT_EQ(record.Join(), Role::kAlone);
