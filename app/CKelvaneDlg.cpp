@@ -904,13 +904,13 @@ void CKelvaneDlg::OnClose()
     if (!m_bEnded && CanExit()) EndDialog(kResultCancel);
 }
 
-void CKelvaneDlg::paintEvent(QPaintEvent*)
+void CKelvaneDlg::paintEvent(QPaintEvent* event)
 {
     if (m_face.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
     // The captions engraved in the face, in the user's language.
-    CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); });
+    CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); }, event->rect());
 }
 
 QStringList CKelvaneDlg::FaceCaptions() const
