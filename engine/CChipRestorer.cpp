@@ -24,8 +24,10 @@ CChipRestorer::CChipRestorer(CMonitorChip& chip, const std::string& recordBase, 
 
 CChipRestorer::~CChipRestorer() { m_chip.SetWriteGuard(nullptr); }
 
-void CChipRestorer::BeforeWrite(uint8_t reg) {
-    if (m_record.IsPending(reg)) m_record.Flush();
+bool CChipRestorer::BeforeWrite(uint8_t reg) {
+    // Pending entries are of registers this process has not written yet: a
+    // refused write (the record could not be saved) leaves them as found.
+    return !m_record.IsPending(reg) || m_record.Flush();
 }
 
 void CChipRestorer::Join() {

@@ -41,11 +41,12 @@ public:
     // Keeps the bits of mask of a register as they are now, unless they were
     // kept before (by this or another driver). The record goes to disk when
     // a kept register is first written (BeforeWrite), so that the registers
-    // kept before one change are saved together.
+    // kept before one change are saved together; a write is refused while
+    // that save fails.
     void Keep(uint8_t bank, uint8_t reg, uint8_t mask);
     // The same for every register part of a field.
     void KeepField(const CRegisterField& field) override;
-    void BeforeWrite(uint8_t reg) override;
+    bool BeforeWrite(uint8_t reg) override;
 
     // Leaving: true when this was the last driver; every kept register but
     // the bank register is then restored, the caller may write its own last

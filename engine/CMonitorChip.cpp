@@ -97,7 +97,12 @@ void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
         return;
     }
     LockHold hold(*this);
-    if (m_writeGuard) m_writeGuard->BeforeWrite(reg);
+    if (m_writeGuard && !m_writeGuard->BeforeWrite(reg)) {
+        // The register's as-found bits are not on disk: a failed transfer,
+        // the chip untouched.
+        ++m_failedTransfers;
+        return;
+    }
     int16_t error = SendAddress(reg);
     if (error == 0) {
         for (int attempt = 0; attempt < kDataWriteAttempts; ++attempt) {

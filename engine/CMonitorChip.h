@@ -36,9 +36,11 @@ public:
     CMonitorChip(IChipLock& lock, IMessageBox& messageBox);
 
     void AttachLibrary(CAccessLibrary* library);
-    // Told before every register write (nullptr: no one); it outlives the
-    // writes or is taken away first.
+    // Told before every register write (nullptr: no one); a write it refuses
+    // is not made and counts as a failed transfer. It outlives the writes or
+    // is taken away first.
     void SetWriteGuard(IChipWriteGuard* guard) { m_writeGuard = guard; }
+    IChipWriteGuard* WriteGuard() const { return m_writeGuard; }
     bool IsAttached() const { return m_attached; }
 
     // A failed transfer reads 0 (and writes nothing); without a usable

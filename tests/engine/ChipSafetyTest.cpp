@@ -21,6 +21,7 @@
 #include "engine/CAccessLibrary.h"
 #include "engine/CHardwareMonitor.h"
 #include "engine/CMonitorChip.h"
+#include "engine/IChipWriteGuard.h"
 #include "platform/CFileChipLock.h"
 
 namespace {
@@ -323,6 +324,99 @@ TEST(ChipSafetyTest, ADriverKilledAtAnyMomentIsUndoneByTheNextStart) {
         }
         ExpectAsFound(chip, before);
     }
+}
+
+// Stands before the engine's own guard and kills the process right after its
+// save numbered killAtSave (counted from now), before the write that save was
+// made for.
+class KillAfterSave : public IChipWriteGuard {
+public:
+    KillAfterSave(IChipWriteGuard& inner, const CAsFoundRecord& record, int killAtSave)
+        : m_inner(inner), m_record(record), m_killAtSave(record.Saves() + killAtSave) {}
+    bool BeforeWrite(uint8_t reg) override {
+        const bool allowed = m_inner.BeforeWrite(reg);
+        if (m_record.Saves() == m_killAtSave) ::kill(::getpid(), SIGKILL);
+        return allowed;
+    }
+
+private:
+    IChipWriteGuard& m_inner;
+    const CAsFoundRecord& m_record;
+    int m_killAtSave;
+};
+
+TEST(ChipSafetyTest, ADriverKilledBetweenASaveAndItsWriteIsUndoneByTheNextStart) {
+    SimulatorProgram program;
+    Registers chip(program);
+    const std::map<int, int> before = PrepareAsFound(chip);
+    const std::string lockPath = program.Directory() + "/Dravik_SM_Event";
+    // Each save the start makes after the engine is built (of the six, the
+    // first two come while it is built).
+    int killed = 0;
+    for (int save = 1;; ++save) {
+        SCOPED_TRACE(save);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            CFileChipLock lock(lockPath);
+            auto engine = std::make_unique<CHardwareMonitor>(SeamsWithLock(program, lock));
+            KillAfterSave killer(*engine->Chip().WriteGuard(), engine->Restorer().Record(), save);
+            engine->Chip().SetWriteGuard(&killer);
+            engine->SetPaths("");
+            engine->SetUsePreferenceFile(false);
+            engine->StartMonitoring();
+            engine->UpdateAll();
+            ::_exit(3);  // no such save
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 3) break;
+        ASSERT_TRUE(WIFSIGNALED(status));
+        ++killed;
+
+        CFileChipLock lock(lockPath);
+        { CHardwareMonitor next(SeamsWithLock(program, lock)); }
+        ExpectAsFound(chip, before);
+    }
+    EXPECT_EQ(killed, 4);
+}
+
+TEST(ChipSafetyTest, AWriteWhoseAsFoundBitsCannotBeSavedIsNotMade) {
+    SimulatorProgram program;
+    Registers chip(program);
+    const std::map<int, int> before = PrepareAsFound(chip);
+    // The record's directory goes away (a cleaned run directory) after the
+    // driver joined: nothing can be saved any more.
+    const std::string run = program.Directory() + "/run";
+    std::filesystem::create_directory(run);
+    CCountingChipLock lock;
+    CAccessLibrary library(program.loader);
+    CMonitorChip driver(lock, program.messageBox);
+    driver.AttachLibrary(&library);
+    CChipRestorer restorer(driver, run + "/Dravik_SM_Event", run + "/Dravik_SM_Event.asfound.lock");
+    restorer.Join();
+    driver.SelectBank(0);  // saves the bank register, kept by Join
+    restorer.Keep(0, kCpuFanDuty, 0xFF);
+    std::filesystem::rename(run, run + ".gone");
+
+    const uint32_t failures = driver.FailedTransfers();
+    driver.WriteRegister(kCpuFanDuty, 0x11);
+    EXPECT_EQ(driver.FailedTransfers(), failures + 1);
+    EXPECT_EQ(chip.Get(kCpuFanDuty), before.at(kCpuFanDuty));
+
+    // Once it can be saved, the write is made, the as-found value on disk.
+    std::filesystem::rename(run + ".gone", run);
+    driver.WriteRegister(kCpuFanDuty, 0x11);
+    EXPECT_EQ(driver.FailedTransfers(), failures + 1);
+    EXPECT_EQ(chip.Get(kCpuFanDuty), 0x11);
+    std::vector<CAsFoundRecord::Entry> onDisk;
+    ASSERT_TRUE(CAsFoundRecord::Parse(CTempDir::Read(restorer.Record().RecordPath()), onDisk));
+    ASSERT_EQ(onDisk.size(), 2u);
+    EXPECT_EQ(onDisk[1].reg, kCpuFanDuty);
+    EXPECT_EQ(onDisk[1].value, before.at(kCpuFanDuty));
+    ASSERT_TRUE(restorer.BeginRelease());
+    restorer.EndRelease();
+    ExpectAsFound(chip, before);
 }
 
 // ---- Every model, every item ----------------------------------------------------

@@ -158,6 +158,25 @@ TEST_F(AsFoundRecordFilesTest, DeferredEntriesGoToDiskTogetherAndYieldToAnEarlie
     second->EndLeave();
 }
 
+TEST_F(AsFoundRecordFilesTest, AFailedFlushKeepsItsEntriesPending) {
+    const std::filesystem::path run = dir.File("run");
+    std::filesystem::create_directory(run);
+    CAsFoundRecord record((run / "Dravik_SM_Event").string());
+    EXPECT_EQ(record.Join(), Role::kAlone);
+    record.Defer(0, 0x5B, 0xFF, 0xC0);
+    // Neither the mutex nor a temporary can be made in a directory gone.
+    std::filesystem::rename(run, dir.File("gone"));
+    EXPECT_FALSE(record.Flush());
+    EXPECT_TRUE(record.IsPending(0x5B));
+    EXPECT_EQ(record.Saves(), 0);
+    std::filesystem::rename(dir.File("gone"), run);
+    EXPECT_TRUE(record.Flush());
+    EXPECT_FALSE(record.IsPending(0x5B));
+    std::vector<Entry> onDisk;
+    ASSERT_TRUE(CAsFoundRecord::Parse(CTempDir::Read(record.RecordPath()), onDisk));
+    EXPECT_TRUE(Same(onDisk, {{0, 0x5B, 0xFF, 0xC0}}));
+}
+
 TEST(AsFoundRecordMemoryTest, WithoutABasePathTheRecordServesOneProcess) {
     CAsFoundRecord record("");
     EXPECT_EQ(record.Join(), Role::kAlone);
