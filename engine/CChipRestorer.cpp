@@ -88,6 +88,8 @@ void CChipRestorer::Restore(const CAsFoundRecord::Entry& entry) {
 }
 
 void CChipRestorer::RestoreAllButBank() {
+    // One critical section: the banks are selected in turn, not per entry.
+    const CMonitorChip::LockHold hold(m_chip);
     const auto& entries = m_record.Entries();
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (it->reg != CMonitorChip::kBankRegister) Restore(*it);

@@ -146,6 +146,9 @@ bool CHardwareMonitor::StartMonitoring() {
     if (!m_pathsSet) return false;
     // Every item reads its keys from the same two files: each is read once.
     const CProfileReadPass pass(m_seams.profile);
+    // The start's transfers under one hold of the chip lock (a few
+    // milliseconds, once): the bank register is read once, not per transfer.
+    const CMonitorChip::LockHold hold(m_chip);
     if (m_identified && !m_chipReleased) m_field4B.Write(0);
 
     const std::string descriptor = DescriptorPath();
@@ -200,7 +203,12 @@ void CHardwareMonitor::UpdateAll() {
     bool anyPending = false;
     for (int i = 0; i < kItemCount; ++i) {
         CSensorItem* item = m_items[i];
-        item->Update();
+        {
+            // An item's transfers under one hold of the chip lock: its bank is
+            // selected once, and the lock taken once instead of per transfer.
+            const CMonitorChip::LockHold hold(m_chip);
+            item->Update();
+        }
         AfterItemUpdate(i);
         if (item->IsShutdownPending()) {
             anyPending = true;

@@ -39,8 +39,16 @@ void CMonitorChip::EnterLock() {
     if (m_lockDepth++ == 0) m_lockResult = CanTransfer() ? m_lock.Acquire() : ChipLockResult::kUnguarded;
 }
 
+void CMonitorChip::NoteBankRegister(bool known, uint8_t value) {
+    // Without the lock held a peer may select another bank at any moment.
+    m_bankKnown = known && m_lockResult == ChipLockResult::kHeld;
+    m_bankValue = value;
+}
+
 void CMonitorChip::LeaveLock() {
     if (--m_lockDepth > 0) return;
+    // A peer may select another bank as soon as the lock is free.
+    NoteBankRegister(false);
     if (m_lockResult == ChipLockResult::kHeld) m_lock.Release();
     m_lockResult = ChipLockResult::kUnguarded;
     // The lock is given back before a modal box can wait for the user, so a
@@ -86,8 +94,10 @@ uint8_t CMonitorChip::ReadRegister(uint8_t reg) {
     if (error != 0) {
         ++m_failedTransfers;
         ReportBusError(error);
+        if (reg == kBankRegister) NoteBankRegister(false);
         return 0;
     }
+    if (reg == kBankRegister) NoteBankRegister(true, value);
     return value;
 }
 
@@ -103,6 +113,8 @@ void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
         ++m_failedTransfers;
         return;
     }
+    // Half a write (an address sent, the data lost) leaves 0x4E unknown.
+    if (reg == kBankRegister) NoteBankRegister(false);
     int16_t error = SendAddress(reg);
     if (error == 0) {
         for (int attempt = 0; attempt < kDataWriteAttempts; ++attempt) {
@@ -113,13 +125,17 @@ void CMonitorChip::WriteRegister(uint8_t reg, uint8_t value) {
     if (error != 0) {
         ++m_failedTransfers;
         ReportBusError(error);
+    } else if (reg == kBankRegister) {
+        NoteBankRegister(true, value);
     }
 }
 
 void CMonitorChip::SelectBank(uint8_t bank) {
     LockHold hold(*this);
-    uint8_t current = ReadRegister(kBankRegister);
-    WriteRegister(kBankRegister, static_cast<uint8_t>(bank | (current & 0x80)));
+    const uint8_t current = m_bankKnown ? m_bankValue : ReadRegister(kBankRegister);
+    const uint8_t wanted = static_cast<uint8_t>(bank | (current & 0x80));
+    if (m_bankKnown && current == wanted) return;
+    WriteRegister(kBankRegister, wanted);
 }
 
 uint8_t CMonitorChip::ReadBankedRegister(uint8_t bank, uint8_t reg) {

@@ -49,7 +49,10 @@ public:
     // the chip from one that never reached it.
     uint8_t ReadRegister(uint8_t reg);
     void WriteRegister(uint8_t reg, uint8_t value);
-    // Puts bank into register 0x4E, keeping its bit 7.
+    // Puts bank into register 0x4E, keeping its bit 7. While the lock is
+    // held, 0x4E as this accessor last read or wrote it stands for the chip's
+    // (no peer can change it then): it is not read again, nor written again
+    // with the value it holds. Releasing the lock forgets it.
     void SelectBank(uint8_t bank);
     // SelectBank and the transfer under one hold of the lock.
     uint8_t ReadBankedRegister(uint8_t bank, uint8_t reg);
@@ -131,7 +134,12 @@ private:
     bool m_showBusErrors = false;
     uint8_t m_bankAsFound = 0;
     bool m_bankAsFoundKnown = false;
+    // Sets or forgets the bank register as it is known under the held lock.
+    void NoteBankRegister(bool known, uint8_t value = 0);
+
     int m_lockDepth = 0;
+    bool m_bankKnown = false;
+    uint8_t m_bankValue = 0;
     ChipLockResult m_lockResult = ChipLockResult::kUnguarded;
     std::vector<int16_t> m_pendingErrors;
     uint32_t m_failedTransfers = 0;

@@ -1,4 +1,5 @@
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -155,6 +156,57 @@ TEST_F(MonitorChipTest, BankSelectionAndTransfersAreOneCriticalSection) {
     EXPECT_EQ(lock.Releases(), 3);
     EXPECT_EQ(lock.MaxDepth(), 1) << "nested holds take the lock once";
     EXPECT_EQ(accessesOutsideLock, 0);
+}
+
+// A lock file that cannot be used: transfers go ahead without exclusion.
+class UnguardedChipLock : public IChipLock {
+public:
+    ChipLockResult Acquire() override { return ChipLockResult::kUnguarded; }
+    void Release() override {}
+};
+
+TEST_F(MonitorChipTest, UnderTheHeldLockTheBankRegisterIsReadOnceAndAfterwardsAfresh) {
+    fake.Set(0x4E, 0x80);
+    fake.Set(0x55, 0x21, 1);
+    fake.Set(0x55, 0x42, 2);
+    const auto bankTransfers = [this](bool write) {
+        int n = 0;
+        for (const FakeChip::Transfer& t : fake.transfers) n += t.reg == 0x4E && t.write == write;
+        return n;
+    };
+    {
+        CMonitorChip::LockHold hold(chip);
+        EXPECT_EQ(chip.ReadBankedRegister(1, 0x55), 0x21);
+        EXPECT_EQ(chip.ReadBankedRegister(1, 0x55), 0x21);
+        EXPECT_EQ(chip.ReadBankedRegister(2, 0x55), 0x42);
+    }
+    EXPECT_EQ(bankTransfers(false), 1);
+    EXPECT_EQ(bankTransfers(true), 2) << "bank 1 selected once, then bank 2";
+    EXPECT_EQ(fake.Get(0x4E), 0x82);
+
+    // Whenever a peer may select another bank (the lock was freed, or there
+    // is no lock to hold), 0x4E is read again before it is relied upon.
+    struct Case {
+        const char* name;
+        bool guarded;
+    };
+    UnguardedChipLock noLock;
+    CMonitorChip unguarded(noLock, box);
+    unguarded.AttachLibrary(library.get());
+    for (const Case& c : {Case{"lock freed in between", true}, Case{"no lock to hold", false}}) {
+        SCOPED_TRACE(c.name);
+        CMonitorChip& driver = c.guarded ? chip : unguarded;
+        std::optional<CMonitorChip::LockHold> hold;
+        hold.emplace(driver);
+        EXPECT_EQ(driver.ReadBankedRegister(1, 0x55), 0x21);
+        if (c.guarded) {
+            hold.reset();
+            hold.emplace(driver);
+        }
+        fake.Set(0x4E, 0x82);  // a peer's selection
+        EXPECT_EQ(driver.ReadBankedRegister(1, 0x55), 0x21);
+        EXPECT_EQ(fake.Get(0x4E), 0x81);
+    }
 }
 
 TEST_F(MonitorChipTest, BoxesOfAHoldWaitUntilTheLockIsFree) {
