@@ -1077,13 +1077,39 @@ void CKelvaneDlg::ShowAbout()
     about.exec();
 }
 
+void CKelvaneDlg::SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done)
+{
+    // Without a runner (or while one waits) the session is this thread's:
+    // the job runs now and done follows, outside the session's lock.
+    const bool here = !m_pRunner || m_nSessionHolds > 0;
+    auto result = std::make_shared<std::shared_ptr<const CMonitorSettings>>();
+    m_session.Post([this, job = std::move(job), done, result, here](CMonitorSession& session) {
+        job(session.Engine());
+        if (!done) return;
+        auto settings = std::make_shared<const CMonitorSettings>(CMonitorSettings::Take(
+            session.Engine(), [&session](int index) { return session.IsShutdownCancelled(index); }));
+        if (here)
+            *result = std::move(settings);
+        else
+            QMetaObject::invokeMethod(this, [done, settings] { done(*settings); }, Qt::QueuedConnection);
+    });
+    if (!here) return;
+    ApplySnapshot(nullptr);
+    if (done && *result) done(**result);
+}
+
 void CKelvaneDlg::OpenMonitorSetting()
 {
-    // The dialog reads and writes the items itself: the session is this
-    // thread's while it is open.
-    HoldSession();
+    // The dialog starts from a copy the session takes on its thread.
+    if (m_bMonitorSettingAsked) return;
+    m_bMonitorSettingAsked = true;
+    SendToEngine([](CHardwareMonitor&) {}, [this](const CMonitorSettings& settings) { ShowMonitorSetting(settings); });
+}
+
+void CKelvaneDlg::ShowMonitorSetting(const CMonitorSettings& settings)
+{
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
-    const CMonitorSettingHost host{
+    CMonitorSettingHost host{
         m_session.Engine(),
         m_prefs,
         m_skins,
@@ -1098,16 +1124,28 @@ void CKelvaneDlg::OpenMonitorSetting()
         [this](bool) {
             if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
         },
-        [this](const CSensorItem& item) { return m_session.IsShutdownCancelled(IndexOf(item)); },
+    };
+    host.settings = &settings;
+    host.send = [this](CMonitorSettingHost::Job job, CMonitorSettingHost::Done done) {
+        SendToEngine(std::move(job), std::move(done));
+    };
+    host.latestValue = [this](int index, double& value, int32_t& rpm) {
+        const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
+        if (item == nullptr) return false;
+        value = item->value;
+        rpm = item->rpm;
+        return true;
     };
     {
         CMonitorSettingDlg dialog(host, this);
-        if (m_session.Engine().ChipSetType() == kChipSetDriverOwnedReadOnly)
+        if (m_snapshot->chipSetType == kChipSetDriverOwnedReadOnly)
             dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
                              QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
         dialog.exec();
     }
-    ReleaseSession();
+    m_bMonitorSettingAsked = false;
+    // After the dialog's jobs: the unit and Smart Fan flags it set.
+    SendSettings();
 }
 
 void CKelvaneDlg::OpenDisplaySetting()
