@@ -21,6 +21,9 @@
 #include <string_view>
 
 #include "app/CAboutDlg.h"
+#include "app/CAlarmPresenter.h"
+#include "app/CFaceWells.h"
+#include "app/CSessionNotices.h"
 #include "app/CAutomationService.h"
 #include "windows/CIniFile.h"
 #include "app/CPowerEventHandler.h"
@@ -52,7 +55,7 @@
 #include "windows/CTempSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
-#include "windows/NameFit.h"
+#include "windows/CHistoryButtons.h"
 
 const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
     {kIdClose, 338, 15, 184, 183, 182, 181, 181, "Close Kelvane"},
@@ -98,9 +101,6 @@ constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
 // Text sizes of the face, in pixels, so that the face looks the same at any
 // desktop font size: the skin's pictures do not scale either.
 constexpr int kCaptionPixels = 11;
-constexpr int kNamePixels = 11;
-constexpr int kSmallestNamePixels = 8;
-constexpr int kTwoLinePixels = 9;
 constexpr int kUnitPixels = 10;
 
 void TagControl(QWidget& control, int id)
@@ -142,7 +142,8 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
                   &m_session.EngineMutex()),
       m_suiteItems(m_session.Engine()),
       m_suiteTransport(seams.engine.registry, seams.suiteLink),
-      m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName)
+      m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
+      m_placement(*this, m_prefs)
 {
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
@@ -155,12 +156,6 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     // that the window can be neither resized nor maximised.
     setFixedSize(outline.isNull() ? QSize(404, 200) : outline.size());
 
-    m_pOwnNotifier = std::make_unique<CDBusNotifier>(
-        seams.sessionBus,
-        QString::fromStdString(seams.engine.programDirectory) + QStringLiteral("/skin/%1.png").arg(kIcon));
-    m_pNotifier = m_pOwnNotifier.get();
-    m_pCountdown = std::make_unique<CShutdownCountdown>();
-    connect(m_pCountdown.get(), &CShutdownCountdown::cancelled, this, &CKelvaneDlg::CancelShutdown);
     // A mailer that sends on its own thread reports here, on that thread:
     // the report is handed to the session, and the window told.
     m_seams.mailer.SetFailureHandler([this](const std::string& failure) {
@@ -175,7 +170,14 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     });
 
     CreateControls();
-    CreateHistoryButtons();
+    const auto tr = [this](const char* english) { return Tr(english); };
+    m_pAlarms = std::make_unique<CAlarmPresenter>(
+        *m_pAlarmStrip, m_TrayIcon, m_prefs, seams.engine.clock, tr,
+        std::make_unique<CDBusNotifier>(seams.sessionBus, QString::fromStdString(seams.engine.programDirectory) +
+                                                              QStringLiteral("/skin/%1.png").arg(kIcon)));
+    m_pNotices = std::make_unique<CSessionNotices>(*m_pAlarms, seams.engine.clock, tr);
+    connect(&m_pNotices->Countdown(), &CShutdownCountdown::cancelled, this, &CKelvaneDlg::CancelShutdown);
+    m_pHistory = std::make_unique<CHistoryButtons>(*this, [this] { return m_strHistoryFile; }, m_prefs);
     ConnectButtons();
 }
 
@@ -183,7 +185,7 @@ CKelvaneDlg::~CKelvaneDlg()
 {
     m_monitorTimer.stop();
     m_suiteTimer.stop();
-    m_countdownTimer.stop();
+    m_pNotices->Stop();
     m_seams.mailer.SetFailureHandler(nullptr);
     // The chip goes back first, on the session's thread: the fans must not
     // wait for slow file work.
@@ -191,7 +193,7 @@ CKelvaneDlg::~CKelvaneDlg()
     if (m_pRunner) m_pRunner->Stop();
     m_pRunner.reset();
     m_session.Drain();
-    m_pHistoryWindow.reset();
+    m_pHistory.reset();
     SavePreferences(m_strIniPath);
     m_TrayIcon.DeleteTrayIcon();
     // The panels and the other controls are children of this window: they
@@ -246,11 +248,17 @@ void CKelvaneDlg::CreateControls()
         TagControl(*display, id);
         m_displays[id] = display;
     }
+    m_pWells = std::make_unique<CFaceWells>(
+        m_prefs,
+        CFaceWells::SControls{m_displays[kIdVoltDisplay], m_displays[kIdFanDisplay], m_displays[kIdTempDisplay],
+                              m_labels[kIdVoltName], m_labels[kIdFanName], m_labels[kIdTempName],
+                              m_labels[kIdTempUnit]},
+        font());
 
     // Over the captions under the wells, which an alarm makes the lesser
     // news; above every other control of that band.
     m_pAlarmStrip = new CAlarmStrip(this);
-    m_pAlarmStrip->setGeometry(kAlarmStripPlace);
+    m_pAlarmStrip->setGeometry(CAlarmPresenter::kAlarmStripPlace);
 
     m_buttons[kIdDravikManager]->setText(QStringLiteral("Dravik Manager"));
     m_buttons[kIdDisplaySetting]->setText(QStringLiteral("Display Setting"));
@@ -327,7 +335,7 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     // place is checked against the size of that form.
     const bool expanded = m_prefs.m_bExpanded;
     if (expanded) ShowDetail();
-    RestorePlacement();
+    m_placement.Restore();
     const std::pair<Area, bool> views[] = {
         {Area::Volt, m_prefs.m_bVoltGraph}, {Area::Fan, m_prefs.m_bFanGraph}, {Area::Temp, m_prefs.m_bTempGraph}};
     for (const auto& [area, graph] : views)
@@ -350,9 +358,9 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
 
 void CKelvaneDlg::AddTrayIcon()
 {
-    m_trayIcon = CSystemTray::IconFromResource(m_seams.engine.programDirectory, kIcon);
-    m_trayAlarmIcon = CSystemTray::AlarmVariant(m_trayIcon);
-    m_TrayIcon.AddTrayIcon(this, m_trayIcon, CSystemTray::kTooltip, CSystemTray::kIconId);
+    const QIcon icon = CSystemTray::IconFromResource(m_seams.engine.programDirectory, kIcon);
+    m_pAlarms->SetTrayIcons(icon, CSystemTray::AlarmVariant(icon));
+    m_TrayIcon.AddTrayIcon(this, icon, CSystemTray::kTooltip, CSystemTray::kIconId);
 }
 
 void CKelvaneDlg::StartSuiteLink()
@@ -389,12 +397,8 @@ void CKelvaneDlg::LocaliseButtons()
     m_strLangFile = translator.TranslateCaptions(*this, kLanguageSection,
                                                  {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
     m_TrayIcon.TranslateMenu([this](const QString& text) { return Tr(text.toUtf8().constData()); });
-    m_pCountdown->SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
-    for (QPushButton* button : m_historyButtons) {
-        if (!button) continue;
-        button->setText(Tr("History"));
-        button->setToolTip(Tr("The history of these readings"));
-    }
+    m_pNotices->Countdown().SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
+    m_pHistory->Translate([this](const char* english) { return Tr(english); });
 }
 
 QString CKelvaneDlg::Tr(const char* english) const
@@ -526,8 +530,6 @@ void CKelvaneDlg::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_monitorTimer.timerId())
         OnTimer(kMonitorTimer);
-    else if (event->timerId() == m_countdownTimer.timerId())
-        UpdateCountdown();
     else if (event->timerId() == m_suiteTimer.timerId())
         OnTimer(kSuiteTimer);
     else
@@ -549,341 +551,21 @@ void CKelvaneDlg::OnTimer(int id)
     }
 }
 
-QString CKelvaneDlg::FormatReal(double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%3.1f", value);
-    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
-}
-
-QString CKelvaneDlg::FormatVolts(double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return QString::fromLatin1(text).replace(QLatin1Char(','), QLatin1Char('.'));
-}
-
-void CKelvaneDlg::ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange)
-{
-    if (outOfRange && display.GetLitColour() != kRed)
-        display.SetSegmentColours(kWhite, kRed);
-    else if (!outOfRange && display.GetLitColour() != kGreen)
-        display.SetSegmentColours(kWhite, kGreen);
-}
-
-bool CKelvaneDlg::ShowUnreadable(CSegmentDisplay& display, const CSessionSnapshot::SItem& item)
-{
-    // Neither a value (a failed transfer read 0) nor a green "OFF" (a fan
-    // that read no speed at the start is not known to be fine).
-    const bool noFan = item.notConnected;
-    if (!noFan && !(item.enabled && item.readFailed)) return false;
-    if (display.GetLitColour() != kAmber) display.SetSegmentColours(kWhite, kAmber);
-    display.SetDisplayText(noFan ? QStringLiteral("NO FAN") : QStringLiteral("ERR"));
-    return true;
-}
-
-int CKelvaneDlg::Advance(int position, int count)
-{
-    // A list of count 0 never advances: its slot keeps position 0.
-    const int next = position + 1;
-    return next >= count ? 0 : next;
-}
-
-int CKelvaneDlg::PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm,
-                                const std::function<bool(int)>& present)
-{
-    const int entries = std::max(count, 1);
-    const auto shown = [&](int p) { return !present || present(p); };
-    for (int k = 0; k < entries; ++k) {
-        const int p = (position + k) % entries;
-        if (shown(p) && inAlarm(p)) return p;
-    }
-    for (int k = 0; k < entries; ++k) {
-        const int p = (position + k) % entries;
-        if (shown(p)) return p;
-    }
-    return position;
-}
-
-int CKelvaneDlg::NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm,
-                              const std::function<bool(int)>& present)
-{
-    const int entries = std::max(count, 1);
-    const auto isShown = [&](int p) { return !present || present(p); };
-    for (int k = 1; k <= entries; ++k) {
-        const int p = (shown + k) % entries;
-        if (isShown(p) && inAlarm(p)) return p;
-    }
-    for (int k = 1; k <= entries; ++k) {
-        const int p = (shown + k) % entries;
-        if (isShown(p)) return p;
-    }
-    return Advance(shown, count);
-}
-
-namespace {
-
-// The engine index of entry p of a rotation list of one kind, or -1.
-int KindIndex(int first, int count, int entry)
-{
-    return entry >= 0 && entry < count ? first + entry : -1;
-}
-
-int VoltIndex(int entry) { return KindIndex(0, CHardwareMonitor::kVoltCount, entry); }
-int TempIndex(int entry) { return KindIndex(CHardwareMonitor::kFirstTemp, CHardwareMonitor::kTempCount, entry); }
-int FanIndex(int entry) { return KindIndex(CHardwareMonitor::kFirstFan, CHardwareMonitor::kFanCount, entry); }
-
-}  // namespace
-
 void CKelvaneDlg::RefreshDisplay()
 {
-    const CSessionSnapshot& snap = *m_snapshot;
-    const auto alarmed = [&](int index) {
-        const CSessionSnapshot::SItem* item = snap.Item(index);
-        return item && item->InAlarm();
-    };
-    const auto present = [&](int index) {
-        const CSessionSnapshot::SItem* item = snap.Item(index);
-        return item && item->present;
-    };
-    const auto volt = [&](int p) { return alarmed(VoltIndex(m_prefs.m_nVoltItem[p])); };
-    const auto temp = [&](int p) { return alarmed(TempIndex(m_prefs.m_nTempItem[p])); };
-    const auto fan = [&](int p) { return alarmed(FanIndex(m_prefs.m_nFanItem[p])); };
-    const auto voltThere = [&](int p) { return present(VoltIndex(m_prefs.m_nVoltItem[p])); };
-    const auto tempThere = [&](int p) { return present(TempIndex(m_prefs.m_nTempItem[p])); };
-    const auto fanThere = [&](int p) { return present(FanIndex(m_prefs.m_nFanItem[p])); };
-    m_nVoltPos = PositionToShow(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
-    m_nTempPos = PositionToShow(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
-    m_nFanPos = PositionToShow(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
-    ShowVoltSlot();
-    ShowTempSlot();
-    ShowFanSlot();
-    m_wellItems = {VoltIndex(m_prefs.m_nVoltItem[m_nVoltPos]), FanIndex(m_prefs.m_nFanItem[m_nFanPos]),
-                   TempIndex(m_prefs.m_nTempItem[m_nTempPos])};
-    m_nVoltPos = NextPosition(m_nVoltPos, m_prefs.m_nVoltCount, volt, voltThere);
-    m_nTempPos = NextPosition(m_nTempPos, m_prefs.m_nTempCount, temp, tempThere);
-    m_nFanPos = NextPosition(m_nFanPos, m_prefs.m_nFanCount, fan, fanThere);
-    ShowAlarms();
+    m_pWells->Show(*m_snapshot);
+    m_pAlarms->Show(*m_snapshot, m_pWells->Items());
     UpdateCountdown();
 }
 
-QFont CKelvaneDlg::FitFont(QFont font, const QString& text, int width, int smallestPixels)
-{
-    while (font.pixelSize() > smallestPixels && QFontMetrics(font).horizontalAdvance(text) > width)
-        font.setPixelSize(font.pixelSize() - 1);
-    return font;
-}
+void CKelvaneDlg::UpdateCountdown() { m_pNotices->UpdateCountdown(m_snapshot); }
 
-void CKelvaneDlg::ShowName(CTransparentStatic& label, const std::string& name)
+void CKelvaneDlg::OpenHistory(std::optional<Area> area)
 {
-    const QString text = QString::fromStdString(name);
-    if (label.Text() == text) return;
-    // A long name takes a smaller or condensed type, then two lines; one
-    // that still does not fit ends in an ellipsis, whole on hover.
-    QFont nameFont = font();
-    nameFont.setPixelSize(kNamePixels);
-    QFont fitted = NameFit::FittingFont(nameFont, text, label.width(), kSmallestNamePixels);
-    bool cut = !NameFit::Fits(fitted, text, label.width());
-    std::uint32_t style = SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS;
-    if (cut) {
-        QFont twoLines = fitted;
-        twoLines.setPixelSize(kTwoLinePixels);
-        const QRect needed = QFontMetrics(twoLines).boundingRect(QRect(0, 0, label.width(), 1000),
-                                                                 Qt::AlignHCenter | Qt::TextWordWrap, text);
-        if (needed.width() <= label.width() && needed.height() <= label.height()) {
-            fitted = twoLines;
-            style = SS_CENTER | SS_NOPREFIX;
-            cut = false;
-        }
-    }
-    label.SetStyle(style);
-    label.setFont(fitted);
-    label.SetText(text);
-    label.setToolTip(cut ? text : QString());
-}
-
-void CKelvaneDlg::ShowVoltSlot()
-{
-    const CSessionSnapshot::SItem* item = m_snapshot->Item(VoltIndex(m_prefs.m_nVoltItem[m_nVoltPos]));
-    CSegmentDisplay& display = *m_displays.at(kIdVoltDisplay);
-    if (!item || !item->present) {
-        // Only a list of nothing but inputs the chip lacks lands here.
-        ShowName(*m_labels.at(kIdVoltName), std::string());
-        display.SetDisplayText(QString());
-        return;
-    }
-    ShowName(*m_labels.at(kIdVoltName), item->name);
-    if (ShowUnreadable(display, *item)) return;
-    if (item->enabled) {
-        ApplyAlarmColour(display, item->outOfRange);
-        display.SetDisplayText(FormatVolts(item->value));
-    } else {
-        display.SetDisplayText(QStringLiteral("OFF"));
-    }
-}
-
-void CKelvaneDlg::ShowTempSlot()
-{
-    const CSessionSnapshot::SItem* item = m_snapshot->Item(TempIndex(m_prefs.m_nTempItem[m_nTempPos]));
-    CSegmentDisplay& display = *m_displays.at(kIdTempDisplay);
-    if (!item || !item->present) {
-        // Only a list of nothing but inputs the chip lacks lands here.
-        ShowName(*m_labels.at(kIdTempName), std::string());
-        display.SetDisplayText(QString());
-        return;
-    }
-    CTransparentStatic& unit = *m_labels.at(kIdTempUnit);
-    ShowName(*m_labels.at(kIdTempName), item->name);
-    if (ShowUnreadable(display, *item)) return;
-    if (item->enabled) {
-        ApplyAlarmColour(display, item->outOfRange);
-        const double celsius = item->value;
-        const bool centigrade = m_prefs.m_bCentigrade;
-        const QString unitText = centigrade ? QStringLiteral("\u00B0C") : QStringLiteral("\u00B0F");
-        if (unit.Text() != unitText) unit.SetText(unitText);
-        display.SetDisplayText(FormatReal(centigrade ? celsius : celsius * 1.8 + 32));
-    } else {
-        display.SetDisplayText(QStringLiteral("OFF"));
-    }
-}
-
-void CKelvaneDlg::ShowFanSlot()
-{
-    const CSessionSnapshot::SItem* item = m_snapshot->Item(FanIndex(m_prefs.m_nFanItem[m_nFanPos]));
-    CSegmentDisplay& display = *m_displays.at(kIdFanDisplay);
-    if (!item || !item->present) {
-        // Only a list of nothing but inputs the chip lacks lands here.
-        ShowName(*m_labels.at(kIdFanName), std::string());
-        display.SetDisplayText(QString());
-        return;
-    }
-    ShowName(*m_labels.at(kIdFanName), item->name);
-    if (ShowUnreadable(display, *item)) return;
-    if (item->enabled) {
-        ApplyAlarmColour(display, item->outOfRange);
-        display.SetDisplayText(QString::number(item->rpm));
-    } else {
-        display.SetDisplayText(QStringLiteral("OFF"));
-    }
-}
-
-void CKelvaneDlg::SetNotifier(IDesktopNotifier* notifier)
-{
-    m_pNotifier = notifier != nullptr ? notifier : m_pOwnNotifier.get();
-}
-
-std::string CKelvaneDlg::AlarmTooltip(const std::vector<std::string>& entries, const std::string& title)
-{
-    if (entries.empty()) return CSystemTray::kTooltip;
-    std::string tooltip = title + ": ";
-    for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : "") + entries[i];
-    return tooltip;
-}
-
-std::string CKelvaneDlg::NormalTooltip(const std::vector<std::string>& entries)
-{
-    std::string tooltip = CSystemTray::kTooltip;
-    for (std::size_t i = 0; i < entries.size(); ++i) tooltip += (i ? ", " : ": ") + entries[i];
-    return tooltip;
-}
-
-QString CKelvaneDlg::ValueWithUnit(const CSessionSnapshot::SItem& item) const
-{
-    char text[64];
-    if (item.kind == CSessionSnapshot::Kind::kFan) {
-        std::snprintf(text, sizeof text, "%d RPM", static_cast<int>(item.rpm));
-        return QString::fromLatin1(text);
-    }
-    if (item.kind == CSessionSnapshot::Kind::kTemp) {
-        const bool centigrade = m_prefs.m_bCentigrade;
-        return FormatReal(centigrade ? item.value : item.value * 1.8 + 32) +
-               (centigrade ? QStringLiteral(" \u00B0C") : QStringLiteral(" \u00B0F"));
-    }
-    return FormatVolts(item.value) + QStringLiteral(" V");
-}
-
-QString CKelvaneDlg::Entry(const CSessionSnapshot::SItem& item) const
-{
-    return QString::fromStdString(item.name) + QLatin1Char(' ') + ValueWithUnit(item);
-}
-
-void CKelvaneDlg::ShowAlarms()
-{
-    QStringList entries;
-    std::vector<std::string> tooltipEntries;
-    for (const int i : m_snapshot->alarmItems) {
-        const CSessionSnapshot::SItem* item = m_snapshot->Item(i);
-        if (item == nullptr) continue;
-        entries << Entry(*item);
-        tooltipEntries.push_back(entries.back().toStdString());
-    }
-    m_pAlarmStrip->SetEntries(entries);
-    if (entries.isEmpty()) {
-        // The wells' current readings, as the face shows them.
-        tooltipEntries.clear();
-        for (const int index : m_wellItems) {
-            const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
-            if (item == nullptr || !item->present) continue;
-            tooltipEntries.push_back(item->enabled ? Entry(*item).toStdString() : item->name + " OFF");
-        }
-    }
-    const std::string tooltip = entries.isEmpty() ? NormalTooltip(tooltipEntries)
-                                                  : AlarmTooltip(tooltipEntries, Tr("Kelvane - alarm").toStdString());
-    const bool alarm = !entries.isEmpty();
-    if (alarm != m_bTrayShowsAlarm || tooltip != m_strTrayTooltip) {
-        m_bTrayShowsAlarm = alarm;
-        m_strTrayTooltip = tooltip;
-        m_TrayIcon.SetIcon(alarm ? m_trayAlarmIcon : m_trayIcon, tooltip);
-    }
-    UpdateAlarmNotifications();
-}
-
-QString CKelvaneDlg::NotificationKey(int item) { return QStringLiteral("alarm-%1").arg(item); }
-
-void CKelvaneDlg::UpdateAlarmNotifications()
-{
-    ++m_nAlarmTicks;
-    if (m_pNotifier == nullptr) return;
-    // Episodes that ended: the red bubble becomes a short-lived note that
-    // the value is back.
-    for (auto it = m_episodes.begin(); it != m_episodes.end();) {
-        const std::vector<int>& alarms = m_snapshot->alarmItems;
-        if (std::find(alarms.begin(), alarms.end(), it->first) != alarms.end()) {
-            ++it;
-            continue;
-        }
-        if (const CSessionSnapshot::SItem* item = m_snapshot->Item(it->first))
-            m_pNotifier->Show(NotificationKey(it->first),
-                              Tr("Kelvane: %1 back to normal").arg(QString::fromStdString(item->name)),
-                              Entry(*item), false, kBackToNormalExpireMs);
-        it = m_episodes.erase(it);
-    }
-    const int64_t now = m_seams.engine.clock.Ticks();
-    for (const int i : m_snapshot->alarmItems) {
-        const CSessionSnapshot::SItem* item = m_snapshot->Item(i);
-        if (item == nullptr) continue;
-        // Critical only while the item's shut-down timer runs: that alarm
-        // ends with the machine off unless someone acts.
-        const int64_t left = item->SecondsLeftAt(now);
-        const bool critical = left >= 0 || item->shutdownPending;
-        QString body = Entry(*item);
-        if (critical) body += QLatin1Char('\n') + Tr("Power-off in %1 s").arg(left < 0 ? 0 : left);
-        const auto found = m_episodes.find(i);
-        const bool isNew = found == m_episodes.end();
-        if (!isNew) {
-            const SEpisode& episode = found->second;
-            if (episode.critical == critical && episode.body == body) continue;
-            // A changing value re-shows the bubble: a normal one at most once
-            // a minute, a critical one (its countdown) on every tick.
-            if (episode.critical == critical && !critical &&
-                m_nAlarmTicks - episode.shownAtTick < kNormalNotificationTicks)
-                continue;
-        }
-        m_pNotifier->Show(NotificationKey(i),
-                          Tr("Kelvane alarm: %1").arg(QString::fromStdString(item->name)), body, critical,
-                          critical ? 0 : kAlarmExpireMs);
-        m_episodes[i] = SEpisode{body, critical, m_nAlarmTicks};
-    }
+    if (!area) return m_pHistory->Open();
+    m_pHistory->Open(*area == Area::Volt  ? CReadingSnapshot::Kind::kVoltage
+                     : *area == Area::Fan ? CReadingSnapshot::Kind::kFan
+                                          : CReadingSnapshot::Kind::kTemperature);
 }
 
 int CKelvaneDlg::IndexOf(const CSensorItem& item) const
@@ -893,71 +575,13 @@ int CKelvaneDlg::IndexOf(const CSensorItem& item) const
     return -1;
 }
 
-void CKelvaneDlg::UpdateCountdown()
-{
-    // The item whose shutdown timer runs out first, counted on the
-    // engine's clock from the last snapshot.
-    int64_t least = 0;
-    const int soonest = m_snapshot->SoonestShutdown(m_seams.engine.clock.Ticks(), &least);
-    CShutdownCountdown& box = *m_pCountdown;
-    if (soonest < 0) {
-        if (box.Item() >= 0) box.Dismiss();
-        m_countdownTimer.stop();
-        return;
-    }
-    const CSessionSnapshot::SItem& item = *m_snapshot->Item(soonest);
-    // A pending item's box shows the request or its refusal, set when the
-    // engine asked.
-    if (!item.shutdownPending || box.Item() < 0)
-        box.ShowCountdown(soonest, least, QString::fromStdString(item.name), ValueWithUnit(item));
-    if (!m_countdownTimer.isActive()) m_countdownTimer.start(kCountdownPeriodMs, this);
-}
-
 void CKelvaneDlg::CancelShutdown(int index)
 {
     m_session.PostCancelShutdown(index);
     if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
 }
 
-void CKelvaneDlg::ApplyEvents(const CSessionSnapshot& snapshot)
-{
-    using Kind = CSessionSnapshot::SEvent::Kind;
-    for (const CSessionSnapshot::SEvent& event : snapshot.events) {
-        const CSessionSnapshot::SItem* item = snapshot.Item(event.item);
-        switch (event.kind) {
-            case Kind::kPowerOffRequested:
-                if (item)
-                    m_pCountdown->ShowPoweringOff(event.item, QString::fromStdString(item->name), ValueWithUnit(*item));
-                break;
-            case Kind::kPowerOffRefused: {
-                if (!item) break;
-                const QString name = QString::fromStdString(item->name);
-                m_pCountdown->ShowRefused(event.item, name, ValueWithUnit(*item), QString::fromStdString(event.text));
-                if (m_pNotifier != nullptr)
-                    m_pNotifier->Notify(Tr("Kelvane could not power off this computer"),
-                                        name + QLatin1Char(' ') + ValueWithUnit(*item) + QStringLiteral(": ") +
-                                            QString::fromStdString(event.text),
-                                        true);
-                break;
-            }
-            case Kind::kFanNotConnected:
-                if (m_pNotifier != nullptr)
-                    m_pNotifier->Notify(QStringLiteral("Kelvane: fan not monitored"),
-                                        QString::fromStdString(event.text), false);
-                break;
-            case Kind::kMailFailed:
-                if (m_pNotifier != nullptr)
-                    m_pNotifier->Notify(Tr("Kelvane: alert mail not sent"), QString::fromStdString(event.text),
-                                        false);
-                break;
-            case Kind::kHistoryMessage:
-                if (m_pNotifier != nullptr)
-                    m_pNotifier->Notify(QStringLiteral("Kelvane history"), QString::fromStdString(event.text),
-                                        false);
-                break;
-        }
-    }
-}
+void CKelvaneDlg::ApplyEvents(const CSessionSnapshot& snapshot) { m_pNotices->ApplyEvents(snapshot); }
 
 void CKelvaneDlg::OnMailFailed(const std::string& failure)
 {
@@ -990,11 +614,11 @@ void CKelvaneDlg::ShowDetail()
     m_buttons.at(kIdVoltDetail)->show();
     m_buttons.at(kIdVoltBack)->show();
     ApplyForm(kExpandedOutline, kExpandedFace);
-    ShowHistoryButtons(true);
+    m_pHistory->SetVisible(true);
     m_bExpanded = true;
     m_prefs.m_bExpanded = true;
     // The longer form grows downwards: it must not run off the screen.
-    if (isVisible()) KeepOnScreen();
+    if (isVisible()) m_placement.KeepOnScreen();
     repaint();
 }
 
@@ -1004,7 +628,7 @@ void CKelvaneDlg::ShowCompact()
     m_buttons.at(kIdVoltBack)->hide();
     m_buttons.at(kIdExpand)->show();
     ApplyForm(kCompactOutline, kCompactFace);
-    ShowHistoryButtons(false);
+    m_pHistory->SetVisible(false);
     m_bExpanded = false;
     m_prefs.m_bExpanded = false;
     repaint();
@@ -1190,7 +814,7 @@ void CKelvaneDlg::OnTrayCommand(int commandId)
             MinimiseToTray();
             break;
         case CSystemTray::kHistory:
-            OpenHistory();
+            m_pHistory->Open();
             break;
         case CSystemTray::kAbout:
             ShowAbout();
@@ -1213,7 +837,7 @@ void CKelvaneDlg::MinimiseToTray()
     // on the taskbar.
     // The place it leaves is the place it comes back to, whether or not a
     // move has been seen before (the desktop's first placement).
-    if (isVisible() && !isMinimized()) RememberPlace();
+    m_placement.Leaving();
     if (m_TrayIcon.IsRemoved() || !m_trayHost.IsAvailable()) {
         showMinimized();
     } else {
@@ -1223,72 +847,16 @@ void CKelvaneDlg::MinimiseToTray()
     m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
 }
 
-QPoint CKelvaneDlg::FitOnScreen(QPoint wanted, QSize size, const std::vector<QRect>& screens)
-{
-    const QRect window(wanted, size);
-    const QRect* best = nullptr;
-    long long bestArea = -1;
-    long long bestDistance = 0;
-    for (const QRect& screen : screens) {
-        if (screen.contains(window)) return wanted;
-        const QRect common = screen.intersected(window);
-        const long long area = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
-        const QPoint offset = screen.center() - window.center();
-        const long long distance = 1LL * offset.x() * offset.x() + 1LL * offset.y() * offset.y();
-        // The screen that holds most of the window, else the nearest one.
-        if (best == nullptr || area > bestArea || (area == bestArea && area == 0 && distance < bestDistance)) {
-            best = &screen;
-            bestArea = area;
-            bestDistance = distance;
-        }
-    }
-    if (best == nullptr) return wanted;
-    // Inside that screen; a window larger than it keeps its top left on the
-    // screen, where the title-bar buttons are.
-    const auto inside = [](int at, int length, int first, int room) {
-        return length >= room ? first : std::clamp(at, first, first + room - length);
-    };
-    return QPoint(inside(wanted.x(), size.width(), best->left(), best->width()),
-                  inside(wanted.y(), size.height(), best->top(), best->height()));
-}
-
-void CKelvaneDlg::KeepOnScreen()
-{
-    std::vector<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
-    const QPoint place = FitOnScreen(pos(), size(), screens);
-    if (place != pos()) move(place);
-}
-
-void CKelvaneDlg::RestorePlacement()
-{
-    if (!m_prefs.m_bWindowPlaced) return;
-    // Only where the whole window, in the form it comes back in, lies on a
-    // screen; else moved inside the screen that holds most of it (a place
-    // on a monitor that has gone since, or saved at another scale).
-    move(m_prefs.m_nWindowX, m_prefs.m_nWindowY);
-    KeepOnScreen();
-}
-
-void CKelvaneDlg::RememberPlace()
-{
-    m_prefs.m_bWindowPlaced = true;
-    m_prefs.m_nWindowX = pos().x();
-    m_prefs.m_nWindowY = pos().y();
-}
-
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    // Only a place the user can see is worth coming back to.
-    if (!isVisible() || isMinimized() || m_bInTray) return;
-    RememberPlace();
+    m_placement.Moved(m_bInTray);
 }
 
 void CKelvaneDlg::RestoreFromTray()
 {
     // Back where the user left it, and whole on a screen.
-    if (m_prefs.m_bWindowPlaced && !isVisible()) RestorePlacement();
+    m_placement.Returning();
     if (!isVisible())
         m_TrayIcon.AnimateFromTray(*this);
     else if (isMinimized())
@@ -1374,13 +942,13 @@ void CKelvaneDlg::OnClose()
     if (!m_bEnded && CanExit()) EndDialog(kResultCancel);
 }
 
-void CKelvaneDlg::paintEvent(QPaintEvent*)
+void CKelvaneDlg::paintEvent(QPaintEvent* event)
 {
     if (m_face.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, m_face);
     // The captions engraved in the face, in the user's language.
-    CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); });
+    CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); }, event->rect());
 }
 
 QStringList CKelvaneDlg::FaceCaptions() const
@@ -1438,57 +1006,4 @@ void CKelvaneDlg::StartHistory()
 {
     if (m_strHistoryFile.empty() || m_bEnded) return;
     m_session.StartHistory(m_strHistoryFile);
-}
-
-void CKelvaneDlg::CreateHistoryButtons()
-{
-    // Beside each area's Detail button, in the face's own colours.
-    const std::pair<Area, int> places[] = {{Area::Volt, 181}, {Area::Fan, 301}, {Area::Temp, 421}};
-    for (const auto& [area, y] : places) {
-        auto* button = new QPushButton(QStringLiteral("History"), this);
-        button->setObjectName(QStringLiteral("history-%1").arg(static_cast<int>(area)));
-        button->setToolTip(QStringLiteral("The history of these readings"));
-        button->setGeometry(228, y, 52, 16);
-        button->setCursor(Qt::PointingHandCursor);
-        button->setStyleSheet(QStringLiteral(
-            "QPushButton { background: #161b21; color: #8fe3b0; border: 1px solid #34404c; border-radius: 7px;"
-            " font-size: 9px; font-weight: 600; padding: 0 4px; }"
-            "QPushButton:hover { border-color: #3ce07c; color: #3ce07c; }"
-            "QPushButton:focus { border-color: #ffb000; }"));
-        button->hide();
-        connect(button, &QPushButton::clicked, this, [this, area = area] { OpenHistory(area); });
-        m_historyButtons[static_cast<std::size_t>(area)] = button;
-    }
-}
-
-void CKelvaneDlg::ShowHistoryButtons(bool shown)
-{
-    for (QPushButton* button : m_historyButtons)
-        if (button) button->setVisible(shown);
-}
-
-QPushButton* CKelvaneDlg::HistoryButton(Area area) const { return m_historyButtons[static_cast<std::size_t>(area)]; }
-
-void CKelvaneDlg::OpenHistory(std::optional<Area> area)
-{
-    const bool fresh = !m_pHistoryWindow;
-    if (fresh) {
-        m_pHistoryWindow = std::make_unique<CHistoryWindow>(m_strHistoryFile, !m_prefs.m_bCentigrade, [] {
-            return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            std::chrono::system_clock::now().time_since_epoch())
-                                            .count());
-        });
-    } else {
-        m_pHistoryWindow->Reload();
-    }
-    if (area) {
-        m_pHistoryWindow->ChooseKind(*area == Area::Volt  ? CReadingSnapshot::Kind::kVoltage
-                                     : *area == Area::Fan ? CReadingSnapshot::Kind::kFan
-                                                          : CReadingSnapshot::Kind::kTemperature);
-    } else if (fresh) {
-        m_pHistoryWindow->ChooseKind(CReadingSnapshot::Kind::kTemperature);
-    }
-    m_pHistoryWindow->show();
-    m_pHistoryWindow->raise();
-    m_pHistoryWindow->activateWindow();
 }

@@ -58,6 +58,11 @@
 #include "windows/CSubScreenPanels.h"
 #include "windows/CSuiteReporter.h"
 #include "windows/CSuiteTransport.h"
+#include "windows/CWindowPlacement.h"
+#include "app/CAlarmPresenter.h"
+#include "app/CFaceWells.h"
+#include "app/CSessionNotices.h"
+#include "windows/CHistoryButtons.h"
 
 class CAlarmStrip;
 class CAutomationService;
@@ -180,12 +185,12 @@ public:
     // The name the program reports itself under to Dravik Manager.
     static constexpr const char* kApplicationName = "kelvane";
 
-    static constexpr Colorref kGreen = 0x00FF00;
-    static constexpr Colorref kRed = 0x0000FF;
-    static constexpr Colorref kWhite = 0xFFFFFF;
+    static constexpr Colorref kGreen = CFaceWells::kGreen;
+    static constexpr Colorref kRed = CFaceWells::kRed;
+    static constexpr Colorref kWhite = CFaceWells::kWhite;
     // Amber: the SIMULATED tag, and a well without a value to show (a
     // failed reading "ERR", a fan that read no speed at the start "NO FAN").
-    static constexpr Colorref kAmber = 0x00B0FF;
+    static constexpr Colorref kAmber = CFaceWells::kAmber;
     // The "SIMULATED" tag of the title strip.
     static constexpr int kSimulatedTagX = 238;
     static constexpr int kSimulatedTagY = 10;
@@ -231,59 +236,26 @@ public:
     // next reading to Dravik Manager).
     void OnTimer(int id);
     // The countdown box's own beat while a shutdown timer runs.
-    static constexpr int kCountdownPeriodMs = 1000;
+    static constexpr int kCountdownPeriodMs = CSessionNotices::kCountdownPeriodMs;
     // One monitoring refresh: a tick of the session, then the next entry of
     // each rotation list and the alarms shown.
     void RefreshDisplay();
-    // Which rotation position a well shows on this tick, and which it moves
-    // on to: while items of the list are in alarm the well stays on them
-    // (taking them in turn when there are several); otherwise it rotates.
-    // count 0 is a list of the one entry 0. Entries naming an item the chip
-    // does not have are passed over (the stored list keeps them); a list of
-    // nothing but such entries stays where it is. No present test: every
-    // entry counts.
-    static int PositionToShow(int position, int count, const std::function<bool(int)>& inAlarm,
-                              const std::function<bool(int)>& present = {});
-    static int NextPosition(int shown, int count, const std::function<bool(int)>& inAlarm,
-                            const std::function<bool(int)>& present = {});
-
     // The desktop notifications of alarms, failed mails and the power-off;
     // by default org.freedesktop.Notifications on the session bus. Must
     // outlive the window; null restores the default.
-    void SetNotifier(IDesktopNotifier* notifier);
-    // The tray icon's tooltip while items are in alarm ("Kelvane - alarm:
-    // VCore 1.62 V, CPU FAN 0 RPM"), and otherwise the wells' readings
-    // ("Kelvane: VCore 1.46 V, SYSTEM FAN 2986 RPM, CPU 45.0 °C"); each entry
-    // "NAME VALUE UNIT".
-    static std::string AlarmTooltip(const std::vector<std::string>& entries,
-                                    const std::string& title = "Kelvane - alarm");
-    static std::string NormalTooltip(const std::vector<std::string>& entries);
-    // Desktop notifications of alarms: one per item and episode (key
-    // NotificationKey(item)), replaced while it lasts and turned into a
-    // "back to normal" note when it ends. Critical (kept until dismissed)
-    // only while the item's shut-down timer runs; a normal one expires.
-    static constexpr int kAlarmExpireMs = 10000;
-    static constexpr int kBackToNormalExpireMs = 5000;
-    // A normal alarm's changing value is shown anew at most this often.
-    static constexpr int kNormalNotificationTicks = 24;
-    static QString NotificationKey(int item);
+    void SetNotifier(IDesktopNotifier* notifier) { m_pAlarms->SetNotifier(notifier); }
     // The strip over the face's captions naming every item in alarm.
     CAlarmStrip& AlarmStrip() const { return *m_pAlarmStrip; }
-    static constexpr QRect kAlarmStripPlace{22, 127, 360, 18};
     // The engine indices of the examined items in alarm at the last tick.
     const std::vector<int>& AlarmItems() const { return m_snapshot->alarmItems; }
     // The countdown box (created with the window, shown while a shutdown
     // timer runs).
-    CShutdownCountdown& Countdown() { return *m_pCountdown; }
+    CShutdownCountdown& Countdown() { return m_pNotices->Countdown(); }
     // Cancel of the countdown box: the item's shut-down is switched off for
     // the session, and the log records it.
     void CancelShutdown(int item);
     // A mail that could not be sent: one log line and one notification.
     void OnMailFailed(const std::string& failure);
-    // An item's value with its unit as the box and the notifications show it
-    // ("1.85 V", "0 RPM", "95.0 °C"), and with its name before it.
-    QString ValueWithUnit(const CSessionSnapshot::SItem& item) const;
-    QString Entry(const CSessionSnapshot::SItem& item) const;
 
     // A relayed power code: 4 suspend, 7 resume. True when handled.
     bool OnPowerBroadcast(int code);
@@ -320,11 +292,6 @@ public:
     // A later copy asked for this window: back from the tray or from
     // minimised, raised and activated.
     void BringBack();
-    // Where a window of size wanted at wanted goes: there when it lies whole
-    // on one of the screens' available areas, else moved inside the screen
-    // holding most of it (the nearest when none does); a window larger than
-    // that screen keeps its top left corner on it.
-    static QPoint FitOnScreen(QPoint wanted, QSize size, const std::vector<QRect>& screens);
     // True while the window is hidden in the tray.
     bool IsInTray() const { return m_bInTray; }
 
@@ -362,9 +329,9 @@ public:
     // The history window, brought up (made once) with the items of an area
     // or, without one, as it was left.
     void OpenHistory(std::optional<Area> area = std::nullopt);
-    CHistoryWindow* HistoryWindow() const { return m_pHistoryWindow.get(); }
+    CHistoryWindow* HistoryWindow() const { return m_pHistory->Window(); }
     // The areas' buttons that open it (volt, fan, temperature).
-    QPushButton* HistoryButton(Area area) const;
+    QPushButton* HistoryButton(Area area) const { return m_pHistory->Button(static_cast<int>(area)); }
 
     // Part of the window other windows work with.
     // The engine: on the window's thread only while the session is not on
@@ -398,9 +365,9 @@ public:
     const CSuiteTransport& SuiteTransport() const { return m_suiteTransport; }
     CInstanceChecker* InstanceChecker() const { return m_pInstanceChecker.get(); }
 
-    int VoltPosition() const { return m_nVoltPos; }
-    int FanPosition() const { return m_nFanPos; }
-    int TempPosition() const { return m_nTempPos; }
+    int VoltPosition() const { return m_pWells->VoltPosition(); }
+    int FanPosition() const { return m_pWells->FanPosition(); }
+    int TempPosition() const { return m_pWells->TempPosition(); }
 
     CSkinButton* Button(int id) const;
     CSegmentDisplay* Display(int id) const;
@@ -409,20 +376,6 @@ public:
     const QRegion& Outline() const { return m_outline; }
     const QImage& Face() const { return m_face; }
 
-    // A reading as the displays show it: "%3.1f" with every "," made ".",
-    // so that a locale with a decimal comma never reaches the display.
-    static QString FormatReal(double value);
-    // A voltage as the wells show it: two decimals ("1.46", "-12.05").
-    static QString FormatVolts(double value);
-    // The colour rule of a value display: red when the item is out of range
-    // and the display is green, green when in range and red; otherwise the
-    // colours stay.
-    static void ApplyAlarmColour(CSegmentDisplay& display, bool outOfRange);
-    // The well's text and colour for an item without a value, or false.
-    static bool ShowUnreadable(CSegmentDisplay& display, const CSessionSnapshot::SItem& item);
-    // font, made smaller one pixel at a time down to smallestPixels until
-    // text fits into width.
-    static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
 
 Q_SIGNALS:
     void areaViewChanged(CKelvaneDlg::Area area, bool graph);
@@ -445,10 +398,6 @@ private:
     void LocaliseButtons();
     void LayoutFace();
     void StartEngine();
-    // Moves the window to the place of Root.ini, inside a screen.
-    void RestorePlacement();
-    void KeepOnScreen();
-    void RememberPlace();
     void ApplyForm(int outlineId, int faceId);
     void ConnectButtons();
     void AddTrayIcon();
@@ -458,10 +407,6 @@ private:
     void OnClose();
     QMenu* WindowMenu();
 
-    void ShowName(CTransparentStatic& label, const std::string& name);
-    void ShowVoltSlot();
-    void ShowTempSlot();
-    void ShowFanSlot();
     void StartHistory();
     // A snapshot the session published: its events, and with a tick the
     // wells, the alarms and the graphs.
@@ -479,10 +424,6 @@ private:
     // thread; then done on this thread with the items' settings it left.
     void SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done);
     void ShowMonitorSetting(const CMonitorSettings& settings);
-    void CreateHistoryButtons();
-    void ShowHistoryButtons(bool shown);
-    void ShowAlarms();
-    void UpdateAlarmNotifications();
     void UpdateCountdown();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
@@ -516,6 +457,11 @@ private:
     CSuiteTransport m_suiteTransport;
     CSuiteReporter m_suiteReporter;
     std::unique_ptr<CSuiteLinkWatcher> m_pSuiteWatcher;
+    CWindowPlacement m_placement;
+    std::unique_ptr<CFaceWells> m_pWells;
+    std::unique_ptr<CAlarmPresenter> m_pAlarms;
+    std::unique_ptr<CSessionNotices> m_pNotices;
+    std::unique_ptr<CHistoryButtons> m_pHistory;
 
     std::map<int, CSkinButton*> m_buttons;
     std::map<int, CTransparentStatic*> m_labels;
@@ -526,30 +472,9 @@ private:
     QImage m_face;
     bool m_bExpanded = false;
 
-    int m_nVoltPos = 0;
-    int m_nTempPos = 0;
-    int m_nFanPos = 0;
 
-    std::unique_ptr<IDesktopNotifier> m_pOwnNotifier;
-    IDesktopNotifier* m_pNotifier = nullptr;
-    std::unique_ptr<CShutdownCountdown> m_pCountdown;
-    QBasicTimer m_countdownTimer;
     CAlarmStrip* m_pAlarmStrip = nullptr;
-    // The items the three wells showed at the last tick (volt, fan, temp),
-    // engine indices; -1 for none.
-    std::array<int, 3> m_wellItems{-1, -1, -1};
-    struct SEpisode {
-        QString body;
-        bool critical = false;
-        int shownAtTick = 0;
-    };
-    std::map<int, SEpisode> m_episodes;  // by engine index
-    int m_nAlarmTicks = 0;
-    bool m_bTrayShowsAlarm = false;
-    std::string m_strTrayTooltip;
     mutable std::map<std::string, QString> m_captions;
-    QIcon m_trayIcon;
-    QIcon m_trayAlarmIcon;
 
     QBasicTimer m_monitorTimer;
     QBasicTimer m_suiteTimer;
@@ -557,8 +482,6 @@ private:
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
     std::string m_strHistoryFile;
-    std::unique_ptr<CHistoryWindow> m_pHistoryWindow;
-    std::array<QPushButton*, 3> m_historyButtons{};
     bool m_bSimulated = false;
     std::vector<std::string> m_accessNotes;
     CTransparentStatic* m_pSimulatedTag = nullptr;

@@ -67,7 +67,7 @@ rm -f "$probe"
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/kelvane-bare.XXXXXX")
 cleanup() {
   # Anything still mounted below the roots (a hook cut short) goes first.
-  findmnt -rn -o TARGET | grep -F "$work/" | sort -r | while read -r m; do umount -l "$m" || true; done
+  { findmnt -rn -o TARGET | grep -F "$work/" | sort -r | while read -r m; do umount -l "$m" || true; done; } || true
   if [ "${KELVANE_BARE_KEEP:-0}" = 1 ]; then
     echo "check-bare-debian.sh: roots kept in $work" >&2
   else

@@ -10,7 +10,9 @@
 #
 #   scripts/idle-cost.sh [SECONDS]      (30 for a quick look)
 #
-# The programs come from build/bin (built here when missing or stale).
+# The programs come from build/bin (built here when missing or stale). With
+# KELVANE_IDLE_BASE=DIR (another build's bin folder, e.g. of main) its two
+# windows run in the same run too, for a before/after pair.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +26,11 @@ fi
 ./scripts/install-deps.sh
 ./scripts/build.sh kelvane kelvane-idle-label Wbcdflsh kelvane-skin >/dev/null
 bin=build/bin
+base_bin=${KELVANE_IDLE_BASE:-}
+if [ -n "$base_bin" ] && [ ! -x "$base_bin/kelvane" ]; then
+  echo "idle-cost.sh: no kelvane in $base_bin" >&2
+  exit 2
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-idle-XXXXXX")
 pids=()
@@ -51,7 +58,7 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # A program directory: the program, the simulator build of the access
 # library, the descriptors, defaults and skin; Root.ini's [User] gets extra.
 program_dir() {
-  local dir=$work/$1 extra=$2
+  local dir=$work/$1 extra=$2 bin=${3:-$bin}
   mkdir -p "$dir/home" "$dir/run"
   chmod 700 "$dir/run"
   cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
@@ -75,17 +82,28 @@ start_window compact
 compact=${pids[-1]}
 start_window expanded
 expanded=${pids[-1]}
+measured=("compact window:$compact" "expanded window, 3 graphs:$expanded")
+if [ -n "$base_bin" ]; then
+  program_dir base-compact "" "$base_bin"
+  program_dir base-expanded 'Expanded=1\nVoltGraph=1\nFanGraph=1\nTempGraph=1' "$base_bin"
+  start_window base-compact
+  measured+=("base compact window:${pids[-1]}")
+  start_window base-expanded
+  measured+=("base expanded, 3 graphs:${pids[-1]}")
+fi
 "$bin/kelvane-idle-label" >"$work/label.log" 2>&1 &
 pids+=($!)
 label=${pids[-1]}
 
 sleep "$warmup"
-for pid in "$compact" "$expanded" "$label"; do
+all=("$label")
+for entry in "${measured[@]}"; do all+=("${entry##*:}"); done
+for pid in "${all[@]}"; do
   kill -0 "$pid" 2>/dev/null || { echo "idle-cost.sh: process $pid ended early" >&2; cat "$work"/*/out.log "$work/label.log" >&2; exit 1; }
 done
 cpu_ns() { cut -d' ' -f1 "/proc/$1/schedstat"; }
 declare -A before
-for pid in "$compact" "$expanded" "$label"; do before[$pid]=$(cpu_ns "$pid"); done
+for pid in "${all[@]}"; do before[$pid]=$(cpu_ns "$pid"); done
 start=$(date +%s%N)
 sleep "$seconds"
 elapsed=$(($(date +%s%N) - start))
@@ -93,7 +111,7 @@ elapsed=$(($(date +%s%N) - start))
 echo "idle cost over $seconds s (one run, side by side, after ${warmup} s warm-up)"
 label_ns=$(($(cpu_ns "$label") - before[$label]))
 printf '%-28s %10s %8s %9s\n' "process" "CPU %" "x label" "RSS MiB"
-for entry in "compact window:$compact" "expanded window, 3 graphs:$expanded" "bare label:$label"; do
+for entry in "${measured[@]}" "bare label:$label"; do
   name=${entry%:*}
   pid=${entry##*:}
   used=$(($(cpu_ns "$pid") - before[$pid]))

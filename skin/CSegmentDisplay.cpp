@@ -254,9 +254,22 @@ bool CSegmentDisplay::ChangeDisplayStyle(std::uint32_t remove, std::uint32_t add
 void CSegmentDisplay::Redraw()
 {
     // A text change may need a different shape; the old one would clip it.
+    // The new one is set before the paint rather than cleared until it: a
+    // cleared mask exposes the parent under the whole control, twice a tick.
     if (m_bTransparent)
-        clearMask();
+        ApplyShape();
     update();
+}
+
+void CSegmentDisplay::ApplyShape()
+{
+    const QRegion shape = SegmentRegion();
+    if (shape.isEmpty()) {
+        if (!mask().isEmpty())
+            clearMask();
+    } else if (shape != mask()) {
+        setMask(shape);
+    }
 }
 
 const std::vector<CSegmentGlyph>& CSegmentDisplay::Glyphs()
@@ -313,13 +326,8 @@ void CSegmentDisplay::paintEvent(QPaintEvent*)
 {
     const QImage& picture = RenderImage();
     QPainter(this).drawImage(0, 0, picture);
-    if (m_bTransparent) {
-        const QRegion shape = SegmentRegion();
-        if (shape.isEmpty())
-            clearMask();
-        else
-            setMask(shape);
-    }
+    if (m_bTransparent)
+        ApplyShape();
 }
 
 void CSegmentDisplay::resizeEvent(QResizeEvent* event)

@@ -129,6 +129,9 @@ protected:
 
 private:
     void Redraw();
+    // Transparent: the window's shape follows the lit segments; set only
+    // when it changes, since every change exposes the parent beneath.
+    void ApplyShape();
     const SegmentScene& Scene();
 
     QString m_strText = QStringLiteral("?");

@@ -3,6 +3,7 @@
 // expanded form, those on the rails and the sub-screen panels' own.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +17,10 @@ public:
     // An English caption's translation.
     using Translate = std::function<QString(const char*)>;
 
-    // Paints the face's own captions (the panels paint theirs).
-    static void Paint(QPainter& painter, bool expanded, const Translate& translate);
+    // Paints the face's own captions (the panels paint theirs): those that
+    // reach into exposed, or all when exposed is null. A tick repaints only
+    // the wells, and fitting a caption's font is the costly part.
+    static void Paint(QPainter& painter, bool expanded, const Translate& translate, const QRect& exposed = QRect());
     // Every caption on the face as painted now, the panels' included when
     // expanded.
     static QStringList List(bool expanded, const CSubScreenPanels& panels, const Translate& translate);

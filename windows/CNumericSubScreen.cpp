@@ -9,6 +9,7 @@
 #include "skin/CTransparentStatic.h"
 #include "windows/ISubScreenHost.h"
 
+#include <QEvent>
 #include <QTimerEvent>
 
 #include <initializer_list>
@@ -40,6 +41,10 @@ CNumericSubScreen::CNumericSubScreen(ISubScreenHost& host, const Design& design,
     , m_design(design)
 {
     SetCaptionPlaces({SkinCaption::kChannelCaptions.begin(), SkinCaption::kChannelCaptions.end()});
+    // The window's growing to its expanded form or being shown again brings
+    // the panel back into view.
+    if (parent)
+        parent->installEventFilter(this);
     for (int i = 0; i < kSlotCount; ++i) {
         Slot& slot = m_slots[static_cast<size_t>(i)];
         slot.indicator = new CSkinButton(&host.Skin(), this);
@@ -152,6 +157,22 @@ void CNumericSubScreen::Refresh()
         }
     }
     m_timer.start(kRefreshPeriodMs, this);
+    m_bParked = false;
+}
+
+bool CNumericSubScreen::InView() const
+{
+    const QWidget* window = parentWidget();
+    return isVisible() && (!window || window->rect().intersects(geometry()));
+}
+
+void CNumericSubScreen::ResumeIfInView()
+{
+    if (!m_bParked || !InView())
+        return;
+    m_bParked = false;
+    OnTimer(m_design.timerId);
+    m_timer.start(kRefreshPeriodMs, this);
 }
 
 void CNumericSubScreen::OnTimer(int id)
@@ -195,8 +216,28 @@ void CNumericSubScreen::OnTimer(int id)
 
 void CNumericSubScreen::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_timer.timerId())
-        OnTimer(m_design.timerId);
-    else
+    if (event->timerId() != m_timer.timerId()) {
         CSubScreenPanel::timerEvent(event);
+        return;
+    }
+    if (!InView()) {
+        // Nothing shown can change: no wake-ups until the panel is seen.
+        m_timer.stop();
+        m_bParked = true;
+        return;
+    }
+    OnTimer(m_design.timerId);
+}
+
+void CNumericSubScreen::showEvent(QShowEvent* event)
+{
+    CSubScreenPanel::showEvent(event);
+    ResumeIfInView();
+}
+
+bool CNumericSubScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        ResumeIfInView();
+    return CSubScreenPanel::eventFilter(watched, event);
 }

@@ -79,6 +79,11 @@ public:
 
     int TimerId() const { return m_design.timerId; }
     bool IsTimerActive() const { return m_timer.isActive(); }
+    int RefreshTimerId() const { return m_timer.timerId(); }
+    // True while the panel can be seen: shown, and inside its window (the
+    // compact form cuts the panels off). Out of view its timer stops at the
+    // next beat; coming back into view refreshes it at once and restarts it.
+    bool InView() const;
     // True while the slot's indicator shows its normal image.
     bool IsIndicatorNormal(int slot) const { return m_bIndicatorNormal.at(static_cast<size_t>(slot)); }
 
@@ -97,6 +102,8 @@ protected:
     virtual bool HandlesTimer(int id) const { return id == m_design.timerId; }
 
     void timerEvent(QTimerEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Slot {
@@ -113,10 +120,13 @@ private:
     // A slot that showed its item as off takes the normal look again once
     // the item is on, or its value would be drawn in black on the dark well.
     void LeaveItemOff(int slot);
+    // Out of view since the timer stopped: refreshed and restarted once seen.
+    void ResumeIfInView();
 
     Design m_design;
     std::array<Slot, kSlotCount> m_slots;
     std::array<bool, kSlotCount> m_bIndicatorNormal{};
     std::array<bool, kSlotCount> m_bShowsItemOff{};
+    bool m_bParked = false;
     QBasicTimer m_timer;
 };

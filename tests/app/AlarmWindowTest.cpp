@@ -22,6 +22,8 @@
 #include <chrono>
 #include <thread>
 
+#include "app/CAlarmPresenter.h"
+#include "app/CFaceWells.h"
 #include "app/CWarningMonitor.h"
 #include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
@@ -31,6 +33,7 @@
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
 #include "windows/CAlarmStrip.h"
+#include "windows/CWindowPlacement.h"
 #include "windows/CMonitorSettingDlg.h"
 #include "windows/CShutdownCountdown.h"
 #include "windows/CFanSubScreen.h"
@@ -106,9 +109,9 @@ TEST(WellRotation, StaysOnItemsInAlarmAndTakesThemInTurn)
     };
     for (const Case& c : cases) {
         const auto inAlarm = [&](int p) { return std::find(c.alarmed.begin(), c.alarmed.end(), p) != c.alarmed.end(); };
-        const int shown = CKelvaneDlg::PositionToShow(c.position, c.count, inAlarm);
+        const int shown = CFaceWells::PositionToShow(c.position, c.count, inAlarm);
         EXPECT_EQ(shown, c.shown) << c.position;
-        EXPECT_EQ(CKelvaneDlg::NextPosition(shown, c.count, inAlarm), c.next) << c.position;
+        EXPECT_EQ(CFaceWells::NextPosition(shown, c.count, inAlarm), c.next) << c.position;
     }
 }
 
@@ -132,9 +135,9 @@ TEST(WellRotation, PassesOverEntriesTheChipLacks)
         const auto has = [](const std::vector<int>& v, int p) { return std::find(v.begin(), v.end(), p) != v.end(); };
         const auto inAlarm = [&](int p) { return has(c.alarmed, p); };
         const auto present = [&](int p) { return !has(c.absent, p); };
-        const int shown = CKelvaneDlg::PositionToShow(c.position, c.count, inAlarm, present);
+        const int shown = CFaceWells::PositionToShow(c.position, c.count, inAlarm, present);
         EXPECT_EQ(shown, c.shown) << c.position << "/" << c.count;
-        EXPECT_EQ(CKelvaneDlg::NextPosition(shown, c.count, inAlarm, present), c.next) << c.position << "/" << c.count;
+        EXPECT_EQ(CFaceWells::NextPosition(shown, c.count, inAlarm, present), c.next) << c.position << "/" << c.count;
     }
 }
 
@@ -196,7 +199,7 @@ TEST_F(AlarmWindow, TrayTooltipShowsTheReadingsAndTheAlarmsWithTheirValues)
 
 TEST_F(AlarmWindow, OneNotificationPerEpisodeReplacedWhileItLastsAndTurnedIntoBackToNormal)
 {
-    const std::string key = CKelvaneDlg::NotificationKey(CHardwareMonitor::kFirstTemp).toStdString();
+    const std::string key = CAlarmPresenter::NotificationKey(CHardwareMonitor::kFirstTemp).toStdString();
     const std::string temp1 = ItemName(CHardwareMonitor::kFirstTemp);
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=75"}), 0);
     Tick();
@@ -207,13 +210,13 @@ TEST_F(AlarmWindow, OneNotificationPerEpisodeReplacedWhileItLastsAndTurnedIntoBa
     EXPECT_EQ(m_notifier.shown[0].body, temp1 + " 75.0 \u00B0C");
     // No shut-down pending: normal, and it expires.
     EXPECT_FALSE(m_notifier.shown[0].critical);
-    EXPECT_EQ(m_notifier.shown[0].expireMs, CKelvaneDlg::kAlarmExpireMs);
+    EXPECT_EQ(m_notifier.shown[0].expireMs, CAlarmPresenter::kAlarmExpireMs);
 
     // A value that changes is shown in the same bubble, not too often.
     ASSERT_EQ(m_program.Simctl({"set", "TEMP1=77"}), 0);
     Tick();
     EXPECT_EQ(m_notifier.shown.size(), 1u);
-    for (int tick = 0; tick < CKelvaneDlg::kNormalNotificationTicks; ++tick) Tick();
+    for (int tick = 0; tick < CAlarmPresenter::kNormalNotificationTicks; ++tick) Tick();
     ASSERT_EQ(m_notifier.shown.size(), 2u);
     EXPECT_EQ(m_notifier.shown[1].key, key);
     EXPECT_EQ(m_notifier.shown[1].body, temp1 + " 77.0 \u00B0C");
@@ -233,7 +236,7 @@ TEST_F(AlarmWindow, OneNotificationPerEpisodeReplacedWhileItLastsAndTurnedIntoBa
     EXPECT_EQ(back.key, key);
     EXPECT_EQ(back.summary, "Kelvane: " + temp1 + " back to normal");
     EXPECT_FALSE(back.critical);
-    EXPECT_EQ(back.expireMs, CKelvaneDlg::kBackToNormalExpireMs);
+    EXPECT_EQ(back.expireMs, CAlarmPresenter::kBackToNormalExpireMs);
     const std::size_t count = m_notifier.shown.size();
     Tick();
     EXPECT_EQ(m_notifier.shown.size(), count);
@@ -275,7 +278,7 @@ TEST(AlarmStripText, AFullStripTakesASmallerTypeThenEndsInAnEllipsisWithTheWhole
 {
     QtTestApplication();
     CAlarmStrip strip;
-    strip.resize(CKelvaneDlg::kAlarmStripPlace.size());
+    strip.resize(CAlarmPresenter::kAlarmStripPlace.size());
     strip.SetEntries({QStringLiteral("VTT 1.40 V")});
     EXPECT_EQ(strip.ShownText(), QStringLiteral("VTT 1.40 V"));
     EXPECT_EQ(strip.TextFont().pixelSize(), CAlarmStrip::kTextPixels);
@@ -501,7 +504,7 @@ TEST(WindowPlacement, APlaceIsUsedOnlyWhereTheWholeWindowLiesOnAScreen)
         {{1800, 100}, {404, 200}, two, {1920, 100}},          // across both: the one holding most
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CKelvaneDlg::FitOnScreen(c.wanted, c.size, c.screens), c.placed) << c.wanted.x() << "," << c.wanted.y();
+        EXPECT_EQ(CWindowPlacement::FitOnScreen(c.wanted, c.size, c.screens), c.placed) << c.wanted.x() << "," << c.wanted.y();
 }
 
 TEST(WindowPlacement, ASavedPlaceOffTheScreenAndTheTraysReturnKeepTheWindowWhole)
@@ -530,15 +533,15 @@ TEST(WindowPlacement, ASavedPlaceOffTheScreenAndTheTraysReturnKeepTheWindowWhole
 
 TEST(FaceLook, TwoDecimalsForVoltagesAndADisabledKeyThatReads)
 {
-    EXPECT_EQ(CKelvaneDlg::FormatVolts(1.46), "1.46");
-    EXPECT_EQ(CKelvaneDlg::FormatVolts(-12.048), "-12.05");
+    EXPECT_EQ(CFaceWells::FormatVolts(1.46), "1.46");
+    EXPECT_EQ(CFaceWells::FormatVolts(-12.048), "-12.05");
     QtTestApplication();
     CTestProgram program(kRoot);
     auto window = program.MakeWindow();
     ASSERT_TRUE(window->InitDialog());
     window->show();
     EXPECT_EQ(window->Display(CKelvaneDlg::kIdVoltDisplay)->DisplayText(),
-              CKelvaneDlg::FormatVolts(window->Engine().Volt(0)->Value()));
+              CFaceWells::FormatVolts(window->Engine().Volt(0)->Value()));
     // The disabled Dravik Manager key: its caption against its picture.
     CSkinButton* key = window->Button(CKelvaneDlg::kIdDravikManager);
     ASSERT_FALSE(key->isEnabled());

@@ -61,7 +61,7 @@ TEST_F(MainWindow, ListsOfThreeOneAndTwoRotateIndependently)
         // The display shows the value of the item its label names.
         const int voltItem = tick % 3 == 0 ? 2 : tick % 3 == 1 ? 3 : 0;
         EXPECT_EQ(Text(window->Display(CKelvaneDlg::kIdVoltDisplay)),
-                  CKelvaneDlg::FormatVolts(engine.Item(voltItem)->Value()).toStdString());
+                  CFaceWells::FormatVolts(engine.Item(voltItem)->Value()).toStdString());
     }
 
     EXPECT_EQ(volts, (std::vector<std::string>{name(0), name(2), name(3), name(0), name(2)}));

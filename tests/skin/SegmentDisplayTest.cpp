@@ -2,6 +2,7 @@
 #include "skin/FitCurveRun.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -272,4 +273,66 @@ TEST(SegmentDisplay, TransparentDisplayTakesTheShapeOfItsSegments)
     display->SetDisplayText(QStringLiteral("%"));
     Settle();
     EXPECT_TRUE(display->mask().isEmpty());
+}
+
+namespace {
+
+// A window that keeps what it was asked to repaint.
+class ExposedParent : public QWidget {
+public:
+    QRegion exposed;
+
+protected:
+    void paintEvent(QPaintEvent* event) override { exposed += event->region(); }
+};
+
+}  // namespace
+
+TEST(SegmentDisplay, TransparentRedrawOfTheSameShapeExposesTheWindowOnlyUnderIt)
+{
+    // Transparent, the window beneath is painted again under a redrawn
+    // control; with an unchanged shape only under the segments, not under
+    // the whole control as when the shape was cleared until the paint.
+    struct Case {
+        const char* name;
+        std::uint32_t style;
+        const char* from;
+        const char* to;
+        bool newColour;
+        bool sameShape;
+    };
+    const Case cases[] = {
+        // Unlit segments drawn too: every text of two digits has one shape.
+        {"same shape, new text", 0, "12", "47", false, true},
+        {"same text, new colour", SDS_LIT_ONLY, "12", "12", true, true},
+        {"lit only, the shape grows", SDS_LIT_ONLY, "1", "7", false, false},
+        {"lit only, the shape shrinks", SDS_LIT_ONLY, "8", "1", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExposedParent parent;
+        parent.resize(120, 60);
+        auto* display = new CSegmentDisplay(&parent);
+        display->setGeometry(10, 10, 100, 40);
+        display->SetTransparentMode(true);
+        display->ChangeDisplayStyle(0, c.style);
+        display->SetDisplayText(QString::fromLatin1(c.from));
+        parent.show();
+        Settle();
+        const QRegion before = display->mask();
+        ASSERT_FALSE(before.isEmpty());
+        parent.exposed = QRegion();
+
+        display->SetDisplayText(QString::fromLatin1(c.to));
+        if (c.newColour)
+            display->SetSegmentColours(0xFFFFFF, 0x0000FF);
+        Settle();
+        const QRegion after = display->mask();
+        EXPECT_EQ(after, display->SegmentRegion());
+        EXPECT_EQ(before == after, c.sameShape);
+        EXPECT_FALSE(parent.exposed.isEmpty());
+        const QRegion allowed = c.sameShape ? after.translated(display->pos()) : QRegion(display->geometry());
+        const QRect beyond = (parent.exposed - allowed).boundingRect();
+        EXPECT_TRUE(beyond.isEmpty()) << "exposed beyond: " << beyond.width() << "x" << beyond.height();
+    }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTimerEvent>
 #include <QEvent>
 #include <QWindow>
 #include <QObject>
@@ -261,3 +262,46 @@ TEST(SubScreenValuesTest, TextsAndPoints)
 }
 
 }  // namespace
+
+TEST(NumericSubScreenTest, TimerStopsOutOfViewAndTheValuesCatchUpWhenSeenAgain)
+{
+    struct Case {
+        const char* name;
+        std::function<void(QWidget& window, QWidget& panel)> leaveView;
+        std::function<void(QWidget& window, QWidget& panel)> comeBack;
+    };
+    const Case cases[] = {
+        // The compact form: the window ends above the panel.
+        {"cut off by the window", [](QWidget& window, QWidget&) { window.resize(400, 100); },
+         [](QWidget& window, QWidget&) { window.resize(400, 400); }},
+        {"hidden", [](QWidget&, QWidget& panel) { panel.hide(); }, [](QWidget&, QWidget& panel) { panel.show(); }},
+        {"window in the tray", [](QWidget& window, QWidget&) { window.hide(); },
+         [](QWidget& window, QWidget&) { ShowOnScreen(window); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelProgram program;
+        ASSERT_TRUE(program.started);
+        program.Set("IN1=1.20");
+        QWidget window;
+        window.resize(400, 400);
+        auto* panel = new CVoltSubScreen(program, &window);
+        panel->move(40, 195);
+        ShowOnScreen(window);
+        panel->Refresh();
+        ASSERT_TRUE(panel->InView());
+        const QString shown = panel->ValueDisplay(1)->DisplayText();
+
+        c.leaveView(window, *panel);
+        EXPECT_FALSE(panel->InView());
+        QTimerEvent beat(panel->RefreshTimerId());
+        QApplication::sendEvent(panel, &beat);
+        EXPECT_FALSE(panel->IsTimerActive());
+        program.Set("IN1=1.40");
+
+        c.comeBack(window, *panel);
+        EXPECT_TRUE(panel->InView());
+        EXPECT_TRUE(panel->IsTimerActive());
+        EXPECT_NE(panel->ValueDisplay(1)->DisplayText(), shown);
+    }
+}
