@@ -742,6 +742,9 @@ void CKelvaneDlg::ShowMonitorSetting(const CMonitorSettings& settings)
             if (CFanSubScreen* fans = m_panels.FanPanel()) fans->ResetLayout();
         },
         [this] {
+            // The panel reads the items: not while the session's thread
+            // changes them.
+            const auto hold = m_session.LockEngine();
             if (CFanSubScreen* fans = m_panels.FanPanel()) fans->Refresh();
         },
         // The panel reads the unit flag itself, which the dialog has set.
