@@ -777,16 +777,24 @@ void CKelvaneDlg::ShowMonitorSetting(const CMonitorSettings& settings)
 
 void CKelvaneDlg::OpenDisplaySetting()
 {
-    HoldSession();
+    // As Monitor Setting: the dialog starts from a copy of the items.
+    if (m_bDisplaySettingAsked) return;
+    m_bDisplaySettingAsked = true;
+    SendToEngine([](CHardwareMonitor&) {}, [this](const CMonitorSettings& items) { ShowDisplaySetting(items); });
+}
+
+void CKelvaneDlg::ShowDisplaySetting(const CMonitorSettings& items)
+{
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
     CDisplaySettingDlg dialog(
         CDisplaySettingDlg::Context{
-            m_session.Engine(),
+            items,
             m_prefs,
             m_strIniPath,
             [this](const std::string& path) { SavePreferences(path); },
             [this] { return InitEmail(); },
             [this] {
+                const auto hold = m_session.LockEngine();
                 if (CVoltSubScreen* volts = m_panels.VoltPanel()) volts->Refresh();
             },
             m_skins,
@@ -797,7 +805,9 @@ void CKelvaneDlg::OpenDisplaySetting()
         },
         this);
     dialog.exec();
-    ReleaseSession();
+    m_bDisplaySettingAsked = false;
+    // The rotation, the mail and log switches it set.
+    SendSettings();
 }
 
 void CKelvaneDlg::OpenSuiteItems()

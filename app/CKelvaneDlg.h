@@ -424,6 +424,7 @@ private:
     // thread; then done on this thread with the items' settings it left.
     void SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done);
     void ShowMonitorSetting(const CMonitorSettings& settings);
+    void ShowDisplaySetting(const CMonitorSettings& items);
     void UpdateCountdown();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
@@ -443,6 +444,7 @@ private:
     int m_nSessionHolds = 0;
     // Monitor Setting was asked for and waits for the session's copy.
     bool m_bMonitorSettingAsked = false;
+    bool m_bDisplaySettingAsked = false;
     bool m_bShown = false;  // a snapshot has reached the wells
     CEmailLogon m_emailLogon;
 

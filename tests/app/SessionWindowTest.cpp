@@ -25,7 +25,10 @@
 #include "skin/CSkinButton.h"
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
+#include "engine/CHardwareMonitor.h"
+#include "windows/CDisplaySettingDlg.h"
 #include "windows/CLimitField.h"
+#include "windows/CSortedListBox.h"
 #include "windows/CMonitorSettingDlg.h"
 
 namespace {
@@ -134,34 +137,47 @@ void Type(CLimitField* field, const QString& text)
     QApplication::sendEvent(field, &enter);
 }
 
-// Calls act with Monitor Setting once the window has opened it (it opens
-// once the session's copy of the settings has come back).
-class CMonitorSettingUser {
+// Calls act with the dialog a button of the window opens, once it is open
+// (it opens when the session's copy of the items has come back).
+template <class Dialog>
+class CDialogUser {
 public:
-    explicit CMonitorSettingUser(std::function<void(CMonitorSettingDlg&)> act) : m_act(std::move(act))
+    explicit CDialogUser(std::function<void(Dialog&)> act) : m_act(std::move(act))
     {
         m_poll.setInterval(5);
         QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<CMonitorSettingDlg*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
             if (dialog == nullptr) return;
             m_poll.stop();
             m_act(*dialog);
             m_bDone = true;
         });
     }
-    void Open(CKelvaneDlg& window)
+    void Open(CKelvaneDlg& window, int buttonId)
     {
         m_bDone = false;
         m_poll.start();
-        window.Button(CKelvaneDlg::kIdMonitorSetting)->click();
+        window.Button(buttonId)->click();
     }
     bool Done() const { return m_bDone; }
 
 private:
-    std::function<void(CMonitorSettingDlg&)> m_act;
+    std::function<void(Dialog&)> m_act;
     QTimer m_poll;
     bool m_bDone = false;
 };
+using CMonitorSettingUser = CDialogUser<CMonitorSettingDlg>;
+
+// Whether a job posted now runs on a thread other than this one: a window
+// that held the session while a dialog is open would run it itself.
+bool SessionRunsOnItsOwnThread(CKelvaneDlg& window)
+{
+    auto ran = std::make_shared<std::atomic<int>>(0);
+    const std::thread::id here = std::this_thread::get_id();
+    window.Session().Post([ran, here](CMonitorSession&) { *ran = std::this_thread::get_id() == here ? 1 : 2; });
+    RunUntil([&] { return *ran != 0; }, 5000);
+    return *ran == 2;
+}
 
 // W83782D bank 0: the high limit of VOLT3 (+3.3 V, 16 mV a step).
 constexpr uint8_t kIn2High = 0x2F;
@@ -180,7 +196,9 @@ TEST(SessionWindow, MonitorSettingSendsItsChangesToTheChipThroughTheSessionsThre
     ASSERT_NE(window.Runner(), nullptr);
 
     QString afterDefault;
+    bool sessionApart = false;
     CMonitorSettingUser user([&](CMonitorSettingDlg& dialog) {
+        sessionApart = SessionRunsOnItsOwnThread(window);
         CLimitField* high = dialog.HighField(kVolt3Slider);
         Type(high, QStringLiteral("3.60"));
         // The row's Default comes back from the session's thread with the
@@ -192,8 +210,9 @@ TEST(SessionWindow, MonitorSettingSendsItsChangesToTheChipThroughTheSessionsThre
         Type(high, QStringLiteral("3.50"));
         qobject_cast<QAbstractButton*>(dialog.Control(CMonitorSettingDlg::kIdApply))->click();
     });
-    user.Open(window);
+    user.Open(window, CKelvaneDlg::kIdMonitorSetting);
     ASSERT_TRUE(RunUntil([&] { return user.Done(); }, 10000));
+    EXPECT_TRUE(sessionApart);
     EXPECT_EQ(afterDefault, QStringLiteral("3.47"));
     // 3.50 V / 16 mV = 218.75: the register takes the step below.
     EXPECT_EQ(ReadOnSession(window, kIn2High), 218);
@@ -206,6 +225,41 @@ TEST(SessionWindow, MonitorSettingSendsItsChangesToTheChipThroughTheSessionsThre
     std::string stored;
     program.Registry().ReadText(key, "HiLimit", stored);
     EXPECT_EQ(stored, "350");
+}
+
+TEST(SessionWindow, DisplaySettingShowsTheSessionsItemsAndSendsItsSwitchesBack)
+{
+    QtTestApplication();
+    CTestProgram program;
+    CKelvaneDlgSeams seams = program.WindowSeams();
+    seams.sessionThread = true;
+    CKelvaneDlg window(seams);
+    ASSERT_TRUE(window.InitDialog());
+    int enabledVolts = 0;
+    for (int i = 0; i < CHardwareMonitor::kFirstTemp; ++i) {
+        const CSessionSnapshot::SItem* item = window.Snapshot().Item(i);
+        if (item != nullptr && item->enabled) ++enabledVolts;
+    }
+    const bool errorLog = window.Preferences().m_bErrorLog;
+
+    int offered = -1;
+    bool sessionApart = false;
+    CDialogUser<CDisplaySettingDlg> user([&](CDisplaySettingDlg& dialog) {
+        sessionApart = SessionRunsOnItsOwnThread(window);
+        offered = qobject_cast<CSortedListBox*>(dialog.Control(CDisplaySettingDlg::kItemList))->GetCount();
+        qobject_cast<QAbstractButton*>(dialog.Control(CDisplaySettingDlg::kErrorLog))->click();
+        qobject_cast<QAbstractButton*>(dialog.Control(CDisplaySettingDlg::kOk))->click();
+    });
+    user.Open(window, CKelvaneDlg::kIdDisplaySetting);
+    ASSERT_TRUE(RunUntil([&] { return user.Done(); }, 10000));
+    EXPECT_TRUE(sessionApart);
+    EXPECT_GT(enabledVolts, 0);
+    EXPECT_EQ(offered, enabledVolts);
+    // The log switch reaches the session's warning check.
+    auto seen = std::make_shared<std::atomic<int>>(-1);
+    window.Session().Post([seen](CMonitorSession& session) { *seen = session.Settings().m_bErrorLog ? 1 : 0; });
+    ASSERT_TRUE(RunUntil([&] { return *seen >= 0; }, 5000));
+    EXPECT_EQ(*seen, errorLog ? 0 : 1);
 }
 
 // The longest gap between 5 ms timer events on this thread during which the
@@ -306,7 +360,7 @@ TEST(SessionWindow, TheEventLoopAnswersWithin50msWhileTheChipIsSlowAndItsLockHel
             meter.Start();
             qobject_cast<QAbstractButton*>(dialog.Control(CMonitorSettingDlg::kIdApply))->click();
         });
-        user.Open(window);
+        user.Open(window, CKelvaneDlg::kIdMonitorSetting);
         ASSERT_TRUE(RunUntil([&] { return user.Done(); }, 15000));
         const int reg = ReadOnSession(window, kIn2High);
         meter.Stop();
