@@ -138,8 +138,10 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_pInstanceChecker(std::move(instanceChecker)),
       m_trayHost(seams.sessionBus),
       m_TrayIcon(m_trayHost, seams.systemBus),
-      m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade,
-                  &m_session.EngineMutex()),
+      // The panels and charts show the latest snapshot: no engine lock on
+      // this thread.
+      m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade, nullptr,
+                  [this](int index, ISubScreenHost::SItem& item) { return PanelItem(index, item); }),
       m_suiteItems(m_session.Engine()),
       m_suiteTransport(seams.engine.registry, seams.suiteLink),
       m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
@@ -515,15 +517,29 @@ void CKelvaneDlg::ApplySnapshot(CMonitorSession::Snapshot snapshot)
         RefreshDisplay();
         if (!first) {
             // The graph panels take their samples here, visible or not.
-            {
-                const auto hold = m_session.LockEngine();
-                m_panels.TickGraphs();
-            }
+            m_panels.TickGraphs();
             emit monitoringTicked();
         }
     } else {
         UpdateCountdown();
     }
+}
+
+bool CKelvaneDlg::PanelItem(int index, ISubScreenHost::SItem& out) const
+{
+    const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
+    if (item == nullptr) return false;
+    out.name = item->name;
+    out.present = item->present;
+    out.enabled = item->enabled;
+    out.enabledByDefault = item->enabledByDefault;
+    out.readFailed = item->readFailed;
+    out.notConnected = item->notConnected;
+    out.outOfRange = item->outOfRange;
+    out.value = item->value;
+    out.hiBound = item->hiBound;
+    out.rpm = item->rpm;
+    return true;
 }
 
 void CKelvaneDlg::timerEvent(QTimerEvent* event)
@@ -649,10 +665,7 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
     const CSubScreenPanels::Area panelArea = area == Area::Volt  ? CSubScreenPanels::Area::Voltage
                                              : area == Area::Fan ? CSubScreenPanels::Area::Fan
                                                                  : CSubScreenPanels::Area::Temperature;
-    if (m_panels.IsCreated()) {
-        const auto hold = m_session.LockEngine();
-        m_panels.ShowArea(panelArea, graph);
-    }
+    if (m_panels.IsCreated()) m_panels.ShowArea(panelArea, graph);
     (area == Area::Volt ? m_prefs.m_bVoltGraph : area == Area::Fan ? m_prefs.m_bFanGraph : m_prefs.m_bTempGraph) = graph;
     emit areaViewChanged(area, graph);
 }
@@ -742,9 +755,6 @@ void CKelvaneDlg::ShowMonitorSetting(const CMonitorSettings& settings)
             if (CFanSubScreen* fans = m_panels.FanPanel()) fans->ResetLayout();
         },
         [this] {
-            // The panel reads the items: not while the session's thread
-            // changes them.
-            const auto hold = m_session.LockEngine();
             if (CFanSubScreen* fans = m_panels.FanPanel()) fans->Refresh();
         },
         // The panel reads the unit flag itself, which the dialog has set.
@@ -794,7 +804,6 @@ void CKelvaneDlg::ShowDisplaySetting(const CMonitorSettings& items)
             [this](const std::string& path) { SavePreferences(path); },
             [this] { return InitEmail(); },
             [this] {
-                const auto hold = m_session.LockEngine();
                 if (CVoltSubScreen* volts = m_panels.VoltPanel()) volts->Refresh();
             },
             m_skins,

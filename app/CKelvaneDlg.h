@@ -425,6 +425,8 @@ private:
     void SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done);
     void ShowMonitorSetting(const CMonitorSettings& settings);
     void ShowDisplaySetting(const CMonitorSettings& items);
+    // What a panel or chart shows of an item: the latest snapshot's.
+    bool PanelItem(int index, ISubScreenHost::SItem& item) const;
     void UpdateCountdown();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "accesslib/Wbcdflsh.h"
+#include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
@@ -29,6 +30,8 @@
 #include "windows/CDisplaySettingDlg.h"
 #include "windows/CLimitField.h"
 #include "windows/CSortedListBox.h"
+#include "windows/CSubScreenPanels.h"
+#include "windows/CVoltSubScreen.h"
 #include "windows/CMonitorSettingDlg.h"
 
 namespace {
@@ -260,6 +263,46 @@ TEST(SessionWindow, DisplaySettingShowsTheSessionsItemsAndSendsItsSwitchesBack)
     window.Session().Post([seen](CMonitorSession& session) { *seen = session.Settings().m_bErrorLog ? 1 : 0; });
     ASSERT_TRUE(RunUntil([&] { return *seen >= 0; }, 5000));
     EXPECT_EQ(*seen, errorLog ? 0 : 1);
+}
+
+TEST(SessionWindow, PanelsAndChartsShowTheSnapshotWithoutWaitingForTheEnginesLock)
+{
+    QtTestApplication();
+    CTestProgram program;
+    CKelvaneDlgSeams seams = program.WindowSeams();
+    seams.sessionThread = true;
+    CKelvaneDlg window(seams);
+    ASSERT_TRUE(window.InitDialog());
+    window.ShowDetail();
+
+    // A job on the session's thread keeps the engine's lock for a second.
+    auto started = std::make_shared<std::atomic<bool>>(false);
+    window.Session().Post([started](CMonitorSession&) {
+        *started = true;
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    });
+    ASSERT_TRUE(RunUntil([&] { return started->load(); }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    using Area = CKelvaneDlg::Area;
+    for (const Area area : {Area::Volt, Area::Fan, Area::Temp}) {
+        window.ShowAreaView(area, true);
+        window.ShowAreaView(area, false);
+    }
+    window.Panels().TickGraphs();
+    window.Panels().VoltPanel()->Refresh();
+    const qint64 took = clock.elapsed();
+    EXPECT_LT(took, 200) << "the window waited for the engine's lock, in ms";
+
+    // What the voltage panel shows is the snapshot's reading.
+    const int volt = window.Preferences().m_nSubVoltItem[0];
+    const CSessionSnapshot::SItem* item = window.Snapshot().Item(volt);
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->enabled && !item->readFailed);
+    EXPECT_EQ(window.Panels().VoltPanel()->ValueDisplay(0)->DisplayText(),
+              QString::asprintf("%2.2f", item->value));
+    // The job ends before the window does.
+    RunUntil([] { return false; }, 1100);
 }
 
 // The longest gap between 5 ms timer events on this thread during which the
