@@ -138,8 +138,10 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_pInstanceChecker(std::move(instanceChecker)),
       m_trayHost(seams.sessionBus),
       m_TrayIcon(m_trayHost, seams.systemBus),
-      m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade,
-                  &m_session.EngineMutex()),
+      // The panels and charts show the latest snapshot: no engine lock on
+      // this thread.
+      m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade, nullptr,
+                  [this](int index, ISubScreenHost::SItem& item) { return PanelItem(index, item); }),
       m_suiteItems(m_session.Engine()),
       m_suiteTransport(seams.engine.registry, seams.suiteLink),
       m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
@@ -515,15 +517,29 @@ void CKelvaneDlg::ApplySnapshot(CMonitorSession::Snapshot snapshot)
         RefreshDisplay();
         if (!first) {
             // The graph panels take their samples here, visible or not.
-            {
-                const auto hold = m_session.LockEngine();
-                m_panels.TickGraphs();
-            }
+            m_panels.TickGraphs();
             emit monitoringTicked();
         }
     } else {
         UpdateCountdown();
     }
+}
+
+bool CKelvaneDlg::PanelItem(int index, ISubScreenHost::SItem& out) const
+{
+    const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
+    if (item == nullptr) return false;
+    out.name = item->name;
+    out.present = item->present;
+    out.enabled = item->enabled;
+    out.enabledByDefault = item->enabledByDefault;
+    out.readFailed = item->readFailed;
+    out.notConnected = item->notConnected;
+    out.outOfRange = item->outOfRange;
+    out.value = item->value;
+    out.hiBound = item->hiBound;
+    out.rpm = item->rpm;
+    return true;
 }
 
 void CKelvaneDlg::timerEvent(QTimerEvent* event)
@@ -649,10 +665,7 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
     const CSubScreenPanels::Area panelArea = area == Area::Volt  ? CSubScreenPanels::Area::Voltage
                                              : area == Area::Fan ? CSubScreenPanels::Area::Fan
                                                                  : CSubScreenPanels::Area::Temperature;
-    if (m_panels.IsCreated()) {
-        const auto hold = m_session.LockEngine();
-        m_panels.ShowArea(panelArea, graph);
-    }
+    if (m_panels.IsCreated()) m_panels.ShowArea(panelArea, graph);
     (area == Area::Volt ? m_prefs.m_bVoltGraph : area == Area::Fan ? m_prefs.m_bFanGraph : m_prefs.m_bTempGraph) = graph;
     emit areaViewChanged(area, graph);
 }
@@ -701,13 +714,39 @@ void CKelvaneDlg::ShowAbout()
     about.exec();
 }
 
+void CKelvaneDlg::SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done)
+{
+    // Without a runner (or while one waits) the session is this thread's:
+    // the job runs now and done follows, outside the session's lock.
+    const bool here = !m_pRunner || m_nSessionHolds > 0;
+    auto result = std::make_shared<std::shared_ptr<const CMonitorSettings>>();
+    m_session.Post([this, job = std::move(job), done, result, here](CMonitorSession& session) {
+        job(session.Engine());
+        if (!done) return;
+        auto settings = std::make_shared<const CMonitorSettings>(CMonitorSettings::Take(
+            session.Engine(), [&session](int index) { return session.IsShutdownCancelled(index); }));
+        if (here)
+            *result = std::move(settings);
+        else
+            QMetaObject::invokeMethod(this, [done, settings] { done(*settings); }, Qt::QueuedConnection);
+    });
+    if (!here) return;
+    ApplySnapshot(nullptr);
+    if (done && *result) done(**result);
+}
+
 void CKelvaneDlg::OpenMonitorSetting()
 {
-    // The dialog reads and writes the items itself: the session is this
-    // thread's while it is open.
-    HoldSession();
+    // The dialog starts from a copy the session takes on its thread.
+    if (m_bMonitorSettingAsked) return;
+    m_bMonitorSettingAsked = true;
+    SendToEngine([](CHardwareMonitor&) {}, [this](const CMonitorSettings& settings) { ShowMonitorSetting(settings); });
+}
+
+void CKelvaneDlg::ShowMonitorSetting(const CMonitorSettings& settings)
+{
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
-    const CMonitorSettingHost host{
+    CMonitorSettingHost host{
         m_session.Engine(),
         m_prefs,
         m_skins,
@@ -722,25 +761,44 @@ void CKelvaneDlg::OpenMonitorSetting()
         [this](bool) {
             if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
         },
-        [this](const CSensorItem& item) { return m_session.IsShutdownCancelled(IndexOf(item)); },
+    };
+    host.settings = &settings;
+    host.send = [this](CMonitorSettingHost::Job job, CMonitorSettingHost::Done done) {
+        SendToEngine(std::move(job), std::move(done));
+    };
+    host.latestValue = [this](int index, double& value, int32_t& rpm) {
+        const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
+        if (item == nullptr) return false;
+        value = item->value;
+        rpm = item->rpm;
+        return true;
     };
     {
         CMonitorSettingDlg dialog(host, this);
-        if (m_session.Engine().ChipSetType() == kChipSetDriverOwnedReadOnly)
+        if (m_snapshot->chipSetType == kChipSetDriverOwnedReadOnly)
             dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
                              QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
         dialog.exec();
     }
-    ReleaseSession();
+    m_bMonitorSettingAsked = false;
+    // After the dialog's jobs: the unit and Smart Fan flags it set.
+    SendSettings();
 }
 
 void CKelvaneDlg::OpenDisplaySetting()
 {
-    HoldSession();
+    // As Monitor Setting: the dialog starts from a copy of the items.
+    if (m_bDisplaySettingAsked) return;
+    m_bDisplaySettingAsked = true;
+    SendToEngine([](CHardwareMonitor&) {}, [this](const CMonitorSettings& items) { ShowDisplaySetting(items); });
+}
+
+void CKelvaneDlg::ShowDisplaySetting(const CMonitorSettings& items)
+{
     const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
     CDisplaySettingDlg dialog(
         CDisplaySettingDlg::Context{
-            m_session.Engine(),
+            items,
             m_prefs,
             m_strIniPath,
             [this](const std::string& path) { SavePreferences(path); },
@@ -756,7 +814,9 @@ void CKelvaneDlg::OpenDisplaySetting()
         },
         this);
     dialog.exec();
-    ReleaseSession();
+    m_bDisplaySettingAsked = false;
+    // The rotation, the mail and log switches it set.
+    SendSettings();
 }
 
 void CKelvaneDlg::OpenSuiteItems()

@@ -49,6 +49,7 @@
 #include "history/CHistoryWriter.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
+#include "windows/CMonitorSettingHost.h"
 #include "windows/CEngineSuiteItems.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CPowerAwareTray.h"
@@ -419,6 +420,13 @@ private:
     void ReleaseSession();
     // The settings the warning check follows, after a change.
     void SendSettings();
+    // A setting dialog's job for the engine, run by the session on its own
+    // thread; then done on this thread with the items' settings it left.
+    void SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done);
+    void ShowMonitorSetting(const CMonitorSettings& settings);
+    void ShowDisplaySetting(const CMonitorSettings& items);
+    // What a panel or chart shows of an item: the latest snapshot's.
+    bool PanelItem(int index, ISubScreenHost::SItem& item) const;
     void UpdateCountdown();
     int IndexOf(const CSensorItem& item) const;
     static int Advance(int position, int count);
@@ -436,6 +444,9 @@ private:
     std::unique_ptr<CSessionRunner> m_pRunner;
     std::atomic<bool> m_bPublishQueued{false};
     int m_nSessionHolds = 0;
+    // Monitor Setting was asked for and waits for the session's copy.
+    bool m_bMonitorSettingAsked = false;
+    bool m_bDisplaySettingAsked = false;
     bool m_bShown = false;  // a snapshot has reached the wells
     CEmailLogon m_emailLogon;
 

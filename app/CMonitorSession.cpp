@@ -140,6 +140,7 @@ CMonitorSession::Snapshot CMonitorSession::Publish()
                                                          : CSessionSnapshot::Kind::kFan;
             out.present = item->IsPresent();
             out.enabled = item->IsEnabled();
+            out.enabledByDefault = item->EnabledByDefault();
             out.readFailed = item->IsReadFailed();
             out.hasReading = item->HasReading();
             // The status pass of the last UpdateAll answers: no transfer of
@@ -152,6 +153,7 @@ CMonitorSession::Snapshot CMonitorSession::Publish()
             }
             out.hiLimit = item->HiLimit();
             out.loLimit = item->LoLimit();
+            out.hiBound = item->HiBound();
             out.shutDownEnabled = item->IsShutDownEnabled();
             out.shutdownPending = item->IsShutdownPending();
             out.shutDownTime = item->ShutDownTime();

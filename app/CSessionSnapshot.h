@@ -20,6 +20,7 @@ struct CSessionSnapshot {
         Kind kind = Kind::kVolt;
         bool present = false;
         bool enabled = false;
+        bool enabledByDefault = false;
         bool readFailed = false;
         // Enabled, read at least once, and the last reading did not fail.
         bool hasReading = false;
@@ -30,6 +31,7 @@ struct CSessionSnapshot {
         int32_t rpm = 0;     // fans only
         double hiLimit = 0.0;
         double loLimit = 0.0;
+        double hiBound = 0.0;  // the top of the item's scale
         bool shutDownEnabled = false;
         bool shutdownPending = false;
         int32_t shutDownTime = 0;

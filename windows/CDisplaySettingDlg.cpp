@@ -296,17 +296,20 @@ CDisplaySettingDlg::PageItems CDisplaySettingDlg::Items(int page) const
     }
 }
 
-const CSensorItem* CDisplaySettingDlg::GroupItem(const PageItems& items, int index) const
+const CMonitorSettings::SItem* CDisplaySettingDlg::GroupItem(const PageItems& items, int index) const
 {
     if (index < 0 || index >= items.groupSize) return nullptr;
-    return m_context.engine.Item(items.firstItem + index);
+    const int engineIndex = items.firstItem + index;
+    if (engineIndex < 0 || engineIndex >= CHardwareMonitor::kItemCount) return nullptr;
+    const CMonitorSettings::SItem& item = m_context.items.items[static_cast<std::size_t>(engineIndex)];
+    return item.exists ? &item : nullptr;
 }
 
 void CDisplaySettingDlg::FillLists(int page)
 {
     const PageItems items = Items(page);
-    const auto addEnabled = [](CSortedListBox* list, const CSensorItem* item) {
-        if (item != nullptr && item->IsEnabled()) list->AddString(QString::fromStdString(item->Name()));
+    const auto addEnabled = [](CSortedListBox* list, const CMonitorSettings::SItem* item) {
+        if (item != nullptr && item->enabled) list->AddString(QString::fromStdString(item->name));
     };
 
     for (int i = 0; i < items.offered; ++i) addEnabled(m_pItemList, GroupItem(items, i));
@@ -360,8 +363,8 @@ void CDisplaySettingDlg::OnApplyMain()
     const PageItems items = Items(CurrentPage());
     int count = 0;
     for (int i = 0; i < items.offered && count < items.capacity; ++i) {
-        const CSensorItem* item = GroupItem(items, i);
-        if (item != nullptr && m_pMainList->FindString(QString::fromStdString(item->Name())) >= 0)
+        const CMonitorSettings::SItem* item = GroupItem(items, i);
+        if (item != nullptr && m_pMainList->FindString(QString::fromStdString(item->name)) >= 0)
             items.selection[count++] = i;
     }
     *items.count = count;
@@ -395,8 +398,8 @@ void CDisplaySettingDlg::OnApplySub()
     if (page == kVoltagePage) {
         std::size_t slot = 0;
         for (int i = 0; i < items.offered && slot < subSlots.size(); ++i) {
-            const CSensorItem* item = GroupItem(items, i);
-            if (item != nullptr && m_pSubList->FindString(QString::fromStdString(item->Name())) >= 0)
+            const CMonitorSettings::SItem* item = GroupItem(items, i);
+            if (item != nullptr && m_pSubList->FindString(QString::fromStdString(item->name)) >= 0)
                 subSlots[slot++] = i;
         }
         if (m_context.refreshVoltSubScreen) m_context.refreshVoltSubScreen();
@@ -409,8 +412,8 @@ void CDisplaySettingDlg::OnApplySub()
     // enabled there is nothing to choose and the subSlots stay as they are.
     std::vector<std::int32_t> enabled;
     for (int i = 0; i < items.offered && enabled.size() < subSlots.size(); ++i) {
-        const CSensorItem* item = GroupItem(items, i);
-        if (item != nullptr && item->IsEnabled()) enabled.push_back(i);
+        const CMonitorSettings::SItem* item = GroupItem(items, i);
+        if (item != nullptr && item->enabled) enabled.push_back(i);
     }
     if (enabled.empty()) return;
     for (std::size_t slot = 0; slot < subSlots.size(); ++slot)

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "windows/CMonitorSettings.h"
+
 class CCaptionTranslator;
-class CHardwareMonitor;
-class CSensorItem;
 class CSkinButton;
 class CSkinLibrary;
 class CSortedListBox;
@@ -61,7 +61,9 @@ public:
     // What the dialog works on, lent by the main window for the dialog's
     // life: every reference must outlive the dialog.
     struct Context {
-        CHardwareMonitor& engine;
+        // A copy of the items (their names and switches), taken where the
+        // engine lives: the dialog never reads the engine itself.
+        CMonitorSettings items;
         CUserPreferences& preferences;
         // Root.ini, handed to savePreferences.
         std::string iniPath;
@@ -84,7 +86,7 @@ public:
     };
 
     // Builds the dialog and initialises it from the preferences and the
-    // engine's items (the Voltage page first).
+    // copy of the items (the Voltage page first).
     explicit CDisplaySettingDlg(Context context, QWidget* parent = nullptr);
     ~CDisplaySettingDlg() override;
 
@@ -130,7 +132,7 @@ private:
     void OnPageChanged(int page);
     PageItems Items(int page) const;
     // The item of a group index on a page; null outside the group.
-    const CSensorItem* GroupItem(const PageItems& items, int index) const;
+    const CMonitorSettings::SItem* GroupItem(const PageItems& items, int index) const;
     CSkinButton* AddSkinButton(int id, const QString& caption, const QRect& rect);
     QCheckBox* AddCheckBox(int id, const QString& caption, const QRect& rect);
 

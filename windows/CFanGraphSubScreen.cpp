@@ -26,19 +26,19 @@ CFanGraphSubScreen::CFanGraphSubScreen(ISubScreenHost& host, QWidget* parent)
 {
 }
 
-CSensorItem* CFanGraphSubScreen::GraphItem(int index) const
+int CFanGraphSubScreen::GraphIndex(int index) const
 {
-    return Host().Engine().Fan(index);
+    return index >= 0 && index < CHardwareMonitor::kFanCount ? CHardwareMonitor::kFirstFan + index : -1;
 }
 
-bool CFanGraphSubScreen::TakesItem(const CSensorItem& item) const
+bool CFanGraphSubScreen::TakesItem(const SItem& item) const
 {
-    return item.IsEnabled() || item.EnabledByDefault();
+    return item.enabled || item.enabledByDefault;
 }
 
-void CFanGraphSubScreen::AdjustTakenBox(const CSensorItem& item, CColourCheckBox& box) const
+void CFanGraphSubScreen::AdjustTakenBox(const SItem& item, CColourCheckBox& box) const
 {
-    if (!item.IsEnabled())
+    if (!item.enabled)
         box.setEnabled(false);
 }
 
@@ -47,7 +47,7 @@ void CFanGraphSubScreen::AdjustLeftOutBox(CColourCheckBox& box) const
     box.hide();
 }
 
-std::optional<int> CFanGraphSubScreen::Point(const CSensorItem& item) const
+std::optional<int> CFanGraphSubScreen::Point(const SItem& item) const
 {
-    return SubScreenValues::FanPoint(static_cast<const CFanItem&>(item).Rpm());
+    return SubScreenValues::FanPoint(item.rpm);
 }

@@ -16,11 +16,11 @@ public:
     explicit CFanGraphSubScreen(ISubScreenHost& host, QWidget* parent = nullptr);
 
 protected:
-    CSensorItem* GraphItem(int index) const override;
+    int GraphIndex(int index) const override;
     // A fan that is off now but on by default (one the engine found standing
     // still, for instance) keeps its line, with its box cleared and disabled.
-    bool TakesItem(const CSensorItem& item) const override;
-    void AdjustTakenBox(const CSensorItem& item, CColourCheckBox& box) const override;
+    bool TakesItem(const SItem& item) const override;
+    void AdjustTakenBox(const SItem& item, CColourCheckBox& box) const override;
     void AdjustLeftOutBox(CColourCheckBox& box) const override;
-    std::optional<int> Point(const CSensorItem& item) const override;
+    std::optional<int> Point(const SItem& item) const override;
 };

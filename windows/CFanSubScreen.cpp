@@ -21,9 +21,9 @@ CFanSubScreen::CFanSubScreen(ISubScreenHost& host, QWidget* parent)
 {
 }
 
-CSensorItem* CFanSubScreen::SlotItem(int slot) const
+int CFanSubScreen::SlotIndex(int slot) const
 {
-    return Host().Engine().Fan(slot);
+    return CHardwareMonitor::kFirstFan + slot;
 }
 
 QString CFanSubScreen::UnitText() const
@@ -31,7 +31,7 @@ QString CFanSubScreen::UnitText() const
     return QStringLiteral("RPM");
 }
 
-QString CFanSubScreen::ValueText(const CSensorItem& item) const
+QString CFanSubScreen::ValueText(const SItem& item) const
 {
-    return SubScreenValues::RpmText(static_cast<const CFanItem&>(item).Rpm());
+    return SubScreenValues::RpmText(item.rpm);
 }

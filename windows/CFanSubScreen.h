@@ -13,9 +13,9 @@ public:
     explicit CFanSubScreen(ISubScreenHost& host, QWidget* parent = nullptr);
 
 protected:
-    CSensorItem* SlotItem(int slot) const override;
+    int SlotIndex(int slot) const override;
     QString UnitText() const override;
-    QString ValueText(const CSensorItem& item) const override;
+    QString ValueText(const SItem& item) const override;
     // The fan panel refreshes on any of its timer ticks.
     bool HandlesTimer(int) const override { return true; }
 };

@@ -2,7 +2,6 @@
 
 #include "windows/NameFit.h"
 
-#include "engine/CSensorItem.h"
 #include "skin/CTransparentStatic.h"
 #include "windows/CChartLine.h"
 #include "windows/CColourCheckBox.h"
@@ -82,9 +81,9 @@ int CGraphSubScreen::LineOfItem(int index) const
     return m_lineOfItem[static_cast<size_t>(index)];
 }
 
-bool CGraphSubScreen::TakesItem(const CSensorItem& item) const
+bool CGraphSubScreen::TakesItem(const SItem& item) const
 {
-    return item.IsEnabled();
+    return item.enabled;
 }
 
 void CGraphSubScreen::Setup()
@@ -93,12 +92,13 @@ void CGraphSubScreen::Setup()
     if (m_pChart->IsCreated())
         return;
     for (int i = 0; i < m_design.itemCount; ++i) {
-        const CSensorItem* item = GraphItem(i);
+        SItem read;
+        const SItem* item = Host().ReadItem(GraphIndex(i), read) ? &read : nullptr;
         CColourCheckBox* box = CheckBox(i);
         if (!item || !box)
             continue;
         // An input the chip lacks has neither a line nor a box.
-        if (!item->IsPresent()) {
+        if (!item->present) {
             box->hide();
             continue;
         }
@@ -107,7 +107,7 @@ void CGraphSubScreen::Setup()
             continue;
         }
         const Colorref colour = kLineColours[static_cast<size_t>(i)];
-        const QString name = QString::fromStdString(item->Name());
+        const QString name = QString::fromStdString(item->name);
         m_lineOfItem[static_cast<size_t>(i)] = m_pChart->AddLine(name, colour, 1, 1, m_design.maximum);
         box->SetTextColour(colour);
         box->setText(name);
@@ -116,7 +116,7 @@ void CGraphSubScreen::Setup()
                                       box->width() - 16)
                             ? QString()
                             : name);
-        box->setChecked(item->IsEnabled());
+        box->setChecked(item->enabled);
         AdjustTakenBox(*item, *box);
     }
 
@@ -155,8 +155,11 @@ void CGraphSubScreen::Tick()
     for (int i = 0; i < m_design.itemCount; ++i) {
         const int line = LineOfItem(i);
         const CColourCheckBox* box = CheckBox(i);
-        const CSensorItem* item = GraphItem(i);
-        if (line < 0 || !box || !box->isChecked() || !item)
+        if (line < 0 || !box || !box->isChecked())
+            continue;
+        SItem read;
+        const SItem* item = Host().ReadItem(GraphIndex(i), read) ? &read : nullptr;
+        if (!item)
             continue;
         if (const std::optional<int> point = Point(*item))
             m_pChart->AddPoint(line, *point);

@@ -6,6 +6,7 @@
 
 #include "skin/SkinColour.h"
 #include "windows/CSubScreenPanel.h"
+#include "windows/ISubScreenHost.h"
 
 #include <QStringList>
 
@@ -14,7 +15,6 @@
 #include <vector>
 
 class CColourCheckBox;
-class CSensorItem;
 class CStripChart;
 class CTransparentStatic;
 class QGroupBox;
@@ -77,15 +77,17 @@ public:
 protected:
     CGraphSubScreen(ISubScreenHost& host, const Design& design, QWidget* parent);
 
-    virtual CSensorItem* GraphItem(int index) const = 0;
+    using SItem = ISubScreenHost::SItem;
+    // The engine index of the panel's item index (0-based).
+    virtual int GraphIndex(int index) const = 0;
     // The voltage and temperature graphs take an item that is on.
-    virtual bool TakesItem(const CSensorItem& item) const;
+    virtual bool TakesItem(const SItem& item) const;
     // Further rules for the box of an item the panel takes.
-    virtual void AdjustTakenBox(const CSensorItem& item, CColourCheckBox& box) const = 0;
+    virtual void AdjustTakenBox(const SItem& item, CColourCheckBox& box) const = 0;
     // The fan and temperature graphs hide the box of an item they leave out.
     virtual void AdjustLeftOutBox(CColourCheckBox& box) const = 0;
     // The point the item's current reading adds, if any.
-    virtual std::optional<int> Point(const CSensorItem& item) const = 0;
+    virtual std::optional<int> Point(const SItem& item) const = 0;
     // The scale printed at the chart's top, middle and bottom when it
     // changes with the user's choices; empty: the background carries it.
     virtual QStringList ScaleTexts() const { return {}; }

@@ -4,6 +4,7 @@
 
 #include "windows/CUserPreferences.h"
 #include "engine/CHardwareMonitor.h"
+#include "windows/CMonitorSettings.h"
 #include "skin/CRulerSlider.h"
 #include "skin/SkinCaption.h"
 #include "skin/CSkinButton.h"
@@ -23,6 +24,8 @@
 #include <QSlider>
 #include <QTimerEvent>
 #include <QVariant>
+
+#include <QPointer>
 
 #include <limits>
 #include <vector>
@@ -234,7 +237,7 @@ const std::array<int, 12> CMonitorSettingDlg::kTranslatedIds = {
 };
 
 CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget* parent)
-    : QDialog(parent), m_host(host)
+    : QDialog(parent), m_host(host), m_settings(host.settings != nullptr ? *host.settings : TakeHere())
 {
     setObjectName(QString::number(kDialogId));
     setProperty("controlId", kDialogId);
@@ -257,7 +260,7 @@ CMonitorSettingDlg::CMonitorSettingDlg(const CMonitorSettingHost& host, QWidget*
     TranslateOtherCaptions();
     PlaceTitleLineControls();
 
-    FillDialog(false);
+    FillDialog();
 
     for (CSkinButton* button : {m_pDefaultSetting, m_pApply, m_pCancel})
         button->ApplySkin(kButtonNormal, kButtonPressed, 0, 0, 0, kButtonMask, 0, 0, 0);
@@ -433,10 +436,12 @@ QWidget* CMonitorSettingDlg::BuildRows(Kind kind, int first, int count, const QS
         row.kind = kind;
         row.number = r;
         switch (kind) {
-        case Kind::Volt: row.item = m_host.engine.Volt(r - 1); break;
-        case Kind::Fan: row.item = m_host.engine.Fan(r - 1); break;
-        case Kind::Temp: row.item = m_host.engine.Temp(r - 1); break;
+        case Kind::Volt: row.index = r - 1; break;
+        case Kind::Fan: row.index = CHardwareMonitor::kFirstFan + r - 1; break;
+        case Kind::Temp: row.index = CHardwareMonitor::kFirstTemp + r - 1; break;
         }
+        CMonitorSettings::SItem& item = m_settings.items[static_cast<std::size_t>(row.index)];
+        row.item = item.exists ? &item : nullptr;
         // An absent row keeps its controls (every designed id exists), hidden
         // under the next present row.
         BuildRow(row, group, kGroupTitle + slot * rowHeight, rowHeight);
@@ -460,7 +465,7 @@ QWidget* CMonitorSettingDlg::BuildRows(Kind kind, int first, int count, const QS
     return group;
 }
 
-bool CMonitorSettingDlg::IsPresentRow(const SRow& row) { return row.item != nullptr && row.item->IsPresent(); }
+bool CMonitorSettingDlg::IsPresentRow(const SRow& row) { return row.item != nullptr && row.item->present; }
 
 void CMonitorSettingDlg::HideRow(SRow& row)
 {
@@ -564,15 +569,34 @@ void CMonitorSettingDlg::BuildRow(SRow& row, QWidget* group, int y, int rowHeigh
     connect(row.loadDefault, &QPushButton::clicked, this, [this, &row] { OnRowDefault(row); });
 }
 
-void CMonitorSettingDlg::FillDialog(bool defaults)
+CMonitorSettings CMonitorSettingDlg::TakeHere() const
 {
-    if (defaults) {
-        m_host.engine.LoadAllDefaults();
-        m_host.engine.UpdateAll();
-        if (m_host.resetFanLayout) m_host.resetFanLayout();
-        m_host.preferences.m_bSmartFan = true;
-    }
+    const CHardwareMonitor& engine = m_host.engine;
+    return CMonitorSettings::Take(engine, [this, &engine](int index) {
+        const CSensorItem* item = engine.Item(index);
+        return item != nullptr && m_host.isShutDownCancelled && m_host.isShutDownCancelled(*item);
+    });
+}
 
+void CMonitorSettingDlg::Send(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done)
+{
+    if (!m_host.send) {
+        job(m_host.engine);
+        if (done) done(TakeHere());
+        return;
+    }
+    if (!done) {
+        m_host.send(std::move(job), {});
+        return;
+    }
+    QPointer<CMonitorSettingDlg> self(this);
+    m_host.send(std::move(job), [self, done = std::move(done)](const CMonitorSettings& settings) {
+        if (self) done(settings);
+    });
+}
+
+void CMonitorSettingDlg::FillDialog()
+{
     const bool centigrade = m_host.preferences.m_bCentigrade;
     m_pCentigrade->setChecked(centigrade);
     m_pFahrenheit->setChecked(!centigrade);
@@ -592,24 +616,24 @@ void CMonitorSettingDlg::FillDialog(bool defaults)
         case Kind::Temp: FillTempRow(row); break;
         }
         SetFieldScales(row);
-        row.timeField->SetPosition(row.item->ShutDownTime());
+        row.timeField->SetPosition(row.item->shutDownTime);
         SyncFields(row);
     }
 }
 
 void CMonitorSettingDlg::SetFieldScales(SRow& row)
 {
-    const CSensorItem& item = *row.item;
+    const CMonitorSettings::SItem& item = *row.item;
     switch (row.kind) {
     case Kind::Volt: {
         const auto volts = [](int position) { return position * 0.01; };
-        const int first = ToUnits(item.LoBound(), 100), last = ToUnits(item.HiBound(), 100);
+        const int first = ToUnits(item.loBound, 100), last = ToUnits(item.hiBound, 100);
         row.lowField->SetScale(first, last, 1, 2, volts);
         row.highField->SetScale(first, last, 1, 2, volts);
         break;
     }
     case Kind::Fan: {
-        const auto* fan = static_cast<const CFanItem*>(row.item);
+        const CMonitorSettings::SItem* fan = row.item;
         row.lowField->SetScale(row.slider->minimum(), row.slider->maximum(), 1, 0,
                                [fan](int position) { return double(fan->CountToRpm(FanValue(position))); });
         break;
@@ -692,48 +716,48 @@ void CMonitorSettingDlg::ShowRow(SRow& row)
 
 void CMonitorSettingDlg::FillVoltRow(SRow& row)
 {
-    CSensorItem& item = *row.item;
-    if (!item.IsEnabled()) {
+    const CMonitorSettings::SItem& item = *row.item;
+    if (!item.enabled) {
         for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.high, row.low, row.ruler,
                                                                row.enable, row.beep, row.shutDown, row.loadDefault})
             widget->hide();
         return;
     }
     ShowRow(row);
-    row.high->setText(FormatReal("%2.2f", item.HiLimit()));
-    row.low->setText(FormatReal("%2.2f", item.LoLimit()));
-    SetName(row.name, item.Name());
-    row.value->setText(FormatReal("%2.2f", item.Value()));
-    row.enable->setChecked(item.IsEnabled());
-    row.beep->setChecked(item.IsBeepEnabled());
+    row.high->setText(FormatReal("%2.2f", item.hiLimit));
+    row.low->setText(FormatReal("%2.2f", item.loLimit));
+    SetName(row.name, item.name);
+    row.value->setText(FormatReal("%2.2f", item.value));
+    row.enable->setChecked(item.enabled);
+    row.beep->setChecked(item.beep);
     row.shutDown->setChecked(StoredShutDown(item));
-    row.ruler->SetRulerRange(ToUnits(item.LoBound(), 100), ToUnits(item.HiBound(), 100));
-    row.ruler->SetHighLimit(ToUnits(item.HiLimit(), 100));
-    row.ruler->SetLowLimit(ToUnits(item.LoLimit(), 100));
+    row.ruler->SetRulerRange(ToUnits(item.loBound, 100), ToUnits(item.hiBound, 100));
+    row.ruler->SetHighLimit(ToUnits(item.hiLimit, 100));
+    row.ruler->SetLowLimit(ToUnits(item.loLimit, 100));
     row.ruler->update();
 }
 
 void CMonitorSettingDlg::FillFanRow(SRow& row)
 {
-    auto& fan = static_cast<CFanItem&>(*row.item);
-    if (fan.IsEnabled()) {
+    const CMonitorSettings::SItem& fan = *row.item;
+    if (fan.enabled) {
         ShowRow(row);
-        row.high->setText(FormatInt(fan.CountToRpm(FanValue(ToUnits(fan.HiLimit(), 1)))));
-        row.low->setText(FormatInt(fan.CountToRpm(FanValue(ToUnits(fan.LoLimit(), 1)))));
-        SetName(row.name, fan.Name());
-        row.value->setText(FormatInt(fan.Rpm()));
-        row.enable->setChecked(fan.IsEnabled());
-        row.beep->setChecked(fan.IsBeepEnabled());
+        row.high->setText(FormatInt(fan.CountToRpm(FanValue(ToUnits(fan.hiLimit, 1)))));
+        row.low->setText(FormatInt(fan.CountToRpm(FanValue(ToUnits(fan.loLimit, 1)))));
+        SetName(row.name, fan.name);
+        row.value->setText(FormatInt(fan.rpm));
+        row.enable->setChecked(fan.enabled);
+        row.beep->setChecked(fan.beep);
         row.shutDown->setChecked(StoredShutDown(fan));
-        row.slider->setRange(ToUnits(fan.LoBound(), 1), ToUnits(fan.HiBound(), 1));
-        row.slider->setValue(ToUnits(fan.LoLimit(), 1));
+        row.slider->setRange(ToUnits(fan.loBound, 1), ToUnits(fan.hiBound, 1));
+        row.slider->setValue(ToUnits(fan.loLimit, 1));
         return;
     }
-    if (fan.EnabledByDefault()) {
+    if (fan.enabledByDefault) {
         // Wired on this board but not turning: the row stays, greyed.
         row.high->setText(QString());
         row.low->setText(QString());
-        SetName(row.name, fan.Name());
+        SetName(row.name, fan.name);
         row.value->setText(QStringLiteral("OFF"));
         for (QWidget* widget : std::initializer_list<QWidget*>{row.name, row.value, row.low, row.slider, row.scale,
                                                                row.shutDown, row.loadDefault})
@@ -751,29 +775,29 @@ void CMonitorSettingDlg::FillFanRow(SRow& row)
 
 void CMonitorSettingDlg::FillTempRow(SRow& row)
 {
-    CSensorItem& item = *row.item;
-    if (!item.IsEnabled()) {
+    const CMonitorSettings::SItem& item = *row.item;
+    if (!item.enabled) {
         // Greyed, named, with its limit in the current unit; no value, for
         // an item that is off is not read.
-        SetName(row.name, item.Name());
+        SetName(row.name, item.name);
         row.value->setText(QString());
-        row.high->setText(TempText(item.HiLimit()));
-        row.slider->setRange(ToUnits(item.LoBound(), 1) * 10, ToUnits(item.HiBound(), 1) * 10);
-        row.slider->setValue(ToUnits(item.HiLimit(), 1) * 10);
+        row.high->setText(TempText(item.hiLimit));
+        row.slider->setRange(ToUnits(item.loBound, 1) * 10, ToUnits(item.hiBound, 1) * 10);
+        row.slider->setValue(ToUnits(item.hiLimit, 1) * 10);
         for (QWidget* widget : std::initializer_list<QWidget*>{row.high, row.name, row.value, row.enable, row.beep,
                                                                row.slider, row.scale, row.shutDown, row.loadDefault})
             widget->setEnabled(false);
         return;
     }
     ShowRow(row);
-    row.high->setText(TempText(item.HiLimit()));
-    SetName(row.name, item.Name());
-    row.value->setText(TempText(item.Value()));
-    row.enable->setChecked(item.IsEnabled());
-    row.beep->setChecked(item.IsBeepEnabled());
+    row.high->setText(TempText(item.hiLimit));
+    SetName(row.name, item.name);
+    row.value->setText(TempText(item.value));
+    row.enable->setChecked(item.enabled);
+    row.beep->setChecked(item.beep);
     row.shutDown->setChecked(StoredShutDown(item));
-    row.slider->setRange(ToUnits(item.LoBound(), 1) * 10, ToUnits(item.HiBound(), 1) * 10);
-    row.slider->setValue(ToUnits(item.HiLimit(), 1) * 10);
+    row.slider->setRange(ToUnits(item.loBound, 1) * 10, ToUnits(item.hiBound, 1) * 10);
+    row.slider->setValue(ToUnits(item.hiLimit, 1) * 10);
 }
 
 QString CMonitorSettingDlg::TempText(double celsius) const
@@ -786,6 +810,20 @@ void CMonitorSettingDlg::SetTempTexts(SRow& row, int highUnits)
     row.high->setText(TempText(highUnits * 0.1));
 }
 
+namespace {
+// One row's settings as Apply hands them to its item.
+struct SRowEdit {
+    int index = -1;
+    bool limits = false;  // the user moved the limits
+    double hi = 0.0;
+    double lo = 0.0;
+    bool enable = false;
+    bool beep = false;
+    bool shutDown = false;
+    int32_t time = 0;
+};
+}  // namespace
+
 void CMonitorSettingDlg::ApplySettings()
 {
     const bool centigrade = m_pCentigrade->isChecked();
@@ -793,44 +831,67 @@ void CMonitorSettingDlg::ApplySettings()
     m_host.preferences.m_bSmartFan = m_pSmartFan->isChecked();
 
     // Voltages, then fans, then temperatures: the order of m_rows.
+    std::vector<SRowEdit> edits;
     for (SRow& row : m_rows) {
-        if (row.item != nullptr && row.item->IsEnabled()) WriteRow(row);
+        if (row.item != nullptr && row.item->enabled) {
+            const bool limits = row.edited;
+            WriteRow(row);
+            const CMonitorSettings::SItem& item = *row.item;
+            edits.push_back(SRowEdit{row.index, limits, item.hiLimit, item.loLimit, item.enabled, item.beep,
+                                     item.shutDown, item.shutDownTime});
+        }
     }
-
-    m_host.engine.SaveAllPreferences();
+    Send(
+        [edits](CHardwareMonitor& engine) {
+            for (const SRowEdit& edit : edits) {
+                CSensorItem* item = engine.Item(edit.index);
+                if (item == nullptr) continue;
+                if (edit.limits) item->SetLimits(edit.hi, edit.lo);
+                item->SetEnable(edit.enable);
+                item->SetBeepEnable(edit.beep);
+                item->SetShutDownEnable(edit.shutDown);
+                item->SetShutDownTime(edit.time);
+                item->WriteLimits();
+                item->ApplyBeepBit();
+            }
+            engine.SaveAllPreferences();
+        },
+        {});
     KeepShutDownsCancelled();
     if (m_host.setTempUnitLetters) m_host.setTempUnitLetters(centigrade);
 }
 
 void CMonitorSettingDlg::WriteRow(SRow& row)
 {
-    CSensorItem& item = *row.item;
+    // Into the copy; ApplySettings hands it to the item.
+    CMonitorSettings::SItem& item = *row.item;
     if (row.edited) {
         switch (row.kind) {
         case Kind::Volt:
-            item.SetLimits(row.ruler->GetHighLimit() * 0.01, row.ruler->GetLowLimit() * 0.01);
+            item.hiLimit = row.ruler->GetHighLimit() * 0.01;
+            item.loLimit = row.ruler->GetLowLimit() * 0.01;
             break;
         case Kind::Fan:
             // A fan has only its low limit here; the high one stays the item's.
-            item.SetLimits(item.HiLimit(), row.slider->value());
+            item.loLimit = row.slider->value();
             break;
         case Kind::Temp: {
             // The slider sets the over limit; the hysteresis keeps its
             // distance below it, so the alarm does not flap at the limit.
             const double high = row.slider->value() * 0.1;
-            const double band = std::max(0.0, item.HiLimit() - item.LoLimit());
-            item.SetLimits(high, high - band);
+            const double band = std::max(0.0, item.hiLimit - item.loLimit);
+            item.hiLimit = high;
+            item.loLimit = high - band;
             break;
         }
         }
         row.edited = false;
     }
-    item.SetEnable(IsChecked(row.enable));
-    item.SetBeepEnable(IsChecked(row.beep));
-    item.SetShutDownEnable(IsChecked(row.shutDown));
-    item.SetShutDownTime(row.timeField->Position());
-    item.WriteLimits();
-    item.ApplyBeepBit();
+    // As SetEnable does: an input the chip lacks stays off.
+    item.enabled = IsChecked(row.enable) && item.present;
+    item.beep = IsChecked(row.beep);
+    item.shutDown = IsChecked(row.shutDown);
+    item.shutDownTime = row.timeField->Position();
 }
 
 void CMonitorSettingDlg::OnApply()
@@ -841,75 +902,104 @@ void CMonitorSettingDlg::OnApply()
 
 void CMonitorSettingDlg::OnDefaultSetting()
 {
-    FillDialog(true);
-    ApplySettings();
-    if (m_host.refreshFans) m_host.refreshFans();
+    Send(
+        [](CHardwareMonitor& engine) {
+            engine.LoadAllDefaults();
+            engine.UpdateAll();
+        },
+        [this](const CMonitorSettings& settings) {
+            m_settings = settings;
+            if (m_host.resetFanLayout) m_host.resetFanLayout();
+            m_host.preferences.m_bSmartFan = true;
+            FillDialog();
+            ApplySettings();
+            if (m_host.refreshFans) m_host.refreshFans();
+        });
 }
 
 void CMonitorSettingDlg::OnRowDefault(SRow& row)
 {
-    CSensorItem& item = *row.item;
-    item.LoadSettings(true, m_host.engine.GetDefaultIniPath());
-    item.WriteLimits();
-    row.edited = false;
-    switch (row.kind) {
-    case Kind::Volt:
-        row.ruler->SetHighLimit(ToUnits(item.HiLimit(), 100));
-        row.ruler->SetLowLimit(ToUnits(item.LoLimit(), 100));
-        row.ruler->update();
-        row.high->setText(FormatReal("%2.2f", item.HiLimit()));
-        row.low->setText(FormatReal("%2.2f", item.LoLimit()));
-        break;
-    case Kind::Fan: {
-        const int position = ToUnits(item.LoLimit(), 1);
-        row.slider->setValue(position);
-        row.low->setText(FormatInt(static_cast<CFanItem&>(item).CountToRpm(FanValue(position))));
-        break;
-    }
-    case Kind::Temp: {
-        const int position = ToUnits(item.HiLimit(), 1) * 10;
-        row.slider->setValue(position);
-        row.high->setText(TempText(item.HiLimit()));
-        break;
-    }
-    }
-    row.beep->setChecked(item.IsBeepEnabled());
-    row.enable->setChecked(item.IsEnabled());
-    row.shutDown->setChecked(item.IsShutDownEnabled());
-    row.timeField->SetPosition(item.ShutDownTime());
-    KeepShutDownsCancelled();
-    SyncFields(row);
+    const int index = row.index;
+    Send(
+        [index](CHardwareMonitor& engine) {
+            CSensorItem* item = engine.Item(index);
+            if (item == nullptr) return;
+            item->LoadSettings(true, engine.GetDefaultIniPath());
+            item->WriteLimits();
+        },
+        [this, &row](const CMonitorSettings& settings) {
+            *row.item = settings.items[static_cast<std::size_t>(row.index)];
+            const CMonitorSettings::SItem& item = *row.item;
+            row.edited = false;
+            switch (row.kind) {
+            case Kind::Volt:
+                row.ruler->SetHighLimit(ToUnits(item.hiLimit, 100));
+                row.ruler->SetLowLimit(ToUnits(item.loLimit, 100));
+                row.ruler->update();
+                row.high->setText(FormatReal("%2.2f", item.hiLimit));
+                row.low->setText(FormatReal("%2.2f", item.loLimit));
+                break;
+            case Kind::Fan: {
+                const int position = ToUnits(item.loLimit, 1);
+                row.slider->setValue(position);
+                row.low->setText(FormatInt(item.CountToRpm(FanValue(position))));
+                break;
+            }
+            case Kind::Temp: {
+                const int position = ToUnits(item.hiLimit, 1) * 10;
+                row.slider->setValue(position);
+                row.high->setText(TempText(item.hiLimit));
+                break;
+            }
+            }
+            row.beep->setChecked(item.beep);
+            row.enable->setChecked(item.enabled);
+            row.shutDown->setChecked(item.shutDown);
+            row.timeField->SetPosition(item.shutDownTime);
+            KeepShutDownsCancelled();
+            SyncFields(row);
+        });
 }
 
-bool CMonitorSettingDlg::IsShutDownCancelled(const CSensorItem& item) const
+bool CMonitorSettingDlg::StoredShutDown(const CMonitorSettings::SItem& item)
 {
-    return m_host.isShutDownCancelled && m_host.isShutDownCancelled(item);
-}
-
-bool CMonitorSettingDlg::StoredShutDown(const CSensorItem& item) const
-{
-    return item.IsShutDownEnabled() || IsShutDownCancelled(item);
+    return item.shutDown || item.shutDownCancelled;
 }
 
 void CMonitorSettingDlg::KeepShutDownsCancelled()
 {
-    for (SRow& row : m_rows)
-        if (row.item != nullptr && row.item->IsShutDownEnabled() && IsShutDownCancelled(*row.item))
-            row.item->SetShutDownEnable(false);
+    std::vector<int> off;
+    for (SRow& row : m_rows) {
+        if (row.item != nullptr && row.item->shutDown && row.item->shutDownCancelled) {
+            row.item->shutDown = false;
+            off.push_back(row.index);
+        }
+    }
+    if (off.empty()) return;
+    Send(
+        [off](CHardwareMonitor& engine) {
+            for (const int index : off)
+                if (CSensorItem* item = engine.Item(index)) item->SetShutDownEnable(false);
+        },
+        {});
 }
 
 void CMonitorSettingDlg::ApplySmartFanToFans()
 {
     const bool on = m_pSmartFan->isChecked();
-    for (int i = 0; i < kFanRows; ++i) {
-        CSmartFanItem* fan = m_host.engine.Fan(i);
-        if (fan == nullptr || !fan->IsEnabled()) continue;
-        fan->SetEnableSmartFan(on);
-        if (on)
-            fan->SetDuty(fan->SmartFanRateLo());
-        else
-            fan->SetFullSpeed();
-    }
+    Send(
+        [on](CHardwareMonitor& engine) {
+            for (int i = 0; i < kFanRows; ++i) {
+                CSmartFanItem* fan = engine.Fan(i);
+                if (fan == nullptr || !fan->IsEnabled()) continue;
+                fan->SetEnableSmartFan(on);
+                if (on)
+                    fan->SetDuty(fan->SmartFanRateLo());
+                else
+                    fan->SetFullSpeed();
+            }
+        },
+        {});
 }
 
 void CMonitorSettingDlg::OnSmartFanClicked() { ApplySmartFanToFans(); }
@@ -922,12 +1012,12 @@ void CMonitorSettingDlg::OnUnitClicked(bool centigrade)
     for (SRow& row : m_rows) {
         if (row.kind != Kind::Temp || !IsPresentRow(row)) continue;
         row.highField->SetPosition(row.highField->Position());
-        if (row.item->IsEnabled()) {
-            row.value->setText(TempText(row.item->Value()));
+        if (row.item->enabled) {
+            row.value->setText(TempText(row.item->value));
             SetTempTexts(row, row.slider->value());
         } else {
             // A greyed row's limit is the item's: Apply leaves it alone.
-            row.high->setText(TempText(row.item->HiLimit()));
+            row.high->setText(TempText(row.item->hiLimit));
         }
     }
 }
@@ -960,7 +1050,7 @@ void CMonitorSettingDlg::OnSliderMoved(SRow& row)
     row.edited = true;
     const int position = row.slider->sliderPosition();
     if (row.kind == Kind::Fan)
-        row.low->setText(FormatInt(static_cast<CFanItem*>(row.item)->CountToRpm(FanValue(position))));
+        row.low->setText(FormatInt(row.item->CountToRpm(FanValue(position))));
     else
         SetTempTexts(row, position);
     (row.kind == Kind::Fan ? row.lowField : row.highField)->SetPosition(position);
@@ -976,11 +1066,18 @@ void CMonitorSettingDlg::reject()
 void CMonitorSettingDlg::RefreshValues()
 {
     for (SRow& row : m_rows) {
-        if (row.item == nullptr || !row.item->IsEnabled() || row.value == nullptr) continue;
+        if (row.item == nullptr || !row.item->enabled || row.value == nullptr) continue;
+        CMonitorSettings::SItem& item = *row.item;
+        if (m_host.latestValue) {
+            if (!m_host.latestValue(row.index, item.value, item.rpm)) continue;
+        } else if (const CSensorItem* live = m_host.engine.Item(row.index)) {
+            item.value = live->Value();
+            if (const auto* fan = dynamic_cast<const CFanItem*>(live)) item.rpm = fan->Rpm();
+        }
         switch (row.kind) {
-            case Kind::Volt: row.value->setText(FormatReal("%2.2f", row.item->Value())); break;
-            case Kind::Fan: row.value->setText(FormatInt(static_cast<const CFanItem&>(*row.item).Rpm())); break;
-            case Kind::Temp: row.value->setText(TempText(row.item->Value())); break;
+            case Kind::Volt: row.value->setText(FormatReal("%2.2f", item.value)); break;
+            case Kind::Fan: row.value->setText(FormatInt(item.rpm)); break;
+            case Kind::Temp: row.value->setText(TempText(item.value)); break;
         }
     }
 }

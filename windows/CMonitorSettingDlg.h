@@ -1,9 +1,10 @@
 // Dialog 206, "Monitor Setting": per sensor item the alarm limits and the
-// alarm reactions, the temperature unit and the Smart Fan switch. It keeps no
-// settings of its own: it shows the engine's items and the main window's two
-// flags, and writes them back (Apply, Default Setting, the row Default
-// buttons, the unit buttons and the Smart Fan check act at once on the
-// engine, as described at each handler).
+// alarm reactions, the temperature unit and the Smart Fan switch. It shows a
+// copy of the items' settings (CMonitorSettings) and the main window's two
+// flags; what it changes of the items (Apply, Default Setting, the row
+// Default buttons and the Smart Fan check, as described at each handler) goes
+// to the engine as a job through the host, and what it shows afterwards comes
+// from the copy the job hands back.
 //
 // Rows: voltage items 1..8 with a two-thumb ruler slider, fan items 1..3 and
 // temperature items 1..3 with plain sliders over a scale picture. Every
@@ -23,7 +24,6 @@
 
 class CLimitField;
 class CRulerSlider;
-class CSensorItem;
 class CSkinButton;
 class QCheckBox;
 class QLabel;
@@ -98,8 +98,8 @@ public:
     // Escape and the window's close button cancel like the Cancel button.
     void reject() override;
 
-    // The value column anew from the items, which the main window's
-    // monitoring tick keeps reading while the dialog is open; every
+    // The value column anew from the latest readings (the host's, or the
+    // items'), which the monitoring goes on taking while the dialog is open; every
     // kValueRefreshMs while shown. Limits and check boxes are left alone.
     void RefreshValues();
     static constexpr int kValueRefreshMs = 2500;
@@ -114,7 +114,8 @@ private:
     struct SRow {
         Kind kind = Kind::Volt;
         int number = 0;  // 1-based within its kind
-        CSensorItem* item = nullptr;
+        int index = -1;  // the engine's index of the item
+        CMonitorSettings::SItem* item = nullptr;
         QLabel* name = nullptr;
         QLabel* value = nullptr;
         QLabel* low = nullptr;
@@ -142,10 +143,8 @@ private:
     void BuildRow(SRow& row, QWidget* group, int y, int rowHeight);
     void PlaceTitleLineControls();
 
-    // Fills every row from the engine; with defaults, the engine first loads
-    // its defaults and reads the chip once, the fan sub-screen is laid out
-    // anew and the Smart Fan flag is set.
-    void FillDialog(bool defaults);
+    // Fills every row from the copy and sends the Smart Fan check to the fans.
+    void FillDialog();
     void FillVoltRow(SRow& row);
     void FillFanRow(SRow& row);
     void FillTempRow(SRow& row);
@@ -188,12 +187,17 @@ private:
     // A shut-down cancelled from the countdown is off for the session only:
     // the row shows, and Apply stores, the user's setting, and the item is
     // switched off again once stored.
-    bool IsShutDownCancelled(const CSensorItem& item) const;
-    bool StoredShutDown(const CSensorItem& item) const;
+    static bool StoredShutDown(const CMonitorSettings::SItem& item);
     void KeepShutDownsCancelled();
     QString TempText(double celsius) const;
+    // job on the engine (through the host, or here), then done with the
+    // settings it left; a done that arrives after the dialog closed is
+    // dropped.
+    void Send(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done);
+    CMonitorSettings TakeHere() const;
 
     CMonitorSettingHost m_host;
+    CMonitorSettings m_settings;
     std::array<SRow, kVoltRows + kFanRows + kTempRows> m_rows{};
     std::array<QLabel*, 3> m_unitTags{};  // by Kind
     QBasicTimer m_valueTimer;

@@ -1,9 +1,7 @@
 #include "windows/CNumericSubScreen.h"
 
 #include "windows/NameFit.h"
-#include "engine/CFanItem.h"
 
-#include "engine/CSensorItem.h"
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
@@ -105,11 +103,16 @@ void CNumericSubScreen::ShowItemOff(int slot)
     m_bShowsItemOff[index] = true;
 }
 
-bool CNumericSubScreen::ShowUnreadable(int slot, const CSensorItem& item)
+bool CNumericSubScreen::ReadSlot(int slot, SItem& item) const
 {
-    const auto* fan = dynamic_cast<const CFanItem*>(&item);
-    const bool noFan = fan != nullptr && fan->IsNotConnected();
-    if (!noFan && !(item.IsEnabled() && item.IsReadFailed()))
+    const int index = SlotIndex(slot);
+    return index >= 0 && Host().ReadItem(index, item);
+}
+
+bool CNumericSubScreen::ShowUnreadable(int slot, const SItem& item)
+{
+    const bool noFan = item.notConnected;
+    if (!noFan && !(item.enabled && item.readFailed))
         return false;
     CSegmentDisplay& value = *m_slots[static_cast<size_t>(slot)].value;
     if (value.GetLitColour() != kUnreadableLitColour) value.SetSegmentColours(kUnlitColour, kUnreadableLitColour);
@@ -132,14 +135,15 @@ void CNumericSubScreen::Refresh()
 {
     for (int i = 0; i < kSlotCount; ++i) {
         Slot& slot = m_slots[static_cast<size_t>(i)];
-        const CSensorItem* item = SlotItem(i);
+        SItem read;
+        const SItem* item = ReadSlot(i, read) ? &read : nullptr;
         // An input the chip lacks leaves its slot empty, not "OFF".
-        const bool absent = item && !item->IsPresent();
+        const bool absent = item && !item->present;
         for (QWidget* control : std::initializer_list<QWidget*>{slot.indicator, slot.value, slot.unit, slot.name})
             control->setVisible(!absent);
         if (absent)
             continue;
-        const QString name = item ? QString::fromStdString(item->Name()) : QString();
+        const QString name = item ? QString::fromStdString(item->name) : QString();
         // A long name takes a smaller or condensed type; one that still does
         // not fit is cut short, whole on hover.
         QFont nameFont = slot.name->font();
@@ -148,7 +152,7 @@ void CNumericSubScreen::Refresh()
         slot.name->SetText(name);
         slot.name->setToolTip(NameFit::Fits(slot.name->font(), name, slot.name->width()) ? QString() : name);
         slot.unit->SetText(UnitText());
-        if (item && item->IsEnabled()) {
+        if (item && item->enabled) {
             LeaveItemOff(i);
             if (!ShowUnreadable(i, *item)) slot.value->SetDisplayText(ValueText(*item));
         } else {
@@ -187,10 +191,11 @@ void CNumericSubScreen::OnTimer(int id)
     for (int i = 0; i < kSlotCount; ++i) {
         const auto index = static_cast<size_t>(i);
         Slot& slot = m_slots[index];
-        const CSensorItem* item = SlotItem(i);
-        if (item && !item->IsPresent())
+        SItem read;
+        const SItem* item = ReadSlot(i, read) ? &read : nullptr;
+        if (item && !item->present)
             continue;
-        if (!item || !item->IsEnabled()) {
+        if (!item || !item->enabled) {
             if (!item || !ShowUnreadable(i, *item)) slot.value->SetDisplayText(kOffText);
             continue;
         }
@@ -198,7 +203,7 @@ void CNumericSubScreen::OnTimer(int id)
         if (ShowUnreadable(i, *item))
             continue;
         const QString text = ValueText(*item);
-        const bool alarm = item->IsOutOfRange();
+        const bool alarm = item->outOfRange;
         if (alarm && m_bIndicatorNormal[index] && !slot.indicator->isEnabled()) {
             ApplyIndicatorImages(i, kAlarmImages);
             m_bIndicatorNormal[index] = false;

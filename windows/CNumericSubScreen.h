@@ -6,6 +6,7 @@
 
 #include "skin/SkinColour.h"
 #include "windows/CSubScreenPanel.h"
+#include "windows/ISubScreenHost.h"
 
 #include <QBasicTimer>
 #include <QPoint>
@@ -15,7 +16,6 @@
 #include <array>
 
 class CSegmentDisplay;
-class CSensorItem;
 class CSkinButton;
 class CTransparentStatic;
 
@@ -71,7 +71,8 @@ public:
     // every value display its colours and style, and marks every indicator
     // as showing its normal image.
     void ResetLayout();
-    // Names, units and values from the engine; (re)starts the panel's timer.
+    // Names, units and values from the host's items; (re)starts the panel's
+    // timer.
     void Refresh();
     // One tick of the panel's timer under a timer id; a panel acts only on
     // its own id (the fan panel on any).
@@ -95,10 +96,11 @@ public:
 protected:
     CNumericSubScreen(ISubScreenHost& host, const Design& design, QWidget* parent);
 
-    // The item of a slot; null when the slot names no item.
-    virtual CSensorItem* SlotItem(int slot) const = 0;
+    using SItem = ISubScreenHost::SItem;
+    // The engine index of a slot's item; -1 when the slot names no item.
+    virtual int SlotIndex(int slot) const = 0;
     virtual QString UnitText() const = 0;
-    virtual QString ValueText(const CSensorItem& item) const = 0;
+    virtual QString ValueText(const SItem& item) const = 0;
     virtual bool HandlesTimer(int id) const { return id == m_design.timerId; }
 
     void timerEvent(QTimerEvent* event) override;
@@ -116,7 +118,9 @@ private:
     void ApplyIndicatorImages(int slot, const IndicatorImages& images);
     void ShowItemOff(int slot);
     // The text and colour of an item without a value to show, or false.
-    bool ShowUnreadable(int slot, const CSensorItem& item);
+    bool ShowUnreadable(int slot, const SItem& item);
+    // The slot's item into item; false when the slot names none.
+    bool ReadSlot(int slot, SItem& item) const;
     // A slot that showed its item as off takes the normal look again once
     // the item is on, or its value would be drawn in black on the dark well.
     void LeaveItemOff(int slot);

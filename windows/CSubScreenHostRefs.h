@@ -6,17 +6,23 @@
 #include "windows/ISubScreenHost.h"
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 class CSubScreenHostRefs : public ISubScreenHost {
 public:
-    // subVoltItems: the main window's three sub-screen voltage indices.
+    using Reader = std::function<bool(int index, SItem& item)>;
+
+    // subVoltItems: the main window's three sub-screen voltage indices;
+    // reader: answers ReadItem instead of the engine (empty: the engine).
     CSubScreenHostRefs(CHardwareMonitor& engine, const CSkinLibrary& skin, const std::int32_t* subVoltItems,
-                       const bool& centigrade, std::mutex* engineMutex = nullptr)
+                       const bool& centigrade, std::mutex* engineMutex = nullptr, Reader reader = {})
         : m_engine(engine),
           m_skin(skin),
           m_pSubVoltItems(subVoltItems),
           m_bCentigrade(centigrade),
-          m_pEngineMutex(engineMutex)
+          m_pEngineMutex(engineMutex),
+          m_reader(std::move(reader))
     {
     }
 
@@ -25,6 +31,10 @@ public:
     int SubVoltItem(int slot) const override { return (slot >= 0 && slot < 3) ? m_pSubVoltItems[slot] : -1; }
     bool IsCentigrade() const override { return m_bCentigrade; }
     std::mutex* EngineMutex() override { return m_pEngineMutex; }
+    bool ReadItem(int index, SItem& item) override
+    {
+        return m_reader ? m_reader(index, item) : ISubScreenHost::ReadItem(index, item);
+    }
 
 private:
     CHardwareMonitor& m_engine;
@@ -32,4 +42,5 @@ private:
     const std::int32_t* m_pSubVoltItems;
     const bool& m_bCentigrade;
     std::mutex* m_pEngineMutex;
+    Reader m_reader;
 };

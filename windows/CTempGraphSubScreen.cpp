@@ -25,9 +25,9 @@ CTempGraphSubScreen::CTempGraphSubScreen(ISubScreenHost& host, QWidget* parent)
 {
 }
 
-CSensorItem* CTempGraphSubScreen::GraphItem(int index) const
+int CTempGraphSubScreen::GraphIndex(int index) const
 {
-    return Host().Engine().Temp(index);
+    return index >= 0 && index < CHardwareMonitor::kTempCount ? CHardwareMonitor::kFirstTemp + index : -1;
 }
 
 void CTempGraphSubScreen::AdjustLeftOutBox(CColourCheckBox& box) const
@@ -35,9 +35,9 @@ void CTempGraphSubScreen::AdjustLeftOutBox(CColourCheckBox& box) const
     box.hide();
 }
 
-std::optional<int> CTempGraphSubScreen::Point(const CSensorItem& item) const
+std::optional<int> CTempGraphSubScreen::Point(const SItem& item) const
 {
-    return SubScreenValues::TemperaturePoint(item.Value(), item.HiBound());
+    return SubScreenValues::TemperaturePoint(item.value, item.hiBound);
 }
 
 QStringList CTempGraphSubScreen::ScaleTexts() const

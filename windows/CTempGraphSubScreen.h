@@ -18,9 +18,9 @@ public:
     explicit CTempGraphSubScreen(ISubScreenHost& host, QWidget* parent = nullptr);
 
 protected:
-    CSensorItem* GraphItem(int index) const override;
-    void AdjustTakenBox(const CSensorItem&, CColourCheckBox&) const override {}
+    int GraphIndex(int index) const override;
+    void AdjustTakenBox(const SItem&, CColourCheckBox&) const override {}
     void AdjustLeftOutBox(CColourCheckBox& box) const override;
-    std::optional<int> Point(const CSensorItem& item) const override;
+    std::optional<int> Point(const SItem& item) const override;
     QStringList ScaleTexts() const override;
 };

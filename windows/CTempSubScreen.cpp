@@ -28,9 +28,9 @@ void CTempSubScreen::SetUnitLetters()
         UnitLabel(i)->SetText(UnitText());
 }
 
-CSensorItem* CTempSubScreen::SlotItem(int slot) const
+int CTempSubScreen::SlotIndex(int slot) const
 {
-    return Host().Engine().Temp(slot);
+    return CHardwareMonitor::kFirstTemp + slot;
 }
 
 QString CTempSubScreen::UnitText() const
@@ -38,7 +38,7 @@ QString CTempSubScreen::UnitText() const
     return SubScreenValues::TemperatureUnit(Host().IsCentigrade());
 }
 
-QString CTempSubScreen::ValueText(const CSensorItem& item) const
+QString CTempSubScreen::ValueText(const SItem& item) const
 {
-    return SubScreenValues::TemperatureText(item.Value(), Host().IsCentigrade());
+    return SubScreenValues::TemperatureText(item.value, Host().IsCentigrade());
 }

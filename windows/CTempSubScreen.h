@@ -18,7 +18,7 @@ public:
     void SetUnitLetters();
 
 protected:
-    CSensorItem* SlotItem(int slot) const override;
+    int SlotIndex(int slot) const override;
     QString UnitText() const override;
-    QString ValueText(const CSensorItem& item) const override;
+    QString ValueText(const SItem& item) const override;
 };

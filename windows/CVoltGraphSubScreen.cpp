@@ -26,20 +26,20 @@ CVoltGraphSubScreen::CVoltGraphSubScreen(ISubScreenHost& host, QWidget* parent)
 {
 }
 
-CSensorItem* CVoltGraphSubScreen::GraphItem(int index) const
+int CVoltGraphSubScreen::GraphIndex(int index) const
 {
-    return Host().Engine().Volt(index);
+    return index >= 0 && index < CHardwareMonitor::kVoltCount ? index : -1;
 }
 
-void CVoltGraphSubScreen::AdjustTakenBox(const CSensorItem& item, CColourCheckBox& box) const
+void CVoltGraphSubScreen::AdjustTakenBox(const SItem& item, CColourCheckBox& box) const
 {
-    if (item.Value() <= 0) {
+    if (item.value <= 0) {
         box.setChecked(false);
         box.setEnabled(false);
     }
 }
 
-std::optional<int> CVoltGraphSubScreen::Point(const CSensorItem& item) const
+std::optional<int> CVoltGraphSubScreen::Point(const SItem& item) const
 {
-    return SubScreenValues::VoltPoint(item.Value(), item.HiBound());
+    return SubScreenValues::VoltPoint(item.value, item.hiBound);
 }

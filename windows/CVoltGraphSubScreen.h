@@ -16,11 +16,11 @@ public:
     explicit CVoltGraphSubScreen(ISubScreenHost& host, QWidget* parent = nullptr);
 
 protected:
-    CSensorItem* GraphItem(int index) const override;
+    int GraphIndex(int index) const override;
     // A rail that reads 0 or less (a negative rail) cannot be drawn on the
     // chart's range: its box is cleared and disabled.
-    void AdjustTakenBox(const CSensorItem& item, CColourCheckBox& box) const override;
+    void AdjustTakenBox(const SItem& item, CColourCheckBox& box) const override;
     // Left as the template has it.
     void AdjustLeftOutBox(CColourCheckBox&) const override {}
-    std::optional<int> Point(const CSensorItem& item) const override;
+    std::optional<int> Point(const SItem& item) const override;
 };

@@ -22,11 +22,12 @@ CVoltSubScreen::CVoltSubScreen(ISubScreenHost& host, QWidget* parent)
 {
 }
 
-CSensorItem* CVoltSubScreen::SlotItem(int slot) const
+int CVoltSubScreen::SlotIndex(int slot) const
 {
     // An index read from the preferences file may name no voltage item; the
     // slot then shows "OFF".
-    return Host().Engine().Volt(Host().SubVoltItem(slot));
+    const int volt = Host().SubVoltItem(slot);
+    return volt >= 0 && volt < CHardwareMonitor::kVoltCount ? volt : -1;
 }
 
 QString CVoltSubScreen::UnitText() const
@@ -34,7 +35,7 @@ QString CVoltSubScreen::UnitText() const
     return QStringLiteral("V");
 }
 
-QString CVoltSubScreen::ValueText(const CSensorItem& item) const
+QString CVoltSubScreen::ValueText(const SItem& item) const
 {
-    return SubScreenValues::VoltText(item.Value());
+    return SubScreenValues::VoltText(item.value);
 }

@@ -14,7 +14,7 @@ public:
     explicit CVoltSubScreen(ISubScreenHost& host, QWidget* parent = nullptr);
 
 protected:
-    CSensorItem* SlotItem(int slot) const override;
+    int SlotIndex(int slot) const override;
     QString UnitText() const override;
-    QString ValueText(const CSensorItem& item) const override;
+    QString ValueText(const SItem& item) const override;
 };

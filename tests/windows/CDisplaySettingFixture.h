@@ -78,7 +78,7 @@ public:
     CDisplaySettingDlg::Context Context()
     {
         return CDisplaySettingDlg::Context{
-            *m_engine,
+            CMonitorSettings::Take(*m_engine, {}),
             preferences,
             IniPath(),
             [this](const std::string& path) {
