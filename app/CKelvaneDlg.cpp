@@ -37,7 +37,6 @@
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
 #include "skin/CTransparentStatic.h"
-#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
 #include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
@@ -57,57 +56,10 @@
 #include "windows/IShellOpener.h"
 #include "windows/CHistoryButtons.h"
 
-const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
-    {kIdClose, 338, 15, 184, 183, 182, 181, 181, "Close Kelvane"},
-    {kIdMinimal, 304, 15, 180, 179, 178, 177, 177, "Minimal"},
-    {kIdHelp, 321, 15, 243, 241, 242, 177, 177, "Help"},
-    {kIdMonitorSetting, 49, 152, 171, 169, 168, 133, 133, "Moniter Item Setting"},
-    {kIdDisplaySetting, 153, 152, 171, 169, 168, 133, 133, "Display Item Setting"},
-    {kIdDravikManager, 257, 152, 171, 169, 168, 171, 133, "Dravik Manager Setting"},
-    {kIdExpand, 178, 180, 160, 158, 159, 157, 157, "Show Sub Screen"},
-    {kIdCollapse, 178, 545, 176, 175, 174, 173, 173, "Close Sub Screen"},
-    {kIdWebSite, 168, 3, 189, 188, 187, 186, 186, "Dravik Website Link"},
-    {kIdFanBack, 178, 301, 201, 200, 199, 200, 198, "Back"},
-    {kIdFanDetail, 201, 301, 205, 204, 203, 204, 202, "Detail"},
-    {kIdVoltBack, 178, 181, 201, 200, 199, 200, 198, "Back"},
-    {kIdVoltDetail, 201, 181, 205, 204, 203, 204, 202, "Detail"},
-    {kIdTempBack, 178, 421, 201, 200, 199, 200, 198, "Back"},
-    {kIdTempDetail, 201, 421, 205, 204, 203, 204, 202, "Detail"},
-}};
-
-const std::array<CKelvaneDlg::STextPlace, 3> CKelvaneDlg::kDisplayLayout{{
-    {kIdFanDisplay, 170, 70, 65, 35},
-    {kIdTempDisplay, 305, 76, 50, 23},
-    {kIdVoltDisplay, 42, 76, 58, 23},
-}};
-
-// The name labels span the inside of their wells: 50 pixels cannot hold
-// item names such as "CPU Temperature", which the user may also rename. They
-// keep the height and the top of the face's layout.
-const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
-    {kIdFanUnit, 180, 107, 44, 12},
-    {kIdVoltUnit, 62, 101, 24, 12},
-    {kIdTempUnit, 320, 101, 24, 12},
-    {kIdVoltName, 36, 54, 72, 22},
-    {kIdFanName, 163, 48, 78, 22},
-    {kIdTempName, 296, 54, 72, 22},
-}};
-
 namespace {
 
 constexpr const char* kLanguageSection = "Kelvane";
 constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
-
-// Text sizes of the face, in pixels, so that the face looks the same at any
-// desktop font size: the skin's pictures do not scale either.
-constexpr int kCaptionPixels = 11;
-constexpr int kUnitPixels = 10;
-
-void TagControl(QWidget& control, int id)
-{
-    control.setObjectName(QString::number(id));
-    control.setProperty("controlId", id);
-}
 
 // The board defaults file and the paths of Root.ini and error.txt follow the
 // same rule as the start-up check, so they come from there.
@@ -143,6 +95,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_suiteItems(m_session.Engine()),
       m_suiteTransport(seams.engine.registry, seams.suiteLink),
       m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
+      m_controls(*this, m_skins),
       m_placement(*this, m_prefs)
 {
     setWindowTitle(QStringLiteral("Kelvane"));
@@ -172,7 +125,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     CreateControls();
     const auto tr = [this](const char* english) { return Tr(english); };
     m_pAlarms = std::make_unique<CAlarmPresenter>(
-        *m_pAlarmStrip, m_TrayIcon, m_prefs, seams.engine.clock, tr,
+        m_controls.AlarmStrip(), m_TrayIcon, m_prefs, seams.engine.clock, tr,
         std::make_unique<CDBusNotifier>(seams.sessionBus, QString::fromStdString(seams.engine.programDirectory) +
                                                               QStringLiteral("/skin/%1.png").arg(kIcon)));
     m_pNotices = std::make_unique<CSessionNotices>(*m_pAlarms, seams.engine.clock, tr);
@@ -205,71 +158,11 @@ CKelvaneDlg::~CKelvaneDlg()
 
 void CKelvaneDlg::CreateControls()
 {
-    // Construction order of the window: name labels, buttons, unit labels,
-    // value displays. Each starts as the dialog template has it.
-    QFont caption = font();
-    caption.setPixelSize(kCaptionPixels);
-    setFont(caption);
-
-    for (const int id : {kIdVoltName, kIdFanName, kIdTempName}) {
-        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, this);
-        TagControl(*label, id);
-        m_labels[id] = label;
-    }
-    for (const SButtonPlace& place : kButtonLayout) {
-        auto* button = new CSkinButton(&m_skins, this);
-        TagControl(*button, place.id);
-        // Reached with Tab (a click does not take the focus), pressed with
-        // Space or Return, with an amber ring while focused.
-        button->setFocusPolicy(Qt::TabFocus);
-        button->SetActivatesOnReturn(true);
-        button->SetFocusRing(kFocusRing);
-        m_buttons[place.id] = button;
-    }
-    // Tab walks the face as it reads: the setting keys, the sub-screen
-    // controls, then the badge and the title-bar buttons.
-    const int tabOrder[] = {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager, kIdExpand,   kIdVoltBack,
-                            kIdVoltDetail,     kIdFanBack,        kIdFanDetail,     kIdTempBack, kIdTempDetail,
-                            kIdCollapse,       kIdWebSite,        kIdMinimal,       kIdHelp,     kIdClose};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        setTabOrder(m_buttons[tabOrder[i - 1]], m_buttons[tabOrder[i]]);
-    const std::pair<int, const char*> units[] = {{kIdVoltUnit, "V"}, {kIdFanUnit, "RPM"}, {kIdTempUnit, "\u00B0C"}};
-    for (const auto& [id, text] : units) {
-        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
-        TagControl(*label, id);
-        QFont unitFont = caption;
-        unitFont.setPixelSize(kUnitPixels);
-        label->setFont(unitFont);
-        label->SetText(QString::fromUtf8(text));
-        m_labels[id] = label;
-    }
-    for (const int id : {kIdVoltDisplay, kIdFanDisplay, kIdTempDisplay}) {
-        auto* display = new CSegmentDisplay(this);
-        TagControl(*display, id);
-        m_displays[id] = display;
-    }
     m_pWells = std::make_unique<CFaceWells>(
         m_prefs,
-        CFaceWells::SControls{m_displays[kIdVoltDisplay], m_displays[kIdFanDisplay], m_displays[kIdTempDisplay],
-                              m_labels[kIdVoltName], m_labels[kIdFanName], m_labels[kIdTempName],
-                              m_labels[kIdTempUnit]},
+        CFaceWells::SControls{Display(kIdVoltDisplay), Display(kIdFanDisplay), Display(kIdTempDisplay),
+                              Label(kIdVoltName), Label(kIdFanName), Label(kIdTempName), Label(kIdTempUnit)},
         font());
-
-    // Over the captions under the wells, which an alarm makes the lesser
-    // news; above every other control of that band.
-    m_pAlarmStrip = new CAlarmStrip(this);
-    m_pAlarmStrip->setGeometry(CAlarmPresenter::kAlarmStripPlace);
-
-    m_buttons[kIdDravikManager]->setText(QStringLiteral("Dravik Manager"));
-    m_buttons[kIdDisplaySetting]->setText(QStringLiteral("Display Setting"));
-    m_buttons[kIdMonitorSetting]->setText(QStringLiteral("Monitor Setting"));
-    m_buttons[kIdDravikManager]->setEnabled(false);  // until Dravik Manager is found
-    m_buttons[kIdTempBack]->setEnabled(false);
-    m_buttons[kIdFanBack]->setEnabled(false);
-    m_buttons[kIdVoltBack]->setEnabled(false);
-    m_buttons[kIdVoltBack]->hide();
-    m_buttons[kIdVoltDetail]->hide();
-
     // The face is a caption everywhere, so a right click on it opens what
     // the window menu offered, and so does the window-menu key.
     // Window managers take Alt+Space for their own menu; the menu key and
@@ -279,19 +172,11 @@ void CKelvaneDlg::CreateControls()
         auto* menuKey = new QShortcut(key, this);
         connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
     }
-    // A disabled setting key keeps its caption readable on the light key
-    // picture: dark grey with a light emboss, not white on light grey.
-    for (const int id : {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager}) {
-        QPalette keyPalette = m_buttons[id]->palette();
-        keyPalette.setColor(QPalette::Disabled, QPalette::WindowText, ColorFromColorref(kDisabledKeyText));
-        keyPalette.setColor(QPalette::Light, QColor(0xF4, 0xF4, 0xF4));
-        m_buttons[id]->setPalette(keyPalette);
-    }
 }
 
 void CKelvaneDlg::ConnectButtons()
 {
-    const auto on = [this](int id, auto handler) { connect(m_buttons.at(id), &CSkinButton::clicked, this, handler); };
+    const auto on = [this](int id, auto handler) { connect(Button(id), &CSkinButton::clicked, this, handler); };
     on(kIdClose, [this] { OnCancel(); });
     on(kIdHelp, [this] { OpenHelpPage(); });
     on(kIdWebSite, [this] { OpenWebSite(); });
@@ -373,7 +258,7 @@ void CKelvaneDlg::StartSuiteLink()
     if (!m_suiteTransport.FindSuiteWindow()) return;
     // The processor clock is read only when there is someone to send it to.
     if (!m_suiteReporter.Start(m_seams.cpuClock ? m_seams.cpuClock() : std::string())) return;
-    m_buttons.at(kIdDravikManager)->setEnabled(true);
+    Button(kIdDravikManager)->setEnabled(true);
     m_suiteTimer.start(kSuitePeriodMs, this);
 }
 
@@ -414,24 +299,7 @@ QString CKelvaneDlg::Tr(const char* english) const
 
 void CKelvaneDlg::LayoutFace()
 {
-    for (const SButtonPlace& place : kButtonLayout) {
-        CSkinButton* button = m_buttons.at(place.id);
-        button->move(place.x, place.y);
-        button->ApplySkin(place.normal, place.pressed, place.hover, place.disabled, 0, place.mask, 0, 0, 0);
-        button->SetTipText(Tr(place.tooltip));
-    }
-    for (const STextPlace& place : kDisplayLayout) {
-        CSegmentDisplay* display = m_displays.at(place.id);
-        display->setGeometry(place.x, place.y, place.width, place.height);
-        display->SetSegmentColours(kBlack, kGreen);
-        display->SetTransparentMode(true);
-        display->ChangeDisplayStyle(0, SDS_KEEP_ASPECT | SDS_LIT_ONLY | SDS_SOFT_EDGE);
-    }
-    for (const STextPlace& place : kLabelLayout) {
-        CTransparentStatic* label = m_labels.at(place.id);
-        label->setGeometry(place.x, place.y, place.width, place.height);
-        label->SetTextColour(kGreen);
-    }
+    m_controls.Layout([this](const char* english) { return Tr(english); });
 }
 
 void CKelvaneDlg::LoadPreferences(const std::string& path)
@@ -610,9 +478,9 @@ bool CKelvaneDlg::OnPowerBroadcast(int code)
 
 void CKelvaneDlg::ShowDetail()
 {
-    m_buttons.at(kIdExpand)->hide();
-    m_buttons.at(kIdVoltDetail)->show();
-    m_buttons.at(kIdVoltBack)->show();
+    Button(kIdExpand)->hide();
+    Button(kIdVoltDetail)->show();
+    Button(kIdVoltBack)->show();
     ApplyForm(kExpandedOutline, kExpandedFace);
     m_pHistory->SetVisible(true);
     m_bExpanded = true;
@@ -624,9 +492,9 @@ void CKelvaneDlg::ShowDetail()
 
 void CKelvaneDlg::ShowCompact()
 {
-    m_buttons.at(kIdVoltDetail)->hide();
-    m_buttons.at(kIdVoltBack)->hide();
-    m_buttons.at(kIdExpand)->show();
+    Button(kIdVoltDetail)->hide();
+    Button(kIdVoltBack)->hide();
+    Button(kIdExpand)->show();
     ApplyForm(kCompactOutline, kCompactFace);
     m_pHistory->SetVisible(false);
     m_bExpanded = false;
@@ -644,8 +512,8 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
         }
         return {kIdTempBack, kIdTempDetail};
     }();
-    m_buttons.at(detailId)->setEnabled(!graph);
-    m_buttons.at(backId)->setEnabled(graph);
+    Button(detailId)->setEnabled(!graph);
+    Button(backId)->setEnabled(graph);
     const CSubScreenPanels::Area panelArea = area == Area::Volt  ? CSubScreenPanels::Area::Voltage
                                              : area == Area::Fan ? CSubScreenPanels::Area::Fan
                                                                  : CSubScreenPanels::Area::Temperature;
@@ -669,24 +537,8 @@ void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
 {
     m_bSimulated = simulated;
     m_accessNotes = std::move(notes);
-    if (simulated && !m_pSimulatedTag) {
-        // In the title strip, between the maker's badge and the title-bar
-        // buttons, on both forms of the face.
-        m_pSimulatedTag = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
-        m_pSimulatedTag->setObjectName(QStringLiteral("simulatedTag"));
-        QFont tagFont = font();
-        tagFont.setPixelSize(kSimulatedTagPixels);
-        tagFont.setBold(true);
-        // Clear of the title-bar buttons' tray at its right, in any language.
-        const QString tag = Tr("SIMULATED");
-        m_pSimulatedTag->setFont(SkinCaption::Fitted(tagFont, tag, kSimulatedTagWidth - 8));
-        m_pSimulatedTag->SetTextColour(kAmber);
-        m_pSimulatedTag->SetText(tag);
-        m_pSimulatedTag->setGeometry(kSimulatedTagX, kSimulatedTagY, kSimulatedTagWidth, kSimulatedTagHeight);
-        m_pSimulatedTag->setToolTip(QString::fromLatin1(CAccessPathChooser::kSimulatedText));
-        m_pSimulatedTag->show();
-    }
-    if (m_pSimulatedTag) m_pSimulatedTag->setVisible(simulated);
+    m_controls.ShowSimulatedTag(simulated, simulated ? Tr("SIMULATED") : QString(),
+                                QString::fromLatin1(CAccessPathChooser::kSimulatedText));
 }
 
 void CKelvaneDlg::ShowAbout()
@@ -942,24 +794,6 @@ void CKelvaneDlg::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) m_bDragging = false;
     QWidget::mouseReleaseEvent(event);
-}
-
-CSkinButton* CKelvaneDlg::Button(int id) const
-{
-    const auto found = m_buttons.find(id);
-    return found == m_buttons.end() ? nullptr : found->second;
-}
-
-CSegmentDisplay* CKelvaneDlg::Display(int id) const
-{
-    const auto found = m_displays.find(id);
-    return found == m_displays.end() ? nullptr : found->second;
-}
-
-CTransparentStatic* CKelvaneDlg::Label(int id) const
-{
-    const auto found = m_labels.find(id);
-    return found == m_labels.end() ? nullptr : found->second;
 }
 
 // --- the history ------------------------------------------------------------

@@ -58,6 +58,7 @@
 #include "windows/CSuiteReporter.h"
 #include "windows/CSuiteTransport.h"
 #include "windows/CWindowPlacement.h"
+#include "windows/CFaceControls.h"
 #include "app/CAlarmPresenter.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
@@ -113,50 +114,12 @@ class CKelvaneDlg : public QWidget {
     Q_OBJECT
 
 public:
-    enum ControlId : int {
-        kIdClose = 2,
-        kIdDravikManager = 1000,
-        kIdDisplaySetting = 1001,
-        kIdMonitorSetting = 1002,
-        kIdVoltDisplay = 1003,
-        kIdFanDisplay = 1004,
-        kIdTempDisplay = 1005,
-        kIdExpand = 1006,
-        kIdCollapse = 1007,
-        kIdVoltName = 1008,
-        kIdFanName = 1009,
-        kIdTempName = 1012,
-        kIdWebSite = 1013,
-        kIdMinimal = 1014,
-        kIdHelp = 1015,
-        kIdTempBack = 1041,
-        kIdTempDetail = 1042,
-        kIdVoltBack = 1043,
-        kIdVoltDetail = 1044,
-        kIdFanBack = 1045,
-        kIdFanDetail = 1046,
-        kIdVoltUnit = 1047,
-        kIdFanUnit = 1048,
-        kIdTempUnit = 1049,
-    };
+    using enum CFaceControls::ControlId;
 
     // The three sub-screen areas of the expanded form.
     enum class Area { Volt, Fan, Temp };
     Q_ENUM(Area)
 
-    // One skin button of the face: place and images (ApplySkin ids; draw
-    // mode, border and focus margin are 0).
-    struct SButtonPlace {
-        int id;
-        int x, y;
-        int normal, pressed, hover, disabled, mask;
-        const char* tooltip;
-    };
-    // One value display or label: place and size.
-    struct STextPlace {
-        int id;
-        int x, y, width, height;
-    };
 
     // The face's captions (CFaceCaptions: the title line and the wells; the
     // rails and panels in the expanded form; the pictures carry no words) as
@@ -164,11 +127,6 @@ public:
     QStringList FaceCaptions() const;
     // A caption of the window's section ("Kelvane") in the user's language.
     QString Tr(const char* english) const;
-
-    // In the order the face is laid out.
-    static const std::array<SButtonPlace, 15> kButtonLayout;
-    static const std::array<STextPlace, 3> kDisplayLayout;
-    static const std::array<STextPlace, 6> kLabelLayout;
 
     static constexpr int kCompactOutline = 150;
     static constexpr int kCompactFace = 146;
@@ -190,18 +148,7 @@ public:
     // Amber: the SIMULATED tag, and a well without a value to show (a
     // failed reading "ERR", a fan that read no speed at the start "NO FAN").
     static constexpr Colorref kAmber = CFaceWells::kAmber;
-    // The "SIMULATED" tag of the title strip.
-    static constexpr int kSimulatedTagX = 238;
-    static constexpr int kSimulatedTagY = 10;
-    static constexpr int kSimulatedTagWidth = 64;
-    static constexpr int kSimulatedTagHeight = 16;
-    static constexpr int kSimulatedTagPixels = 10;
-    static constexpr Colorref kBlack = 0x000000;
-    // The keyboard focus ring of the face's buttons: amber, clear on the
-    // dark face and unlike the green and red of the readings.
-    static constexpr Colorref kFocusRing = 0x00B0FF;
-    // The caption of a disabled setting key (0x00BBGGRR).
-    static constexpr Colorref kDisabledKeyText = 0x4F4A45;
+    static constexpr Colorref kBlack = CFaceControls::kBlack;
 
     // The project's own page, opened by button 1013: a local about page in
     // the program directory (the project keeps no web site).
@@ -244,7 +191,7 @@ public:
     // outlive the window; null restores the default.
     void SetNotifier(IDesktopNotifier* notifier) { m_pAlarms->SetNotifier(notifier); }
     // The strip over the face's captions naming every item in alarm.
-    CAlarmStrip& AlarmStrip() const { return *m_pAlarmStrip; }
+    CAlarmStrip& AlarmStrip() const { return m_controls.AlarmStrip(); }
     // The engine indices of the examined items in alarm at the last tick.
     const std::vector<int>& AlarmItems() const { return m_snapshot->alarmItems; }
     // The countdown box (created with the window, shown while a shutdown
@@ -368,9 +315,9 @@ public:
     int FanPosition() const { return m_pWells->FanPosition(); }
     int TempPosition() const { return m_pWells->TempPosition(); }
 
-    CSkinButton* Button(int id) const;
-    CSegmentDisplay* Display(int id) const;
-    CTransparentStatic* Label(int id) const;
+    CSkinButton* Button(int id) const { return m_controls.Button(id); }
+    CSegmentDisplay* Display(int id) const { return m_controls.Display(id); }
+    CTransparentStatic* Label(int id) const { return m_controls.Label(id); }
     // The outline currently applied (the window's mask).
     const QRegion& Outline() const { return m_outline; }
     const QImage& Face() const { return m_face; }
@@ -450,23 +397,19 @@ private:
     CSuiteTransport m_suiteTransport;
     CSuiteReporter m_suiteReporter;
     std::unique_ptr<CSuiteLinkWatcher> m_pSuiteWatcher;
+    CFaceControls m_controls;
     CWindowPlacement m_placement;
     std::unique_ptr<CFaceWells> m_pWells;
     std::unique_ptr<CAlarmPresenter> m_pAlarms;
     std::unique_ptr<CSessionNotices> m_pNotices;
     std::unique_ptr<CHistoryButtons> m_pHistory;
 
-    std::map<int, CSkinButton*> m_buttons;
-    std::map<int, CTransparentStatic*> m_labels;
-    std::map<int, CSegmentDisplay*> m_displays;
     QMenu* m_windowMenu = nullptr;
 
     QRegion m_outline;
     QImage m_face;
     bool m_bExpanded = false;
 
-
-    CAlarmStrip* m_pAlarmStrip = nullptr;
     mutable std::map<std::string, QString> m_captions;
 
     QBasicTimer m_monitorTimer;
@@ -477,7 +420,6 @@ private:
     std::string m_strHistoryFile;
     bool m_bSimulated = false;
     std::vector<std::string> m_accessNotes;
-    CTransparentStatic* m_pSimulatedTag = nullptr;
     bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;
