@@ -3,15 +3,12 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
-#include <QKeySequence>
-#include <QMenu>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QPainter>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTimerEvent>
 #include <QWindow>
 
@@ -55,6 +52,7 @@
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
 #include "windows/CHistoryButtons.h"
+#include "windows/CWindowMenu.h"
 
 namespace {
 
@@ -96,7 +94,10 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_suiteTransport(seams.engine.registry, seams.suiteLink),
       m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
       m_controls(*this, m_skins),
-      m_placement(*this, m_prefs)
+      m_placement(*this, m_prefs),
+      m_trayPresence(*this, m_TrayIcon, m_placement,
+                     CTrayPresence::SCommands{[this] { m_pHistory->Open(); }, [this] { ShowAbout(); },
+                                              [this] { OnClose(); }})
 {
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
@@ -163,15 +164,8 @@ void CKelvaneDlg::CreateControls()
         CFaceWells::SControls{Display(kIdVoltDisplay), Display(kIdFanDisplay), Display(kIdTempDisplay),
                               Label(kIdVoltName), Label(kIdFanName), Label(kIdTempName), Label(kIdTempUnit)},
         font());
-    // The face is a caption everywhere, so a right click on it opens what
-    // the window menu offered, and so does the window-menu key.
-    // Window managers take Alt+Space for their own menu; the menu key and
-    // Shift+F10, the keys of a context menu, are left to the window.
-    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::SHIFT | Qt::Key_F10),
-                                    QKeySequence(Qt::Key_Menu)}) {
-        auto* menuKey = new QShortcut(key, this);
-        connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
-    }
+    m_pWindowMenu = std::make_unique<CWindowMenu>(
+        *this, [this](const char* english) { return Tr(english); }, [this] { ShowAbout(); });
 }
 
 void CKelvaneDlg::ConnectButtons()
@@ -192,7 +186,7 @@ void CKelvaneDlg::ConnectButtons()
     on(kIdDisplaySetting, [this] { OpenDisplaySetting(); });
     on(kIdDravikManager, [this] { OpenSuiteItems(); });
     on(kIdMinimal, [this] { MinimiseToTray(); });
-    connect(&m_TrayIcon, &CSystemTray::Command, this, &CKelvaneDlg::OnTrayCommand);
+    connect(&m_TrayIcon, &CSystemTray::Command, this, [this](int command) { OnTrayCommand(command); });
     // Suspend and resume arrive through the tray object only, so each is
     // handled once.
     connect(&m_TrayIcon, &CPowerAwareTray::PowerBroadcast, this, [this](int code) { OnPowerBroadcast(code); });
@@ -618,88 +612,18 @@ void CKelvaneDlg::OpenSuiteItems()
     dialog.exec();
 }
 
-void CKelvaneDlg::OnTrayCommand(int commandId)
-{
-    switch (commandId) {
-        case CSystemTray::kMaximize:
-            RestoreFromTray();
-            break;
-        case CSystemTray::kMinimize:
-            MinimiseToTray();
-            break;
-        case CSystemTray::kHistory:
-            m_pHistory->Open();
-            break;
-        case CSystemTray::kAbout:
-            ShowAbout();
-            break;
-        case CSystemTray::kExit:
-            // The icon goes at once; the close follows as a posted close
-            // would, after the menu has finished.
-            m_TrayIcon.DeleteTrayIcon();
-            QMetaObject::invokeMethod(this, &CKelvaneDlg::OnClose, Qt::QueuedConnection);
-            break;
-        default:
-            break;
-    }
-}
-
-void CKelvaneDlg::MinimiseToTray()
-{
-    // No notification area holds the icon (none at start, or its host has
-    // gone since): a hidden window could not be brought back, so it stays
-    // on the taskbar.
-    // The place it leaves is the place it comes back to, whether or not a
-    // move has been seen before (the desktop's first placement).
-    m_placement.Leaving();
-    if (m_TrayIcon.IsRemoved() || !m_trayHost.IsAvailable()) {
-        showMinimized();
-    } else {
-        m_TrayIcon.AnimateToTray(*this);
-        m_bInTray = true;
-    }
-    m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
-}
-
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    m_placement.Moved(m_bInTray);
-}
-
-void CKelvaneDlg::RestoreFromTray()
-{
-    // Back where the user left it, and whole on a screen.
-    m_placement.Returning();
-    if (!isVisible())
-        m_TrayIcon.AnimateFromTray(*this);
-    else if (isMinimized())
-        CInstanceChecker::BringToFront(*this);
-    m_bInTray = false;
-    m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMinimize, false);
+    m_trayPresence.Moved();
 }
 
 void CKelvaneDlg::BringBack()
 {
-    if (m_bEnded) return;
-    if (!isVisible() || isMinimized()) {
-        RestoreFromTray();
-    } else {
-        raise();
-        activateWindow();
-    }
+    if (!m_bEnded) m_trayPresence.BringBack();
 }
 
-QMenu* CKelvaneDlg::WindowMenu()
-{
-    if (m_windowMenu == nullptr) {
-        m_windowMenu = new QMenu(this);
-        m_windowMenu->addAction(Tr("&About Kelvane..."), this, [this] { ShowAbout(); });
-    }
-    return m_windowMenu;
-}
-
-void CKelvaneDlg::contextMenuEvent(QContextMenuEvent* event) { WindowMenu()->popup(event->globalPos()); }
+void CKelvaneDlg::contextMenuEvent(QContextMenuEvent* event) { m_pWindowMenu->Popup(event->globalPos()); }
 
 void CKelvaneDlg::SetAutomationService(CAutomationService* service)
 {

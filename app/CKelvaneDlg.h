@@ -59,6 +59,7 @@
 #include "windows/CSuiteTransport.h"
 #include "windows/CWindowPlacement.h"
 #include "windows/CFaceControls.h"
+#include "windows/CTrayPresence.h"
 #include "app/CAlarmPresenter.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
@@ -76,7 +77,7 @@ class IMailer;
 class IShellOpener;
 class ILocalTime;
 class CHistoryWindow;
-class QMenu;
+class CWindowMenu;
 class QPushButton;
 
 // The process seams of the main window. Everything referred to must outlive
@@ -225,21 +226,15 @@ public:
     // Button 1000: the items sent to Dravik Manager, modal.
     void OpenSuiteItems();
 
-    // A tray menu command (or its double click): 32771 back from the tray,
-    // 32772 into it, 32774 the About box, 32773 the tray icon out at once and
-    // then the ordinary close, one event-loop turn later.
-    void OnTrayCommand(int commandId);
-    // Button 1014 and 32772: into the tray, "&Maximize" the default. With no
-    // icon in a notification area (no tray host) the window would have no
-    // way back, so it is minimised the ordinary way instead.
-    void MinimiseToTray();
-    // 32771: back from the tray (or from minimised), "&Minimize" the default.
-    void RestoreFromTray();
+    // The tray's commands and moves (CTrayPresence); button 1014 is
+    // MinimiseToTray.
+    void OnTrayCommand(int commandId) { m_trayPresence.OnCommand(commandId); }
+    void MinimiseToTray() { m_trayPresence.MinimiseToTray(); }
+    void RestoreFromTray() { m_trayPresence.RestoreFromTray(); }
     // A later copy asked for this window: back from the tray or from
-    // minimised, raised and activated.
+    // minimised, raised and activated; nothing once the dialog has ended.
     void BringBack();
-    // True while the window is hidden in the tray.
-    bool IsInTray() const { return m_bInTray; }
+    bool IsInTray() const { return m_trayPresence.IsInTray(); }
 
     // True when no automation client holds the proxy; otherwise hides the
     // window and refuses.
@@ -351,7 +346,6 @@ private:
     // The window close: the tray icon out, then the dialog ends when
     // CanExit allows.
     void OnClose();
-    QMenu* WindowMenu();
 
     void StartHistory();
     // A snapshot the session published: its events, and with a tick the
@@ -404,7 +398,8 @@ private:
     std::unique_ptr<CSessionNotices> m_pNotices;
     std::unique_ptr<CHistoryButtons> m_pHistory;
 
-    QMenu* m_windowMenu = nullptr;
+    CTrayPresence m_trayPresence;
+    std::unique_ptr<CWindowMenu> m_pWindowMenu;
 
     QRegion m_outline;
     QImage m_face;
@@ -414,7 +409,6 @@ private:
 
     QBasicTimer m_monitorTimer;
     QBasicTimer m_suiteTimer;
-    bool m_bInTray = false;
     CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
     std::string m_strHistoryFile;
