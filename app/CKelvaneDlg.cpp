@@ -21,7 +21,6 @@
 #include "app/CAlarmPresenter.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
-#include "app/CAutomationService.h"
 #include "windows/CIniFile.h"
 #include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
@@ -97,7 +96,10 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_placement(*this, m_prefs),
       m_trayPresence(*this, m_TrayIcon, m_placement,
                      CTrayPresence::SCommands{[this] { m_pHistory->Open(); }, [this] { ShowAbout(); },
-                                              [this] { OnClose(); }})
+                                              [this] { OnClose(); }}),
+      m_exitGuard(*this, [this] {
+          if (!m_bEnded) EndDialog(kResultCancel);
+      })
 {
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
@@ -624,26 +626,6 @@ void CKelvaneDlg::BringBack()
 }
 
 void CKelvaneDlg::contextMenuEvent(QContextMenuEvent* event) { m_pWindowMenu->Popup(event->globalPos()); }
-
-void CKelvaneDlg::SetAutomationService(CAutomationService* service)
-{
-    m_pAutomation = service;
-    if (service == nullptr) return;
-    // A close refused while a client held the proxy ends the dialog once the
-    // last client lets go.
-    connect(service, &CAutomationService::proxyAttachmentChanged, this, [this](bool attached) {
-        if (!attached && m_bHiddenByRefusedClose && !m_bEnded) EndDialog(kResultCancel);
-    });
-}
-
-bool CKelvaneDlg::CanExit()
-{
-    if (m_pAutomation == nullptr) return true;
-    return m_pAutomation->CanExit([this] {
-        m_bHiddenByRefusedClose = true;
-        hide();
-    });
-}
 
 void CKelvaneDlg::OnCancel()
 {

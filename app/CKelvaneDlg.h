@@ -61,6 +61,7 @@
 #include "windows/CFaceControls.h"
 #include "windows/CTrayPresence.h"
 #include "app/CAlarmPresenter.h"
+#include "app/CExitGuard.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
 #include "windows/CHistoryButtons.h"
@@ -237,8 +238,9 @@ public:
     bool IsInTray() const { return m_trayPresence.IsInTray(); }
 
     // True when no automation client holds the proxy; otherwise hides the
-    // window and refuses.
-    bool CanExit();
+    // window and refuses, and the dialog ends once the last client lets go.
+    bool CanExit() { return m_exitGuard.CanExit(); }
+    void SetAutomationService(CAutomationService* service) { m_exitGuard.SetService(service); }
     // Button 2: the dialog ends when CanExit allows.
     void OnCancel();
     // Ends the dialog with result (kResultOk, kResultCancel): hides the
@@ -247,7 +249,6 @@ public:
     bool IsEnded() const { return m_bEnded; }
     int Result() const { return m_nResult; }
 
-    void SetAutomationService(CAutomationService* service);
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text)
     {
@@ -400,6 +401,7 @@ private:
 
     CTrayPresence m_trayPresence;
     std::unique_ptr<CWindowMenu> m_pWindowMenu;
+    CExitGuard m_exitGuard;
 
     QRegion m_outline;
     QImage m_face;
@@ -409,12 +411,10 @@ private:
 
     QBasicTimer m_monitorTimer;
     QBasicTimer m_suiteTimer;
-    CAutomationService* m_pAutomation = nullptr;
     std::string m_strChipAccess;
     std::string m_strHistoryFile;
     bool m_bSimulated = false;
     std::vector<std::string> m_accessNotes;
-    bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;
     int m_nResult = 0;
