@@ -45,8 +45,6 @@
 #include "windows/CHistoryWindow.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CMonitorSettingDlg.h"
-#include "windows/CSuiteItemsDlg.h"
-#include "windows/CSuiteLinkWatcher.h"
 #include "windows/CTempSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
@@ -56,7 +54,6 @@
 namespace {
 
 constexpr const char* kLanguageSection = "Kelvane";
-constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
 
 // The board defaults file and the paths of Root.ini and error.txt follow the
 // same rule as the start-up check, so they come from there.
@@ -89,9 +86,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_TrayIcon(m_trayHost, seams.systemBus),
       m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade,
                   &m_session.EngineMutex()),
-      m_suiteItems(m_session.Engine()),
-      m_suiteTransport(seams.engine.registry, seams.suiteLink),
-      m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
+      m_suiteLink(m_session.Engine(), m_session.EngineMutex(), seams.engine.registry, seams.suiteLink, m_prefs),
       m_controls(*this, m_skins),
       m_placement(*this, m_prefs),
       m_trayPresence(*this, m_TrayIcon, m_placement,
@@ -140,7 +135,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
 CKelvaneDlg::~CKelvaneDlg()
 {
     m_monitorTimer.stop();
-    m_suiteTimer.stop();
+    m_suiteLink.Stop();
     m_pNotices->Stop();
     m_seams.mailer.SetFailureHandler(nullptr);
     // The chip goes back first, on the session's thread: the fans must not
@@ -246,16 +241,7 @@ void CKelvaneDlg::AddTrayIcon()
 
 void CKelvaneDlg::StartSuiteLink()
 {
-    // The endpoint is bound before the suite learns this program's id, so
-    // that its first choice of readings cannot arrive at nobody.
-    if (m_suiteTransport.Listen()) {
-        m_pSuiteWatcher = std::make_unique<CSuiteLinkWatcher>(m_suiteTransport, m_suiteReporter);
-    }
-    if (!m_suiteTransport.FindSuiteWindow()) return;
-    // The processor clock is read only when there is someone to send it to.
-    if (!m_suiteReporter.Start(m_seams.cpuClock ? m_seams.cpuClock() : std::string())) return;
-    Button(kIdDravikManager)->setEnabled(true);
-    m_suiteTimer.start(kSuitePeriodMs, this);
+    if (m_suiteLink.Start(m_seams.cpuClock)) Button(kIdDravikManager)->setEnabled(true);
 }
 
 void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
@@ -394,8 +380,6 @@ void CKelvaneDlg::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_monitorTimer.timerId())
         OnTimer(kMonitorTimer);
-    else if (event->timerId() == m_suiteTimer.timerId())
-        OnTimer(kSuiteTimer);
     else
         QWidget::timerEvent(event);
 }
@@ -408,10 +392,7 @@ void CKelvaneDlg::OnTimer(int id)
         SendSettings();
         ApplySnapshot(m_session.Tick());
     } else if (id == kSuiteTimer) {
-        // A reading for the suite waits for the next beat rather than for
-        // the chip.
-        if (const auto hold = m_session.TryLockEngine(); hold.owns_lock())
-            m_suiteReporter.SendNextReading(m_prefs.m_bCentigrade);
+        m_suiteLink.SendNextReading();
     }
 }
 
@@ -607,12 +588,7 @@ void CKelvaneDlg::OpenDisplaySetting()
     ReleaseSession();
 }
 
-void CKelvaneDlg::OpenSuiteItems()
-{
-    CSuiteItemsDlg dialog(m_suiteReporter.SendList(), this);
-    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, dialog, kSuiteItemsSection);
-    dialog.exec();
-}
+void CKelvaneDlg::OpenSuiteItems() { m_suiteLink.OpenItems(this, m_seams.engine.profile, m_strLangFile); }
 
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
 {
@@ -644,7 +620,7 @@ void CKelvaneDlg::EndDialog(int result)
         m_pRunner->Stop();
         m_pRunner.reset();
     }
-    m_suiteTimer.stop();
+    m_suiteLink.Stop();
     hide();
     emit finished(result);
 }

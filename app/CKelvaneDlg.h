@@ -49,14 +49,12 @@
 #include "history/CHistoryWriter.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
-#include "windows/CEngineSuiteItems.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CPowerAwareTray.h"
 #include "windows/CQtTrayHost.h"
 #include "windows/CSubScreenHostRefs.h"
 #include "windows/CSubScreenPanels.h"
-#include "windows/CSuiteReporter.h"
-#include "windows/CSuiteTransport.h"
+#include "windows/CSuiteConnection.h"
 #include "windows/CWindowPlacement.h"
 #include "windows/CFaceControls.h"
 #include "windows/CTrayPresence.h"
@@ -70,7 +68,6 @@ class CAlarmStrip;
 class CAutomationService;
 class CShutdownCountdown;
 class IDesktopNotifier;
-class CSuiteLinkWatcher;
 class CSegmentDisplay;
 class CSkinButton;
 class CTransparentStatic;
@@ -140,9 +137,9 @@ public:
     static constexpr int kMonitorTimer = 1;
     static constexpr int kMonitorPeriodMs = 2500;
     static constexpr int kSuiteTimer = 2;
-    static constexpr int kSuitePeriodMs = 3000;
+    static constexpr int kSuitePeriodMs = CSuiteConnection::kPeriodMs;
     // The name the program reports itself under to Dravik Manager.
-    static constexpr const char* kApplicationName = "kelvane";
+    static constexpr const char* kApplicationName = CSuiteConnection::kApplicationName;
 
     static constexpr Colorref kGreen = CFaceWells::kGreen;
     static constexpr Colorref kRed = CFaceWells::kRed;
@@ -299,12 +296,12 @@ public:
     bool IsMonitoring() const { return m_monitorTimer.isActive() || (m_pRunner && m_pRunner->IsRunning()); }
     bool StartsMinimised() const { return m_bStartMinimised; }
     // Timer 2 runs: Dravik Manager was found at start.
-    bool IsReportingToSuite() const { return m_suiteTimer.isActive(); }
+    bool IsReportingToSuite() const { return m_suiteLink.IsReporting(); }
 
     CPowerAwareTray& Tray() { return m_TrayIcon; }
     CSubScreenPanels& Panels() { return m_panels; }
-    const CSuiteReporter& SuiteReporter() const { return m_suiteReporter; }
-    const CSuiteTransport& SuiteTransport() const { return m_suiteTransport; }
+    const CSuiteReporter& SuiteReporter() const { return m_suiteLink.Reporter(); }
+    const CSuiteTransport& SuiteTransport() const { return m_suiteLink.Transport(); }
     CInstanceChecker* InstanceChecker() const { return m_pInstanceChecker.get(); }
 
     int VoltPosition() const { return m_pWells->VoltPosition(); }
@@ -388,10 +385,7 @@ private:
     CPowerAwareTray m_TrayIcon;
     CSubScreenHostRefs m_panelHost;
     CSubScreenPanels m_panels;
-    CEngineSuiteItems m_suiteItems;
-    CSuiteTransport m_suiteTransport;
-    CSuiteReporter m_suiteReporter;
-    std::unique_ptr<CSuiteLinkWatcher> m_pSuiteWatcher;
+    CSuiteConnection m_suiteLink;
     CFaceControls m_controls;
     CWindowPlacement m_placement;
     std::unique_ptr<CFaceWells> m_pWells;
@@ -410,7 +404,6 @@ private:
     mutable std::map<std::string, QString> m_captions;
 
     QBasicTimer m_monitorTimer;
-    QBasicTimer m_suiteTimer;
     std::string m_strChipAccess;
     std::string m_strHistoryFile;
     bool m_bSimulated = false;
