@@ -4,20 +4,18 @@
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimerEvent>
-#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
 
-#include "app/CAboutDlg.h"
+#include "app/CAboutBox.h"
 #include "app/CAlarmPresenter.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
@@ -53,7 +51,6 @@
 
 namespace {
 
-constexpr const char* kLanguageSection = "Kelvane";
 
 // The board defaults file and the paths of Root.ini and error.txt follow the
 // same rule as the start-up check, so they come from there.
@@ -88,13 +85,15 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
                   &m_session.EngineMutex()),
       m_suiteLink(m_session.Engine(), m_session.EngineMutex(), seams.engine.registry, seams.suiteLink, m_prefs),
       m_controls(*this, m_skins),
+      m_language(seams.engine.profile, seams.languageCode),
       m_placement(*this, m_prefs),
       m_trayPresence(*this, m_TrayIcon, m_placement,
                      CTrayPresence::SCommands{[this] { m_pHistory->Open(); }, [this] { ShowAbout(); },
                                               [this] { OnClose(); }}),
       m_exitGuard(*this, [this] {
           if (!m_bEnded) EndDialog(kResultCancel);
-      })
+      }),
+      m_drag(*this)
 {
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
@@ -260,23 +259,10 @@ void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
 
 void CKelvaneDlg::LocaliseButtons()
 {
-    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
-    m_strLangFile = translator.TranslateCaptions(*this, kLanguageSection,
-                                                 {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
+    m_language.TranslateControls(*this, {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
     m_TrayIcon.TranslateMenu([this](const QString& text) { return Tr(text.toUtf8().constData()); });
     m_pNotices->Countdown().SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
     m_pHistory->Translate([this](const char* english) { return Tr(english); });
-}
-
-QString CKelvaneDlg::Tr(const char* english) const
-{
-    // Looked up once: notifications and tooltips are made on every tick.
-    const auto found = m_captions.find(english);
-    if (found != m_captions.end()) return found->second;
-    const QString caption =
-        CCaptionTranslator::Lookup(m_seams.engine.profile, m_strLangFile, kLanguageSection, QString::fromUtf8(english));
-    m_captions.emplace(english, caption);
-    return caption;
 }
 
 void CKelvaneDlg::LayoutFace()
@@ -512,23 +498,12 @@ void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programD
 
 void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
 {
-    m_bSimulated = simulated;
-    m_accessNotes = std::move(notes);
+    m_about.SetAccessState(simulated, std::move(notes));
     m_controls.ShowSimulatedTag(simulated, simulated ? Tr("SIMULATED") : QString(),
                                 QString::fromLatin1(CAccessPathChooser::kSimulatedText));
 }
 
-void CKelvaneDlg::ShowAbout()
-{
-    std::vector<std::string> remarks;
-    if (m_bSimulated) remarks.push_back(CAccessPathChooser::kSimulatedText);
-    if (const std::string owner = CAccessPathChooser::OwnerText(m_snapshot->chipSetType); !owner.empty())
-        remarks.push_back(owner);
-    remarks.insert(remarks.end(), m_accessNotes.begin(), m_accessNotes.end());
-    CAboutDlg about(m_skins, this, m_strChipAccess, remarks);
-    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, about, kLanguageSection);
-    about.exec();
-}
+void CKelvaneDlg::ShowAbout() { m_about.Show(this, m_skins, m_language, m_snapshot->chipSetType); }
 
 void CKelvaneDlg::OpenMonitorSetting()
 {
@@ -588,7 +563,7 @@ void CKelvaneDlg::OpenDisplaySetting()
     ReleaseSession();
 }
 
-void CKelvaneDlg::OpenSuiteItems() { m_suiteLink.OpenItems(this, m_seams.engine.profile, m_strLangFile); }
+void CKelvaneDlg::OpenSuiteItems() { m_suiteLink.OpenItems(this, m_seams.engine.profile, m_language.File()); }
 
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
 {
@@ -650,32 +625,6 @@ void CKelvaneDlg::paintEvent(QPaintEvent* event)
 QStringList CKelvaneDlg::FaceCaptions() const
 {
     return CFaceCaptions::List(m_bExpanded, m_panels, [this](const char* english) { return Tr(english); });
-}
-
-void CKelvaneDlg::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    // The whole face is the window's caption: it drags the window.
-    if (QWindow* window = windowHandle(); window != nullptr && window->startSystemMove()) return;
-    m_bDragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-}
-
-void CKelvaneDlg::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_bDragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
-    else
-        QWidget::mouseMoveEvent(event);
-}
-
-void CKelvaneDlg::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton) m_bDragging = false;
-    QWidget::mouseReleaseEvent(event);
 }
 
 // --- the history ------------------------------------------------------------

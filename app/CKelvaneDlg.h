@@ -60,6 +60,9 @@
 #include "windows/CTrayPresence.h"
 #include "app/CAlarmPresenter.h"
 #include "app/CExitGuard.h"
+#include "app/CAboutBox.h"
+#include "windows/CFaceDrag.h"
+#include "windows/CWindowLanguage.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
 #include "windows/CHistoryButtons.h"
@@ -125,7 +128,7 @@ public:
     // painted now, in the user's language.
     QStringList FaceCaptions() const;
     // A caption of the window's section ("Kelvane") in the user's language.
-    QString Tr(const char* english) const;
+    QString Tr(const char* english) const { return m_language.Tr(english); }
 
     static constexpr int kCompactOutline = 150;
     static constexpr int kCompactFace = 146;
@@ -249,15 +252,15 @@ public:
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text)
     {
-        m_strChipAccess = std::move(text);
-        m_session.SetAccess(m_strChipAccess);
+        m_session.SetAccess(text);
+        m_about.SetChipAccess(std::move(text));
     }
     // What the window says of the chip it reads: "SIMULATED" in the title
     // strip and in About for the simulator; what was passed over on the way,
     // in About. A kernel driver's ownership (About, Monitor Setting) is the
     // access library's to say, asked when the box opens.
     void SetAccessState(bool simulated, std::vector<std::string> notes);
-    bool IsSimulated() const { return m_bSimulated; }
+    bool IsSimulated() const { return m_about.IsSimulated(); }
 
     // The history file every tick is recorded into, set before InitDialog;
     // empty (the default): no history.
@@ -290,7 +293,7 @@ public:
     const std::string& IniPath() const { return m_strIniPath; }
     const std::string& LogPath() const { return m_strLogPath; }
     const std::string& BoardName() const { return m_strBoardName; }
-    const std::string& LanguageFile() const { return m_strLangFile; }
+    const std::string& LanguageFile() const { return m_language.File(); }
     const CSkinLibrary& Skins() const { return m_skins; }
     const CWarningMonitor& Warnings() const { return m_session.Warnings(); }
     bool IsMonitoring() const { return m_monitorTimer.isActive() || (m_pRunner && m_pRunner->IsRunning()); }
@@ -324,9 +327,6 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -366,7 +366,6 @@ private:
     std::string m_strIniPath;
     std::string m_strLogPath;
     std::string m_strBoardName;
-    std::string m_strLangFile;
     CSkinLibrary m_skins;
     CUserPreferences m_prefs;
     bool m_bMailReady = false;
@@ -387,6 +386,7 @@ private:
     CSubScreenPanels m_panels;
     CSuiteConnection m_suiteLink;
     CFaceControls m_controls;
+    CWindowLanguage m_language;
     CWindowPlacement m_placement;
     std::unique_ptr<CFaceWells> m_pWells;
     std::unique_ptr<CAlarmPresenter> m_pAlarms;
@@ -396,24 +396,16 @@ private:
     CTrayPresence m_trayPresence;
     std::unique_ptr<CWindowMenu> m_pWindowMenu;
     CExitGuard m_exitGuard;
+    CFaceDrag m_drag;
+    CAboutBox m_about;
 
     QRegion m_outline;
     QImage m_face;
     bool m_bExpanded = false;
 
-    mutable std::map<std::string, QString> m_captions;
-
     QBasicTimer m_monitorTimer;
-    std::string m_strChipAccess;
     std::string m_strHistoryFile;
-    bool m_bSimulated = false;
-    std::vector<std::string> m_accessNotes;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;
     int m_nResult = 0;
-
-    // Dragging by the face when the window system cannot move the window
-    // itself.
-    bool m_bDragging = false;
-    QPoint m_dragOffset;
 };
