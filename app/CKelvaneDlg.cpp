@@ -2,18 +2,11 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFontMetrics>
-#include <QGuiApplication>
 #include <QMoveEvent>
-#include <QScreen>
 #include <QPainter>
-#include <QPushButton>
 #include <QTimerEvent>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <string_view>
 
 #include "app/CAboutBox.h"
 #include "app/CAlarmPresenter.h"
@@ -22,17 +15,10 @@
 #include "windows/CIniFile.h"
 #include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
-#include "engine/CFanItem.h"
-#include "engine/CTempItem.h"
-#include "history/CHistoryLocation.h"
-#include "platform/IClock.h"
 #include "platform/IMessageBox.h"
-#include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
-#include "skin/CTransparentStatic.h"
 #include "skin/SkinRegion.h"
-#include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CFaceCaptions.h"
 #include "windows/CDBusNotifier.h"
@@ -40,7 +26,6 @@
 #include "windows/CDisplaySettingDlg.h"
 #include "windows/CFanSubScreen.h"
 #include "windows/CHelpPage.h"
-#include "windows/CHistoryWindow.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CMonitorSettingDlg.h"
 #include "windows/CTempSubScreen.h"
@@ -50,7 +35,6 @@
 #include "windows/CWindowMenu.h"
 
 namespace {
-
 
 // The board defaults file and the paths of Root.ini and error.txt follow the
 // same rule as the start-up check, so they come from there.
