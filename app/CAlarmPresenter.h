@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/CSessionSnapshot.h"
+#include "windows/CFaceControls.h"
 
 class CAlarmStrip;
 class CPowerAwareTray;
@@ -60,7 +61,7 @@ public:
     // A normal alarm's changing value is shown anew at most this often.
     static constexpr int kNormalNotificationTicks = 24;
     static QString NotificationKey(int item);
-    static constexpr QRect kAlarmStripPlace{22, 127, 360, 18};
+    static constexpr QRect kAlarmStripPlace = CFaceControls::kAlarmStripPlace;
 
     // An item's value with its unit as the box and the notifications show it
     // ("1.85 V", "0 RPM", "95.0 °C"), and with its name before it.

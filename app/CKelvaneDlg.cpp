@@ -2,44 +2,23 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFontMetrics>
-#include <QKeySequence>
-#include <QMenu>
-#include <QGuiApplication>
-#include <QMouseEvent>
 #include <QMoveEvent>
-#include <QScreen>
 #include <QPainter>
-#include <QPushButton>
-#include <QShortcut>
 #include <QTimerEvent>
-#include <QWindow>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <string_view>
 
-#include "app/CAboutDlg.h"
+#include "app/CAboutBox.h"
 #include "app/CAlarmPresenter.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
-#include "app/CAutomationService.h"
 #include "windows/CIniFile.h"
 #include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
-#include "engine/CFanItem.h"
-#include "engine/CTempItem.h"
-#include "history/CHistoryLocation.h"
-#include "platform/IClock.h"
 #include "platform/IMessageBox.h"
-#include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
-#include "skin/CTransparentStatic.h"
-#include "skin/SkinCaption.h"
 #include "skin/SkinRegion.h"
-#include "windows/CAlarmStrip.h"
 #include "windows/CCaptionTranslator.h"
 #include "windows/CFaceCaptions.h"
 #include "windows/CDBusNotifier.h"
@@ -47,67 +26,15 @@
 #include "windows/CDisplaySettingDlg.h"
 #include "windows/CFanSubScreen.h"
 #include "windows/CHelpPage.h"
-#include "windows/CHistoryWindow.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CMonitorSettingDlg.h"
-#include "windows/CSuiteItemsDlg.h"
-#include "windows/CSuiteLinkWatcher.h"
 #include "windows/CTempSubScreen.h"
 #include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
 #include "windows/CHistoryButtons.h"
-
-const std::array<CKelvaneDlg::SButtonPlace, 15> CKelvaneDlg::kButtonLayout{{
-    {kIdClose, 338, 15, 184, 183, 182, 181, 181, "Close Kelvane"},
-    {kIdMinimal, 304, 15, 180, 179, 178, 177, 177, "Minimal"},
-    {kIdHelp, 321, 15, 243, 241, 242, 177, 177, "Help"},
-    {kIdMonitorSetting, 49, 152, 171, 169, 168, 133, 133, "Moniter Item Setting"},
-    {kIdDisplaySetting, 153, 152, 171, 169, 168, 133, 133, "Display Item Setting"},
-    {kIdDravikManager, 257, 152, 171, 169, 168, 171, 133, "Dravik Manager Setting"},
-    {kIdExpand, 178, 180, 160, 158, 159, 157, 157, "Show Sub Screen"},
-    {kIdCollapse, 178, 545, 176, 175, 174, 173, 173, "Close Sub Screen"},
-    {kIdWebSite, 168, 3, 189, 188, 187, 186, 186, "Dravik Website Link"},
-    {kIdFanBack, 178, 301, 201, 200, 199, 200, 198, "Back"},
-    {kIdFanDetail, 201, 301, 205, 204, 203, 204, 202, "Detail"},
-    {kIdVoltBack, 178, 181, 201, 200, 199, 200, 198, "Back"},
-    {kIdVoltDetail, 201, 181, 205, 204, 203, 204, 202, "Detail"},
-    {kIdTempBack, 178, 421, 201, 200, 199, 200, 198, "Back"},
-    {kIdTempDetail, 201, 421, 205, 204, 203, 204, 202, "Detail"},
-}};
-
-const std::array<CKelvaneDlg::STextPlace, 3> CKelvaneDlg::kDisplayLayout{{
-    {kIdFanDisplay, 170, 70, 65, 35},
-    {kIdTempDisplay, 305, 76, 50, 23},
-    {kIdVoltDisplay, 42, 76, 58, 23},
-}};
-
-// The name labels span the inside of their wells: 50 pixels cannot hold
-// item names such as "CPU Temperature", which the user may also rename. They
-// keep the height and the top of the face's layout.
-const std::array<CKelvaneDlg::STextPlace, 6> CKelvaneDlg::kLabelLayout{{
-    {kIdFanUnit, 180, 107, 44, 12},
-    {kIdVoltUnit, 62, 101, 24, 12},
-    {kIdTempUnit, 320, 101, 24, 12},
-    {kIdVoltName, 36, 54, 72, 22},
-    {kIdFanName, 163, 48, 78, 22},
-    {kIdTempName, 296, 54, 72, 22},
-}};
+#include "windows/CWindowMenu.h"
 
 namespace {
-
-constexpr const char* kLanguageSection = "Kelvane";
-constexpr const char* kSuiteItemsSection = "Dravik Manager Items";
-
-// Text sizes of the face, in pixels, so that the face looks the same at any
-// desktop font size: the skin's pictures do not scale either.
-constexpr int kCaptionPixels = 11;
-constexpr int kUnitPixels = 10;
-
-void TagControl(QWidget& control, int id)
-{
-    control.setObjectName(QString::number(id));
-    control.setProperty("controlId", id);
-}
 
 // The board defaults file and the paths of Root.ini and error.txt follow the
 // same rule as the start-up check, so they come from there.
@@ -142,10 +69,17 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       // this thread.
       m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade, nullptr,
                   [this](int index, ISubScreenHost::SItem& item) { return PanelItem(index, item); }),
-      m_suiteItems(m_session.Engine()),
-      m_suiteTransport(seams.engine.registry, seams.suiteLink),
-      m_suiteReporter(m_suiteItems, m_suiteTransport, kApplicationName),
-      m_placement(*this, m_prefs)
+      m_suiteLink(m_session.Engine(), m_session.EngineMutex(), seams.engine.registry, seams.suiteLink, m_prefs),
+      m_controls(*this, m_skins),
+      m_language(seams.engine.profile, seams.languageCode),
+      m_placement(*this, m_prefs),
+      m_trayPresence(*this, m_TrayIcon, m_placement,
+                     CTrayPresence::SCommands{[this] { m_pHistory->Open(); }, [this] { ShowAbout(); },
+                                              [this] { OnClose(); }}),
+      m_exitGuard(*this, [this] {
+          if (!m_bEnded) EndDialog(kResultCancel);
+      }),
+      m_drag(*this)
 {
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
@@ -174,7 +108,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     CreateControls();
     const auto tr = [this](const char* english) { return Tr(english); };
     m_pAlarms = std::make_unique<CAlarmPresenter>(
-        *m_pAlarmStrip, m_TrayIcon, m_prefs, seams.engine.clock, tr,
+        m_controls.AlarmStrip(), m_TrayIcon, m_prefs, seams.engine.clock, tr,
         std::make_unique<CDBusNotifier>(seams.sessionBus, QString::fromStdString(seams.engine.programDirectory) +
                                                               QStringLiteral("/skin/%1.png").arg(kIcon)));
     m_pNotices = std::make_unique<CSessionNotices>(*m_pAlarms, seams.engine.clock, tr);
@@ -186,7 +120,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
 CKelvaneDlg::~CKelvaneDlg()
 {
     m_monitorTimer.stop();
-    m_suiteTimer.stop();
+    m_suiteLink.Stop();
     m_pNotices->Stop();
     m_seams.mailer.SetFailureHandler(nullptr);
     // The chip goes back first, on the session's thread: the fans must not
@@ -207,93 +141,18 @@ CKelvaneDlg::~CKelvaneDlg()
 
 void CKelvaneDlg::CreateControls()
 {
-    // Construction order of the window: name labels, buttons, unit labels,
-    // value displays. Each starts as the dialog template has it.
-    QFont caption = font();
-    caption.setPixelSize(kCaptionPixels);
-    setFont(caption);
-
-    for (const int id : {kIdVoltName, kIdFanName, kIdTempName}) {
-        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, this);
-        TagControl(*label, id);
-        m_labels[id] = label;
-    }
-    for (const SButtonPlace& place : kButtonLayout) {
-        auto* button = new CSkinButton(&m_skins, this);
-        TagControl(*button, place.id);
-        // Reached with Tab (a click does not take the focus), pressed with
-        // Space or Return, with an amber ring while focused.
-        button->setFocusPolicy(Qt::TabFocus);
-        button->SetActivatesOnReturn(true);
-        button->SetFocusRing(kFocusRing);
-        m_buttons[place.id] = button;
-    }
-    // Tab walks the face as it reads: the setting keys, the sub-screen
-    // controls, then the badge and the title-bar buttons.
-    const int tabOrder[] = {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager, kIdExpand,   kIdVoltBack,
-                            kIdVoltDetail,     kIdFanBack,        kIdFanDetail,     kIdTempBack, kIdTempDetail,
-                            kIdCollapse,       kIdWebSite,        kIdMinimal,       kIdHelp,     kIdClose};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        setTabOrder(m_buttons[tabOrder[i - 1]], m_buttons[tabOrder[i]]);
-    const std::pair<int, const char*> units[] = {{kIdVoltUnit, "V"}, {kIdFanUnit, "RPM"}, {kIdTempUnit, "\u00B0C"}};
-    for (const auto& [id, text] : units) {
-        auto* label = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
-        TagControl(*label, id);
-        QFont unitFont = caption;
-        unitFont.setPixelSize(kUnitPixels);
-        label->setFont(unitFont);
-        label->SetText(QString::fromUtf8(text));
-        m_labels[id] = label;
-    }
-    for (const int id : {kIdVoltDisplay, kIdFanDisplay, kIdTempDisplay}) {
-        auto* display = new CSegmentDisplay(this);
-        TagControl(*display, id);
-        m_displays[id] = display;
-    }
     m_pWells = std::make_unique<CFaceWells>(
         m_prefs,
-        CFaceWells::SControls{m_displays[kIdVoltDisplay], m_displays[kIdFanDisplay], m_displays[kIdTempDisplay],
-                              m_labels[kIdVoltName], m_labels[kIdFanName], m_labels[kIdTempName],
-                              m_labels[kIdTempUnit]},
+        CFaceWells::SControls{Display(kIdVoltDisplay), Display(kIdFanDisplay), Display(kIdTempDisplay),
+                              Label(kIdVoltName), Label(kIdFanName), Label(kIdTempName), Label(kIdTempUnit)},
         font());
-
-    // Over the captions under the wells, which an alarm makes the lesser
-    // news; above every other control of that band.
-    m_pAlarmStrip = new CAlarmStrip(this);
-    m_pAlarmStrip->setGeometry(CAlarmPresenter::kAlarmStripPlace);
-
-    m_buttons[kIdDravikManager]->setText(QStringLiteral("Dravik Manager"));
-    m_buttons[kIdDisplaySetting]->setText(QStringLiteral("Display Setting"));
-    m_buttons[kIdMonitorSetting]->setText(QStringLiteral("Monitor Setting"));
-    m_buttons[kIdDravikManager]->setEnabled(false);  // until Dravik Manager is found
-    m_buttons[kIdTempBack]->setEnabled(false);
-    m_buttons[kIdFanBack]->setEnabled(false);
-    m_buttons[kIdVoltBack]->setEnabled(false);
-    m_buttons[kIdVoltBack]->hide();
-    m_buttons[kIdVoltDetail]->hide();
-
-    // The face is a caption everywhere, so a right click on it opens what
-    // the window menu offered, and so does the window-menu key.
-    // Window managers take Alt+Space for their own menu; the menu key and
-    // Shift+F10, the keys of a context menu, are left to the window.
-    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::SHIFT | Qt::Key_F10),
-                                    QKeySequence(Qt::Key_Menu)}) {
-        auto* menuKey = new QShortcut(key, this);
-        connect(menuKey, &QShortcut::activated, this, [this] { WindowMenu()->popup(mapToGlobal(QPoint(0, 0))); });
-    }
-    // A disabled setting key keeps its caption readable on the light key
-    // picture: dark grey with a light emboss, not white on light grey.
-    for (const int id : {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager}) {
-        QPalette keyPalette = m_buttons[id]->palette();
-        keyPalette.setColor(QPalette::Disabled, QPalette::WindowText, ColorFromColorref(kDisabledKeyText));
-        keyPalette.setColor(QPalette::Light, QColor(0xF4, 0xF4, 0xF4));
-        m_buttons[id]->setPalette(keyPalette);
-    }
+    m_pWindowMenu = std::make_unique<CWindowMenu>(
+        *this, [this](const char* english) { return Tr(english); }, [this] { ShowAbout(); });
 }
 
 void CKelvaneDlg::ConnectButtons()
 {
-    const auto on = [this](int id, auto handler) { connect(m_buttons.at(id), &CSkinButton::clicked, this, handler); };
+    const auto on = [this](int id, auto handler) { connect(Button(id), &CSkinButton::clicked, this, handler); };
     on(kIdClose, [this] { OnCancel(); });
     on(kIdHelp, [this] { OpenHelpPage(); });
     on(kIdWebSite, [this] { OpenWebSite(); });
@@ -309,7 +168,7 @@ void CKelvaneDlg::ConnectButtons()
     on(kIdDisplaySetting, [this] { OpenDisplaySetting(); });
     on(kIdDravikManager, [this] { OpenSuiteItems(); });
     on(kIdMinimal, [this] { MinimiseToTray(); });
-    connect(&m_TrayIcon, &CSystemTray::Command, this, &CKelvaneDlg::OnTrayCommand);
+    connect(&m_TrayIcon, &CSystemTray::Command, this, [this](int command) { OnTrayCommand(command); });
     // Suspend and resume arrive through the tray object only, so each is
     // handled once.
     connect(&m_TrayIcon, &CPowerAwareTray::PowerBroadcast, this, [this](int code) { OnPowerBroadcast(code); });
@@ -367,16 +226,7 @@ void CKelvaneDlg::AddTrayIcon()
 
 void CKelvaneDlg::StartSuiteLink()
 {
-    // The endpoint is bound before the suite learns this program's id, so
-    // that its first choice of readings cannot arrive at nobody.
-    if (m_suiteTransport.Listen()) {
-        m_pSuiteWatcher = std::make_unique<CSuiteLinkWatcher>(m_suiteTransport, m_suiteReporter);
-    }
-    if (!m_suiteTransport.FindSuiteWindow()) return;
-    // The processor clock is read only when there is someone to send it to.
-    if (!m_suiteReporter.Start(m_seams.cpuClock ? m_seams.cpuClock() : std::string())) return;
-    m_buttons.at(kIdDravikManager)->setEnabled(true);
-    m_suiteTimer.start(kSuitePeriodMs, this);
+    if (m_suiteLink.Start(m_seams.cpuClock)) Button(kIdDravikManager)->setEnabled(true);
 }
 
 void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
@@ -395,45 +245,15 @@ void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
 
 void CKelvaneDlg::LocaliseButtons()
 {
-    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
-    m_strLangFile = translator.TranslateCaptions(*this, kLanguageSection,
-                                                 {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
+    m_language.TranslateControls(*this, {kIdMonitorSetting, kIdDisplaySetting, kIdDravikManager});
     m_TrayIcon.TranslateMenu([this](const QString& text) { return Tr(text.toUtf8().constData()); });
     m_pNotices->Countdown().SetTranslation([this](const QString& text) { return Tr(text.toUtf8().constData()); });
     m_pHistory->Translate([this](const char* english) { return Tr(english); });
 }
 
-QString CKelvaneDlg::Tr(const char* english) const
-{
-    // Looked up once: notifications and tooltips are made on every tick.
-    const auto found = m_captions.find(english);
-    if (found != m_captions.end()) return found->second;
-    const QString caption =
-        CCaptionTranslator::Lookup(m_seams.engine.profile, m_strLangFile, kLanguageSection, QString::fromUtf8(english));
-    m_captions.emplace(english, caption);
-    return caption;
-}
-
 void CKelvaneDlg::LayoutFace()
 {
-    for (const SButtonPlace& place : kButtonLayout) {
-        CSkinButton* button = m_buttons.at(place.id);
-        button->move(place.x, place.y);
-        button->ApplySkin(place.normal, place.pressed, place.hover, place.disabled, 0, place.mask, 0, 0, 0);
-        button->SetTipText(Tr(place.tooltip));
-    }
-    for (const STextPlace& place : kDisplayLayout) {
-        CSegmentDisplay* display = m_displays.at(place.id);
-        display->setGeometry(place.x, place.y, place.width, place.height);
-        display->SetSegmentColours(kBlack, kGreen);
-        display->SetTransparentMode(true);
-        display->ChangeDisplayStyle(0, SDS_KEEP_ASPECT | SDS_LIT_ONLY | SDS_SOFT_EDGE);
-    }
-    for (const STextPlace& place : kLabelLayout) {
-        CTransparentStatic* label = m_labels.at(place.id);
-        label->setGeometry(place.x, place.y, place.width, place.height);
-        label->SetTextColour(kGreen);
-    }
+    m_controls.Layout([this](const char* english) { return Tr(english); });
 }
 
 void CKelvaneDlg::LoadPreferences(const std::string& path)
@@ -546,8 +366,6 @@ void CKelvaneDlg::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_monitorTimer.timerId())
         OnTimer(kMonitorTimer);
-    else if (event->timerId() == m_suiteTimer.timerId())
-        OnTimer(kSuiteTimer);
     else
         QWidget::timerEvent(event);
 }
@@ -560,10 +378,7 @@ void CKelvaneDlg::OnTimer(int id)
         SendSettings();
         ApplySnapshot(m_session.Tick());
     } else if (id == kSuiteTimer) {
-        // A reading for the suite waits for the next beat rather than for
-        // the chip.
-        if (const auto hold = m_session.TryLockEngine(); hold.owns_lock())
-            m_suiteReporter.SendNextReading(m_prefs.m_bCentigrade);
+        m_suiteLink.SendNextReading();
     }
 }
 
@@ -626,9 +441,9 @@ bool CKelvaneDlg::OnPowerBroadcast(int code)
 
 void CKelvaneDlg::ShowDetail()
 {
-    m_buttons.at(kIdExpand)->hide();
-    m_buttons.at(kIdVoltDetail)->show();
-    m_buttons.at(kIdVoltBack)->show();
+    Button(kIdExpand)->hide();
+    Button(kIdVoltDetail)->show();
+    Button(kIdVoltBack)->show();
     ApplyForm(kExpandedOutline, kExpandedFace);
     m_pHistory->SetVisible(true);
     m_bExpanded = true;
@@ -640,9 +455,9 @@ void CKelvaneDlg::ShowDetail()
 
 void CKelvaneDlg::ShowCompact()
 {
-    m_buttons.at(kIdVoltDetail)->hide();
-    m_buttons.at(kIdVoltBack)->hide();
-    m_buttons.at(kIdExpand)->show();
+    Button(kIdVoltDetail)->hide();
+    Button(kIdVoltBack)->hide();
+    Button(kIdExpand)->show();
     ApplyForm(kCompactOutline, kCompactFace);
     m_pHistory->SetVisible(false);
     m_bExpanded = false;
@@ -660,8 +475,8 @@ void CKelvaneDlg::ShowAreaView(Area area, bool graph)
         }
         return {kIdTempBack, kIdTempDetail};
     }();
-    m_buttons.at(detailId)->setEnabled(!graph);
-    m_buttons.at(backId)->setEnabled(graph);
+    Button(detailId)->setEnabled(!graph);
+    Button(backId)->setEnabled(graph);
     const CSubScreenPanels::Area panelArea = area == Area::Volt  ? CSubScreenPanels::Area::Voltage
                                              : area == Area::Fan ? CSubScreenPanels::Area::Fan
                                                                  : CSubScreenPanels::Area::Temperature;
@@ -680,39 +495,12 @@ void CKelvaneDlg::OpenWebSite() { m_seams.shell.OpenFile(m_seams.engine.programD
 
 void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
 {
-    m_bSimulated = simulated;
-    m_accessNotes = std::move(notes);
-    if (simulated && !m_pSimulatedTag) {
-        // In the title strip, between the maker's badge and the title-bar
-        // buttons, on both forms of the face.
-        m_pSimulatedTag = new CTransparentStatic(SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, this);
-        m_pSimulatedTag->setObjectName(QStringLiteral("simulatedTag"));
-        QFont tagFont = font();
-        tagFont.setPixelSize(kSimulatedTagPixels);
-        tagFont.setBold(true);
-        // Clear of the title-bar buttons' tray at its right, in any language.
-        const QString tag = Tr("SIMULATED");
-        m_pSimulatedTag->setFont(SkinCaption::Fitted(tagFont, tag, kSimulatedTagWidth - 8));
-        m_pSimulatedTag->SetTextColour(kAmber);
-        m_pSimulatedTag->SetText(tag);
-        m_pSimulatedTag->setGeometry(kSimulatedTagX, kSimulatedTagY, kSimulatedTagWidth, kSimulatedTagHeight);
-        m_pSimulatedTag->setToolTip(QString::fromLatin1(CAccessPathChooser::kSimulatedText));
-        m_pSimulatedTag->show();
-    }
-    if (m_pSimulatedTag) m_pSimulatedTag->setVisible(simulated);
+    m_about.SetAccessState(simulated, std::move(notes));
+    m_controls.ShowSimulatedTag(simulated, simulated ? Tr("SIMULATED") : QString(),
+                                QString::fromLatin1(CAccessPathChooser::kSimulatedText));
 }
 
-void CKelvaneDlg::ShowAbout()
-{
-    std::vector<std::string> remarks;
-    if (m_bSimulated) remarks.push_back(CAccessPathChooser::kSimulatedText);
-    if (const std::string owner = CAccessPathChooser::OwnerText(m_snapshot->chipSetType); !owner.empty())
-        remarks.push_back(owner);
-    remarks.insert(remarks.end(), m_accessNotes.begin(), m_accessNotes.end());
-    CAboutDlg about(m_skins, this, m_strChipAccess, remarks);
-    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, about, kLanguageSection);
-    about.exec();
-}
+void CKelvaneDlg::ShowAbout() { m_about.Show(this, m_skins, m_language, m_snapshot->chipSetType); }
 
 void CKelvaneDlg::SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done)
 {
@@ -819,115 +607,20 @@ void CKelvaneDlg::ShowDisplaySetting(const CMonitorSettings& items)
     SendSettings();
 }
 
-void CKelvaneDlg::OpenSuiteItems()
-{
-    CSuiteItemsDlg dialog(m_suiteReporter.SendList(), this);
-    CCaptionTranslator::TranslateTree(m_seams.engine.profile, m_strLangFile, dialog, kSuiteItemsSection);
-    dialog.exec();
-}
-
-void CKelvaneDlg::OnTrayCommand(int commandId)
-{
-    switch (commandId) {
-        case CSystemTray::kMaximize:
-            RestoreFromTray();
-            break;
-        case CSystemTray::kMinimize:
-            MinimiseToTray();
-            break;
-        case CSystemTray::kHistory:
-            m_pHistory->Open();
-            break;
-        case CSystemTray::kAbout:
-            ShowAbout();
-            break;
-        case CSystemTray::kExit:
-            // The icon goes at once; the close follows as a posted close
-            // would, after the menu has finished.
-            m_TrayIcon.DeleteTrayIcon();
-            QMetaObject::invokeMethod(this, &CKelvaneDlg::OnClose, Qt::QueuedConnection);
-            break;
-        default:
-            break;
-    }
-}
-
-void CKelvaneDlg::MinimiseToTray()
-{
-    // No notification area holds the icon (none at start, or its host has
-    // gone since): a hidden window could not be brought back, so it stays
-    // on the taskbar.
-    // The place it leaves is the place it comes back to, whether or not a
-    // move has been seen before (the desktop's first placement).
-    m_placement.Leaving();
-    if (m_TrayIcon.IsRemoved() || !m_trayHost.IsAvailable()) {
-        showMinimized();
-    } else {
-        m_TrayIcon.AnimateToTray(*this);
-        m_bInTray = true;
-    }
-    m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMaximize, false);
-}
+void CKelvaneDlg::OpenSuiteItems() { m_suiteLink.OpenItems(this, m_seams.engine.profile, m_language.File()); }
 
 void CKelvaneDlg::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    m_placement.Moved(m_bInTray);
-}
-
-void CKelvaneDlg::RestoreFromTray()
-{
-    // Back where the user left it, and whole on a screen.
-    m_placement.Returning();
-    if (!isVisible())
-        m_TrayIcon.AnimateFromTray(*this);
-    else if (isMinimized())
-        CInstanceChecker::BringToFront(*this);
-    m_bInTray = false;
-    m_TrayIcon.SetDefaultMenuItem(CSystemTray::kMinimize, false);
+    m_trayPresence.Moved();
 }
 
 void CKelvaneDlg::BringBack()
 {
-    if (m_bEnded) return;
-    if (!isVisible() || isMinimized()) {
-        RestoreFromTray();
-    } else {
-        raise();
-        activateWindow();
-    }
+    if (!m_bEnded) m_trayPresence.BringBack();
 }
 
-QMenu* CKelvaneDlg::WindowMenu()
-{
-    if (m_windowMenu == nullptr) {
-        m_windowMenu = new QMenu(this);
-        m_windowMenu->addAction(Tr("&About Kelvane..."), this, [this] { ShowAbout(); });
-    }
-    return m_windowMenu;
-}
-
-void CKelvaneDlg::contextMenuEvent(QContextMenuEvent* event) { WindowMenu()->popup(event->globalPos()); }
-
-void CKelvaneDlg::SetAutomationService(CAutomationService* service)
-{
-    m_pAutomation = service;
-    if (service == nullptr) return;
-    // A close refused while a client held the proxy ends the dialog once the
-    // last client lets go.
-    connect(service, &CAutomationService::proxyAttachmentChanged, this, [this](bool attached) {
-        if (!attached && m_bHiddenByRefusedClose && !m_bEnded) EndDialog(kResultCancel);
-    });
-}
-
-bool CKelvaneDlg::CanExit()
-{
-    if (m_pAutomation == nullptr) return true;
-    return m_pAutomation->CanExit([this] {
-        m_bHiddenByRefusedClose = true;
-        hide();
-    });
-}
+void CKelvaneDlg::contextMenuEvent(QContextMenuEvent* event) { m_pWindowMenu->Popup(event->globalPos()); }
 
 void CKelvaneDlg::OnCancel()
 {
@@ -946,7 +639,7 @@ void CKelvaneDlg::EndDialog(int result)
         m_pRunner->Stop();
         m_pRunner.reset();
     }
-    m_suiteTimer.stop();
+    m_suiteLink.Stop();
     hide();
     emit finished(result);
 }
@@ -976,50 +669,6 @@ void CKelvaneDlg::paintEvent(QPaintEvent* event)
 QStringList CKelvaneDlg::FaceCaptions() const
 {
     return CFaceCaptions::List(m_bExpanded, m_panels, [this](const char* english) { return Tr(english); });
-}
-
-void CKelvaneDlg::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    // The whole face is the window's caption: it drags the window.
-    if (QWindow* window = windowHandle(); window != nullptr && window->startSystemMove()) return;
-    m_bDragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-}
-
-void CKelvaneDlg::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_bDragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
-    else
-        QWidget::mouseMoveEvent(event);
-}
-
-void CKelvaneDlg::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton) m_bDragging = false;
-    QWidget::mouseReleaseEvent(event);
-}
-
-CSkinButton* CKelvaneDlg::Button(int id) const
-{
-    const auto found = m_buttons.find(id);
-    return found == m_buttons.end() ? nullptr : found->second;
-}
-
-CSegmentDisplay* CKelvaneDlg::Display(int id) const
-{
-    const auto found = m_displays.find(id);
-    return found == m_displays.end() ? nullptr : found->second;
-}
-
-CTransparentStatic* CKelvaneDlg::Label(int id) const
-{
-    const auto found = m_labels.find(id);
-    return found == m_labels.end() ? nullptr : found->second;
 }
 
 // --- the history ------------------------------------------------------------

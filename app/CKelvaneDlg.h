@@ -50,16 +50,20 @@
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
 #include "windows/CMonitorSettingHost.h"
-#include "windows/CEngineSuiteItems.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CPowerAwareTray.h"
 #include "windows/CQtTrayHost.h"
 #include "windows/CSubScreenHostRefs.h"
 #include "windows/CSubScreenPanels.h"
-#include "windows/CSuiteReporter.h"
-#include "windows/CSuiteTransport.h"
+#include "windows/CSuiteConnection.h"
 #include "windows/CWindowPlacement.h"
+#include "windows/CFaceControls.h"
+#include "windows/CTrayPresence.h"
 #include "app/CAlarmPresenter.h"
+#include "app/CExitGuard.h"
+#include "app/CAboutBox.h"
+#include "windows/CFaceDrag.h"
+#include "windows/CWindowLanguage.h"
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
 #include "windows/CHistoryButtons.h"
@@ -68,7 +72,6 @@ class CAlarmStrip;
 class CAutomationService;
 class CShutdownCountdown;
 class IDesktopNotifier;
-class CSuiteLinkWatcher;
 class CSegmentDisplay;
 class CSkinButton;
 class CTransparentStatic;
@@ -76,7 +79,7 @@ class IMailer;
 class IShellOpener;
 class ILocalTime;
 class CHistoryWindow;
-class QMenu;
+class CWindowMenu;
 class QPushButton;
 
 // The process seams of the main window. Everything referred to must outlive
@@ -114,62 +117,19 @@ class CKelvaneDlg : public QWidget {
     Q_OBJECT
 
 public:
-    enum ControlId : int {
-        kIdClose = 2,
-        kIdDravikManager = 1000,
-        kIdDisplaySetting = 1001,
-        kIdMonitorSetting = 1002,
-        kIdVoltDisplay = 1003,
-        kIdFanDisplay = 1004,
-        kIdTempDisplay = 1005,
-        kIdExpand = 1006,
-        kIdCollapse = 1007,
-        kIdVoltName = 1008,
-        kIdFanName = 1009,
-        kIdTempName = 1012,
-        kIdWebSite = 1013,
-        kIdMinimal = 1014,
-        kIdHelp = 1015,
-        kIdTempBack = 1041,
-        kIdTempDetail = 1042,
-        kIdVoltBack = 1043,
-        kIdVoltDetail = 1044,
-        kIdFanBack = 1045,
-        kIdFanDetail = 1046,
-        kIdVoltUnit = 1047,
-        kIdFanUnit = 1048,
-        kIdTempUnit = 1049,
-    };
+    using enum CFaceControls::ControlId;
 
     // The three sub-screen areas of the expanded form.
     enum class Area { Volt, Fan, Temp };
     Q_ENUM(Area)
 
-    // One skin button of the face: place and images (ApplySkin ids; draw
-    // mode, border and focus margin are 0).
-    struct SButtonPlace {
-        int id;
-        int x, y;
-        int normal, pressed, hover, disabled, mask;
-        const char* tooltip;
-    };
-    // One value display or label: place and size.
-    struct STextPlace {
-        int id;
-        int x, y, width, height;
-    };
 
     // The face's captions (CFaceCaptions: the title line and the wells; the
     // rails and panels in the expanded form; the pictures carry no words) as
     // painted now, in the user's language.
     QStringList FaceCaptions() const;
     // A caption of the window's section ("Kelvane") in the user's language.
-    QString Tr(const char* english) const;
-
-    // In the order the face is laid out.
-    static const std::array<SButtonPlace, 15> kButtonLayout;
-    static const std::array<STextPlace, 3> kDisplayLayout;
-    static const std::array<STextPlace, 6> kLabelLayout;
+    QString Tr(const char* english) const { return m_language.Tr(english); }
 
     static constexpr int kCompactOutline = 150;
     static constexpr int kCompactFace = 146;
@@ -181,9 +141,9 @@ public:
     static constexpr int kMonitorTimer = 1;
     static constexpr int kMonitorPeriodMs = 2500;
     static constexpr int kSuiteTimer = 2;
-    static constexpr int kSuitePeriodMs = 3000;
+    static constexpr int kSuitePeriodMs = CSuiteConnection::kPeriodMs;
     // The name the program reports itself under to Dravik Manager.
-    static constexpr const char* kApplicationName = "kelvane";
+    static constexpr const char* kApplicationName = CSuiteConnection::kApplicationName;
 
     static constexpr Colorref kGreen = CFaceWells::kGreen;
     static constexpr Colorref kRed = CFaceWells::kRed;
@@ -191,18 +151,7 @@ public:
     // Amber: the SIMULATED tag, and a well without a value to show (a
     // failed reading "ERR", a fan that read no speed at the start "NO FAN").
     static constexpr Colorref kAmber = CFaceWells::kAmber;
-    // The "SIMULATED" tag of the title strip.
-    static constexpr int kSimulatedTagX = 238;
-    static constexpr int kSimulatedTagY = 10;
-    static constexpr int kSimulatedTagWidth = 64;
-    static constexpr int kSimulatedTagHeight = 16;
-    static constexpr int kSimulatedTagPixels = 10;
-    static constexpr Colorref kBlack = 0x000000;
-    // The keyboard focus ring of the face's buttons: amber, clear on the
-    // dark face and unlike the green and red of the readings.
-    static constexpr Colorref kFocusRing = 0x00B0FF;
-    // The caption of a disabled setting key (0x00BBGGRR).
-    static constexpr Colorref kDisabledKeyText = 0x4F4A45;
+    static constexpr Colorref kBlack = CFaceControls::kBlack;
 
     // The project's own page, opened by button 1013: a local about page in
     // the program directory (the project keeps no web site).
@@ -245,7 +194,7 @@ public:
     // outlive the window; null restores the default.
     void SetNotifier(IDesktopNotifier* notifier) { m_pAlarms->SetNotifier(notifier); }
     // The strip over the face's captions naming every item in alarm.
-    CAlarmStrip& AlarmStrip() const { return *m_pAlarmStrip; }
+    CAlarmStrip& AlarmStrip() const { return m_controls.AlarmStrip(); }
     // The engine indices of the examined items in alarm at the last tick.
     const std::vector<int>& AlarmItems() const { return m_snapshot->alarmItems; }
     // The countdown box (created with the window, shown while a shutdown
@@ -279,25 +228,20 @@ public:
     // Button 1000: the items sent to Dravik Manager, modal.
     void OpenSuiteItems();
 
-    // A tray menu command (or its double click): 32771 back from the tray,
-    // 32772 into it, 32774 the About box, 32773 the tray icon out at once and
-    // then the ordinary close, one event-loop turn later.
-    void OnTrayCommand(int commandId);
-    // Button 1014 and 32772: into the tray, "&Maximize" the default. With no
-    // icon in a notification area (no tray host) the window would have no
-    // way back, so it is minimised the ordinary way instead.
-    void MinimiseToTray();
-    // 32771: back from the tray (or from minimised), "&Minimize" the default.
-    void RestoreFromTray();
+    // The tray's commands and moves (CTrayPresence); button 1014 is
+    // MinimiseToTray.
+    void OnTrayCommand(int commandId) { m_trayPresence.OnCommand(commandId); }
+    void MinimiseToTray() { m_trayPresence.MinimiseToTray(); }
+    void RestoreFromTray() { m_trayPresence.RestoreFromTray(); }
     // A later copy asked for this window: back from the tray or from
-    // minimised, raised and activated.
+    // minimised, raised and activated; nothing once the dialog has ended.
     void BringBack();
-    // True while the window is hidden in the tray.
-    bool IsInTray() const { return m_bInTray; }
+    bool IsInTray() const { return m_trayPresence.IsInTray(); }
 
     // True when no automation client holds the proxy; otherwise hides the
-    // window and refuses.
-    bool CanExit();
+    // window and refuses, and the dialog ends once the last client lets go.
+    bool CanExit() { return m_exitGuard.CanExit(); }
+    void SetAutomationService(CAutomationService* service) { m_exitGuard.SetService(service); }
     // Button 2: the dialog ends when CanExit allows.
     void OnCancel();
     // Ends the dialog with result (kResultOk, kResultCancel): hides the
@@ -306,19 +250,18 @@ public:
     bool IsEnded() const { return m_bEnded; }
     int Result() const { return m_nResult; }
 
-    void SetAutomationService(CAutomationService* service);
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text)
     {
-        m_strChipAccess = std::move(text);
-        m_session.SetAccess(m_strChipAccess);
+        m_session.SetAccess(text);
+        m_about.SetChipAccess(std::move(text));
     }
     // What the window says of the chip it reads: "SIMULATED" in the title
     // strip and in About for the simulator; what was passed over on the way,
     // in About. A kernel driver's ownership (About, Monitor Setting) is the
     // access library's to say, asked when the box opens.
     void SetAccessState(bool simulated, std::vector<std::string> notes);
-    bool IsSimulated() const { return m_bSimulated; }
+    bool IsSimulated() const { return m_about.IsSimulated(); }
 
     // The history file every tick is recorded into, set before InitDialog;
     // empty (the default): no history.
@@ -351,27 +294,27 @@ public:
     const std::string& IniPath() const { return m_strIniPath; }
     const std::string& LogPath() const { return m_strLogPath; }
     const std::string& BoardName() const { return m_strBoardName; }
-    const std::string& LanguageFile() const { return m_strLangFile; }
+    const std::string& LanguageFile() const { return m_language.File(); }
     const CSkinLibrary& Skins() const { return m_skins; }
     const CWarningMonitor& Warnings() const { return m_session.Warnings(); }
     bool IsMonitoring() const { return m_monitorTimer.isActive() || (m_pRunner && m_pRunner->IsRunning()); }
     bool StartsMinimised() const { return m_bStartMinimised; }
     // Timer 2 runs: Dravik Manager was found at start.
-    bool IsReportingToSuite() const { return m_suiteTimer.isActive(); }
+    bool IsReportingToSuite() const { return m_suiteLink.IsReporting(); }
 
     CPowerAwareTray& Tray() { return m_TrayIcon; }
     CSubScreenPanels& Panels() { return m_panels; }
-    const CSuiteReporter& SuiteReporter() const { return m_suiteReporter; }
-    const CSuiteTransport& SuiteTransport() const { return m_suiteTransport; }
+    const CSuiteReporter& SuiteReporter() const { return m_suiteLink.Reporter(); }
+    const CSuiteTransport& SuiteTransport() const { return m_suiteLink.Transport(); }
     CInstanceChecker* InstanceChecker() const { return m_pInstanceChecker.get(); }
 
     int VoltPosition() const { return m_pWells->VoltPosition(); }
     int FanPosition() const { return m_pWells->FanPosition(); }
     int TempPosition() const { return m_pWells->TempPosition(); }
 
-    CSkinButton* Button(int id) const;
-    CSegmentDisplay* Display(int id) const;
-    CTransparentStatic* Label(int id) const;
+    CSkinButton* Button(int id) const { return m_controls.Button(id); }
+    CSegmentDisplay* Display(int id) const { return m_controls.Display(id); }
+    CTransparentStatic* Label(int id) const { return m_controls.Label(id); }
     // The outline currently applied (the window's mask).
     const QRegion& Outline() const { return m_outline; }
     const QImage& Face() const { return m_face; }
@@ -385,9 +328,6 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -405,7 +345,6 @@ private:
     // The window close: the tray icon out, then the dialog ends when
     // CanExit allows.
     void OnClose();
-    QMenu* WindowMenu();
 
     void StartHistory();
     // A snapshot the session published: its events, and with a tick the
@@ -435,7 +374,6 @@ private:
     std::string m_strIniPath;
     std::string m_strLogPath;
     std::string m_strBoardName;
-    std::string m_strLangFile;
     CSkinLibrary m_skins;
     CUserPreferences m_prefs;
     bool m_bMailReady = false;
@@ -457,45 +395,28 @@ private:
     CPowerAwareTray m_TrayIcon;
     CSubScreenHostRefs m_panelHost;
     CSubScreenPanels m_panels;
-    CEngineSuiteItems m_suiteItems;
-    CSuiteTransport m_suiteTransport;
-    CSuiteReporter m_suiteReporter;
-    std::unique_ptr<CSuiteLinkWatcher> m_pSuiteWatcher;
+    CSuiteConnection m_suiteLink;
+    CFaceControls m_controls;
+    CWindowLanguage m_language;
     CWindowPlacement m_placement;
     std::unique_ptr<CFaceWells> m_pWells;
     std::unique_ptr<CAlarmPresenter> m_pAlarms;
     std::unique_ptr<CSessionNotices> m_pNotices;
     std::unique_ptr<CHistoryButtons> m_pHistory;
 
-    std::map<int, CSkinButton*> m_buttons;
-    std::map<int, CTransparentStatic*> m_labels;
-    std::map<int, CSegmentDisplay*> m_displays;
-    QMenu* m_windowMenu = nullptr;
+    CTrayPresence m_trayPresence;
+    std::unique_ptr<CWindowMenu> m_pWindowMenu;
+    CExitGuard m_exitGuard;
+    CFaceDrag m_drag;
+    CAboutBox m_about;
 
     QRegion m_outline;
     QImage m_face;
     bool m_bExpanded = false;
 
-
-    CAlarmStrip* m_pAlarmStrip = nullptr;
-    mutable std::map<std::string, QString> m_captions;
-
     QBasicTimer m_monitorTimer;
-    QBasicTimer m_suiteTimer;
-    bool m_bInTray = false;
-    CAutomationService* m_pAutomation = nullptr;
-    std::string m_strChipAccess;
     std::string m_strHistoryFile;
-    bool m_bSimulated = false;
-    std::vector<std::string> m_accessNotes;
-    CTransparentStatic* m_pSimulatedTag = nullptr;
-    bool m_bHiddenByRefusedClose = false;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;
     int m_nResult = 0;
-
-    // Dragging by the face when the window system cannot move the window
-    // itself.
-    bool m_bDragging = false;
-    QPoint m_dragOffset;
 };

@@ -230,7 +230,7 @@ TEST_F(MainWindow, TheFaceCarriesEveryControlAtItsPlaceWithItsMaskSize)
     EXPECT_FALSE(window->mask().contains(QPoint(0, 0))) << "the white corner lies outside";
     EXPECT_TRUE(window->mask().contains(QPoint(202, 100)));
 
-    for (const auto& place : CKelvaneDlg::kButtonLayout) {
+    for (const auto& place : CFaceControls::kButtonLayout) {
         SCOPED_TRACE(place.id);
         CSkinButton* button = window->Button(place.id);
         ASSERT_NE(button, nullptr);
@@ -246,7 +246,7 @@ TEST_F(MainWindow, TheFaceCarriesEveryControlAtItsPlaceWithItsMaskSize)
         EXPECT_EQ(button->FocusMargin(), 0);
         EXPECT_FALSE(button->SkinImages().normal.isNull());
     }
-    for (const auto& place : CKelvaneDlg::kDisplayLayout) {
+    for (const auto& place : CFaceControls::kDisplayLayout) {
         SCOPED_TRACE(place.id);
         CSegmentDisplay* display = window->Display(place.id);
         ASSERT_NE(display, nullptr);
@@ -256,7 +256,7 @@ TEST_F(MainWindow, TheFaceCarriesEveryControlAtItsPlaceWithItsMaskSize)
         EXPECT_EQ(display->DisplayStyle(), SDS_KEEP_ASPECT | SDS_LIT_ONLY | SDS_SOFT_EDGE);
         EXPECT_EQ(display->GetUnlitColour(), CKelvaneDlg::kBlack);
     }
-    for (const auto& place : CKelvaneDlg::kLabelLayout) {
+    for (const auto& place : CFaceControls::kLabelLayout) {
         SCOPED_TRACE(place.id);
         CTransparentStatic* label = window->Label(place.id);
         ASSERT_NE(label, nullptr);
@@ -296,7 +296,7 @@ TEST_F(MainWindow, OnTheSimulatorTheTitleStripSaysSimulatedWithoutCoveringAContr
     EXPECT_EQ(Text(tag), "SIMULATED");
     EXPECT_TRUE(tag->isVisibleTo(window.get()));
     EXPECT_TRUE(window->mask().contains(tag->geometry()));
-    for (const auto& place : CKelvaneDlg::kButtonLayout) {
+    for (const auto& place : CFaceControls::kButtonLayout) {
         const CSkinButton* button = window->Button(place.id);
         if (button->isVisibleTo(window.get())) {
             EXPECT_FALSE(button->geometry().intersects(tag->geometry())) << place.id;
