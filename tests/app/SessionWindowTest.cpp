@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -526,6 +527,30 @@ TEST(SessionWindow, AStartThatFailsOnTheSessionsThreadShowsInitialValueFailOnThe
     RunUntil([] { return false; }, 50);
     EXPECT_FALSE(window.Panels().IsCreated());
     EXPECT_FALSE(window.IsReportingToSuite());
+}
+
+TEST(SessionWindow, AfterAStartOnTheSessionsThreadTheWindowLooksAsAfterOneOnItsOwn)
+{
+    QtTestApplication();
+    // The expanded form with the fans' chart: panels made after the start
+    // must have their lines, names and views as though made before.
+    const std::string root = std::string(CTestProgram::kDefaultRootIni) + "Expanded=1\nFanGraph=1\n";
+    CTestProgram here(root);
+    CTestProgram apart(root);
+    CKelvaneDlg windowHere(here.WindowSeams());
+    CKelvaneDlgSeams seams = apart.WindowSeams();
+    seams.sessionThread = true;
+    CKelvaneDlg windowApart(seams);
+    ASSERT_TRUE(windowHere.InitDialog());
+    ASSERT_TRUE(windowApart.InitDialog());
+    ASSERT_TRUE(Started(windowApart));
+    ASSERT_TRUE(windowApart.IsExpanded());
+    const QImage expected = windowHere.grab().toImage();
+    const QImage seen = windowApart.grab().toImage();
+    ASSERT_FALSE(expected.isNull());
+    EXPECT_TRUE(seen == expected) << "the window differs once the start on the session's thread is over";
+    EXPECT_EQ(windowApart.FaceCaptions().join(QLatin1Char('|')).toStdString(),
+              windowHere.FaceCaptions().join(QLatin1Char('|')).toStdString());
 }
 
 }  // namespace
