@@ -68,7 +68,6 @@ class IMailer;
 class IShellOpener;
 class ILocalTime;
 class CHistoryWindow;
-class CSessionRunner;
 class CWindowMenu;
 class QPushButton;
 
