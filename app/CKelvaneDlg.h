@@ -259,7 +259,8 @@ public:
     // empty (the default): no history.
     void SetHistoryFile(std::string path) { m_strHistoryFile = std::move(path); }
     const std::string& HistoryFile() const { return m_strHistoryFile; }
-    // The writer of the running history; null without one.
+    // The writer of the running history; null without one. A session on
+    // its own thread makes it there: ask only without one.
     const CHistoryWriter* History() const { return m_link.Session().History(); }
     // The history window, brought up (made once) with the items of an area
     // or, without one, as it was left.
@@ -270,7 +271,7 @@ public:
 
     // Part of the window other windows work with.
     // The engine: on the window's thread only while the session is not on
-    // a thread of its own (or paused for a dialog).
+    // a thread of its own (or held for a suspend).
     CHardwareMonitor& Engine() { return m_link.Session().Engine(); }
     CMonitorSession& Session() { return m_link.Session(); }
     // The snapshot the face shows now.

@@ -138,6 +138,8 @@ void CSessionLink::Stop()
 
 void CSessionLink::HandBack()
 {
+    if (m_bHandedBack) return;
+    m_bHandedBack = true;
     m_timer.stop();
     m_mailer.SetFailureHandler(nullptr);
     // The chip goes back first: the fans must not wait for slow file work.

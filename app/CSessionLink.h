@@ -63,8 +63,8 @@ public:
     // The monitoring ends: the chip goes back on the session's thread and
     // the runner stops.
     void Stop();
-    // As Stop, and whatever is still queued runs here; the session is then
-    // done with.
+    // As Stop, and whatever is still queued runs here (nothing is delivered
+    // any more); the session is then done with. Once.
     void HandBack();
 
     // The session belongs to this thread now: no runner, or one on hold.
@@ -104,5 +104,6 @@ private:
     std::atomic<bool> m_bPublishQueued{false};
     int m_nHolds = 0;
     bool m_bShown = false;  // a snapshot has been delivered
+    bool m_bHandedBack = false;
     QBasicTimer m_timer;
 };
