@@ -103,9 +103,10 @@ if [ "${KELVANE_CLI_STRACE:-0}" = 1 ] && command -v strace >/dev/null; then
   # System calls of one reading, by name (the start-up's included).
   count_calls() {
     strace -f -c -o "$work/strace.txt" "$@" >/dev/null 2>&1
-    awk '$NF ~ /^[a-z_0-9]+$/ && $(NF-1) ~ /^[0-9]+$/ && $NF != "total" { n[$NF] = $(NF-1) + 0 }
-         $NF == "total" { total = $(NF-1) }
-         END { printf "%d calls:", total; for (k in n) if (n[k] >= 10) printf " %s %d", k, n[k]; printf "\n" }' \
+    # Columns: % time, seconds, usecs/call, calls, [errors,] name.
+    awk '$1 ~ /^[0-9.]+$/ && $NF != "total" && $4 >= 10 { line = line " " $NF " " $4 }
+         $NF == "total" { total = $4 }
+         END { printf "%d calls:%s\n", total, line }' \
       "$work/strace.txt"
   }
   printf "%-34s %s\n" "system calls, one reading" "$(count_calls "${reading[@]}")"
