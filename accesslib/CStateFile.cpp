@@ -152,14 +152,17 @@ bool CStateFile::LockState() {
   pthread_mutex_t* lock = LockOf(*m_state);
   int result = ::pthread_mutex_trylock(lock);
   while (result == EBUSY || result == ETIMEDOUT) {
+    // The wall clock, as pthread_mutex_timedlock takes it (the monotonic
+    // variant is unknown to the thread sanitizer): a step of that clock only
+    // moves when a waiter looks again, and an unlock wakes it either way.
     timespec deadline{};
-    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+    ::clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_nsec += kLockLookAgainNs;
     if (deadline.tv_nsec >= 1'000'000'000) {
       deadline.tv_sec += 1;
       deadline.tv_nsec -= 1'000'000'000;
     }
-    result = ::pthread_mutex_clocklock(lock, CLOCK_MONOTONIC, &deadline);
+    result = ::pthread_mutex_timedlock(lock, &deadline);
   }
   // A holder died inside an access: the kernel handed the lock on. Its
   // access may be half done, as a transfer cut off on a real bus is; every
