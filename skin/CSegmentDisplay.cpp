@@ -15,24 +15,29 @@ QPointF RoundedPoint(const QPointF& p)
     return QPointF(std::trunc(p.x() + 0.5), std::trunc(p.y() + 0.5));
 }
 
-// The pixels the scene's shapes cover, as drawn by PaintSegmentScene (fill and
-// one-pixel edge), collected as row runs.
+// Every pixel the outline's fill and one-pixel edge may touch.
+QRect CoverBounds(const QPainterPath& path) { return path.boundingRect().toAlignedRect().adjusted(-2, -2, 2, 2); }
+
 } // namespace
 
-QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& size)
+QRegion SegmentPathRegion(const QPainterPath& path, const QSize& client)
 {
-    const std::vector<SegmentShape>& shapes = scene.shapes;
-    if (shapes.empty() || size.isEmpty())
+    // Painted as PaintSegmentScene paints it, fill and one-pixel edge, on a
+    // picture of the outline's bounds only: an integral shift rasterises
+    // the same pixels as the whole control would.
+    const QRect visible = CoverBounds(path) & QRect(QPoint(0, 0), client);
+    if (visible.isEmpty())
         return QRegion();
-    QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
+    QImage coverage(visible.size(), QImage::Format_ARGB32_Premultiplied);
     coverage.fill(Qt::transparent);
     {
         QPainter painter(&coverage);
+        painter.translate(-visible.x(), -visible.y());
         painter.setPen(QPen(Qt::black, 1));
         painter.setBrush(Qt::black);
-        for (const SegmentShape& shape : shapes)
-            painter.drawPath(shape.path);
+        painter.drawPath(path);
     }
+    // Collected as row runs.
     QList<QRect> runs;
     for (int y = 0; y < coverage.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
@@ -44,12 +49,33 @@ QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& size)
             while (x < coverage.width() && qAlpha(row[x]) != 0)
                 ++x;
             if (x > start)
-                runs.append(QRect(start, y, x - start, 1));
+                runs.append(QRect(visible.x() + start, visible.y() + y, x - start, 1));
         }
     }
     QRegion region;
     if (!runs.isEmpty())
         region.setRects(runs.constData(), int(runs.size()));
+    return region;
+}
+
+QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& size)
+{
+    if (scene.shapes.empty() || size.isEmpty())
+        return QRegion();
+    const QRect control(QPoint(0, 0), size);
+    QRegion region;
+    for (const SegmentShape& shape : scene.shapes) {
+        // The cache's outlines are keyed by their place in the control, so
+        // a cover worked out once holds for every later text; one the
+        // control's edge cuts is worked out for this size only.
+        if (!shape.cover || !control.contains(CoverBounds(shape.path))) {
+            region += SegmentPathRegion(shape.path, size);
+            continue;
+        }
+        if (!*shape.cover)
+            *shape.cover = SegmentPathRegion(shape.path, size);
+        region += **shape.cover;
+    }
     return region;
 }
 
@@ -114,17 +140,17 @@ QPainterPath SegmentPath(const SegmentOutline& outline, double left, double top,
     return path;
 }
 
-const QPainterPath* SegmentPathCache::Find(const Key& key) const
+const SegmentPathCache::Entry* SegmentPathCache::Find(const Key& key) const
 {
     const auto found = m_paths.constFind(key);
     return found == m_paths.constEnd() ? nullptr : &*found;
 }
 
-void SegmentPathCache::Insert(const Key& key, const QPainterPath& path)
+const SegmentPathCache::Entry& SegmentPathCache::Insert(const Key& key, const QPainterPath& path)
 {
     if (m_paths.size() >= kMaxEntries)
         m_paths.clear();
-    m_paths.insert(key, path);
+    return *m_paths.insert(key, Entry{path, std::make_shared<std::optional<QRegion>>()});
 }
 
 size_t qHash(const SegmentPathCache::Key& key, size_t seed)
@@ -153,14 +179,17 @@ SegmentScene BuildSegmentScene(const std::vector<CSegmentGlyph>& glyphs, const Q
                 continue;
             const SegmentPathCache::Key key{int(glyph.GlyphKind()), (style & SDS_CURVED) != 0, segment,
                                             x, top, right, bottom};
-            if (const QPainterPath* known = cache ? cache->Find(key) : nullptr) {
-                scene.shapes.push_back({*known, lit});
+            if (const SegmentPathCache::Entry* known = cache ? cache->Find(key) : nullptr) {
+                scene.shapes.push_back({known->path, lit, known->cover});
                 continue;
             }
             QPainterPath path = SegmentPath(glyph.Outline(segment), x, top, right, bottom, glyph.Width());
-            if (cache)
-                cache->Insert(key, path);
-            scene.shapes.push_back({std::move(path), lit});
+            if (cache) {
+                const SegmentPathCache::Entry& entry = cache->Insert(key, path);
+                scene.shapes.push_back({entry.path, lit, entry.cover});
+                continue;
+            }
+            scene.shapes.push_back({std::move(path), lit, nullptr});
         }
         x = right;
     }

@@ -9,6 +9,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -25,10 +27,16 @@ struct SegmentFrame {
 // size; with keepAspect one scale (the smaller) and the text centred.
 SegmentFrame ComputeSegmentFrame(int sumWidth, const QSize& client, bool keepAspect);
 
+// The pixels one outline covers when painted, worked out on first use and
+// shared by every scene that takes the outline from the same cache entry.
+using SegmentCover = std::shared_ptr<std::optional<QRegion>>;
+
 // One segment outline in device pixels.
 struct SegmentShape {
     QPainterPath path;
     bool lit = false;
+    // Null for an outline fitted without a cache.
+    SegmentCover cover;
 };
 
 // Everything a paint needs that depends only on text, style and size: the
@@ -38,8 +46,13 @@ struct SegmentScene {
 };
 
 // The pixels the scene's shapes cover when painted (fill and edge): the shape
-// of a transparent display.
+// of a transparent display. The union of each shape's own cover, so that a
+// text change only rasterises the outlines not seen before.
 QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& client);
+
+// The pixels one outline covers when painted (fill and one-pixel edge),
+// within the control.
+QRegion SegmentPathRegion(const QPainterPath& path, const QSize& client);
 
 // The device outline of a design outline in the cell left..right, top..bottom.
 // Runs of curve points become one fitted cubic each.
@@ -60,12 +73,16 @@ public:
         double left, top, right, bottom;
         bool operator==(const Key&) const = default;
     };
-    const QPainterPath* Find(const Key& key) const;
-    void Insert(const Key& key, const QPainterPath& path);
+    struct Entry {
+        QPainterPath path;
+        SegmentCover cover;
+    };
+    const Entry* Find(const Key& key) const;
+    const Entry& Insert(const Key& key, const QPainterPath& path);
     qsizetype Size() const { return m_paths.size(); }
 
 private:
-    QHash<Key, QPainterPath> m_paths;
+    QHash<Key, Entry> m_paths;
 };
 size_t qHash(const SegmentPathCache::Key& key, size_t seed = 0);
 

@@ -8,10 +8,12 @@ CQtTrayHost::CQtTrayHost(QDBusConnection sessionBus, QObject* parent)
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &CQtTrayHost::OnActivated);
 
-    m_availabilityPoll.setInterval(kAvailabilityPollMs);
+    m_availabilityPoll.setSingleShot(true);
     connect(&m_availabilityPoll, &QTimer::timeout, this, [this] {
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-        m_availabilityPoll.stop();
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            SchedulePoll();
+            return;
+        }
         OnTrayStarted();
     });
 
@@ -24,13 +26,29 @@ CQtTrayHost::CQtTrayHost(QDBusConnection sessionBus, QObject* parent)
 
 CQtTrayHost::~CQtTrayHost() { m_icon.hide(); }
 
+int CQtTrayHost::NextPollMs(qint64 msSinceFailedAdd)
+{
+    return msSinceFailedAdd < kFastPollSpanMs ? kAvailabilityPollMs : kSlowAvailabilityPollMs;
+}
+
+void CQtTrayHost::StartPolling()
+{
+    // A poll already running keeps its pace: repeated failed adds (every
+    // tray start that finds no area) must not bring the fast polls back.
+    if (m_availabilityPoll.isActive()) return;
+    m_sinceFailedAdd.start();
+    SchedulePoll();
+}
+
+void CQtTrayHost::SchedulePoll() { m_availabilityPoll.start(NextPollMs(m_sinceFailedAdd.elapsed())); }
+
 bool CQtTrayHost::IsAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 bool CQtTrayHost::Add(const QIcon& icon, const QString& tooltip)
 {
     if (!IsAvailable()) {
         m_icon.hide();
-        m_availabilityPoll.start();
+        StartPolling();
         return false;
     }
     m_availabilityPoll.stop();

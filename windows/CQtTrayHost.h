@@ -6,13 +6,16 @@
 // - StatusNotifierItem hosts: the "org.kde.StatusNotifierWatcher" service
 //   registering on the session bus (a restarted watcher has lost every item);
 // - any host: while an add has failed, the tray's availability is polled
-//   every few seconds until a notification area exists.
+//   until a notification area exists: every 3 s for the first minute (a
+//   program started at log-on usually races the panel), then every 30 s (a
+//   desktop without any tray must not pay an X round trip every 3 s).
 // XEmbed trays re-dock an icon that stays shown by themselves.
 #pragma once
 
 #include "windows/ITrayHost.h"
 
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -25,6 +28,12 @@ class CQtTrayHost : public QObject, public ITrayHost {
 public:
     static constexpr const char* kWatcherService = "org.kde.StatusNotifierWatcher";
     static constexpr int kAvailabilityPollMs = 3000;
+    static constexpr int kSlowAvailabilityPollMs = 30000;
+    static constexpr int kFastPollSpanMs = 60000;
+
+    // The wait before the next availability poll, msSinceFailedAdd after
+    // the add that found no notification area.
+    static int NextPollMs(qint64 msSinceFailedAdd);
 
     // sessionBus: the user's session bus in production; a disconnected
     // connection leaves only the availability poll.
@@ -49,12 +58,15 @@ public:
 private:
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
     void OnTrayStarted();
+    void StartPolling();
+    void SchedulePoll();
     bool IsStatusNotifierHostRunning() const;
 
     QDBusConnection m_bus;
     QSystemTrayIcon m_icon;
     QDBusServiceWatcher* m_watcher = nullptr;
     QTimer m_availabilityPoll;
+    QElapsedTimer m_sinceFailedAdd;
     bool m_statusNotifierHost = false;
     MouseHandler m_mouseHandler;
     TrayStartHandler m_trayStartHandler;

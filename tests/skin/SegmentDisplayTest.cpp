@@ -336,3 +336,63 @@ TEST(SegmentDisplay, TransparentRedrawOfTheSameShapeExposesTheWindowOnlyUnderIt)
         EXPECT_TRUE(beyond.isEmpty()) << "exposed beyond: " << beyond.width() << "x" << beyond.height();
     }
 }
+
+namespace {
+
+// The shape as the whole control painted at once gives it: every pixel any
+// outline's fill or edge touches.
+QRegion WholeControlCover(const SegmentScene& scene, const QSize& size)
+{
+    QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
+    coverage.fill(Qt::transparent);
+    {
+        QPainter painter(&coverage);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::black);
+        for (const SegmentShape& shape : scene.shapes)
+            painter.drawPath(shape.path);
+    }
+    QRegion region;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (qAlpha(coverage.pixel(x, y)) != 0)
+                region += QRect(x, y, 1, 1);
+    return region;
+}
+
+} // namespace
+
+TEST(SegmentDisplay, ShapeFromEachOutlinesCoverIsTheWholeControlsCover)
+{
+    // Covers are kept per outline and reused by later texts; the union must
+    // stay pixel for pixel what painting the whole scene covers, also where
+    // the control's edge cuts an outline and after the cache has seen the
+    // outline at another size.
+    struct Case {
+        const char* text;
+        std::uint32_t style;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"8.8.8", 0, {98, 40}},
+        {"-12.5", SDS_CURVED, {98, 40}},
+        {"3.30", SDS_LIT_ONLY, {98, 40}},
+        {"2700", SDS_CURVED | SDS_KEEP_ASPECT, {120, 33}},
+        {"88", 0, {31, 17}},
+        {"1", SDS_CURVED, {7, 9}},
+    };
+    SegmentPathCache cache;
+    for (int round = 0; round < 2; ++round) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.text) + " round " + std::to_string(round));
+            const SegmentScene scene =
+                BuildSegmentScene(GlyphsForText(QString::fromLatin1(c.text), c.style), c.size, c.style, &cache);
+            ASSERT_FALSE(scene.shapes.empty());
+            EXPECT_TRUE(SegmentSceneRegion(scene, c.size).xored(WholeControlCover(scene, c.size)).isEmpty());
+            const SegmentScene uncached =
+                BuildSegmentScene(GlyphsForText(QString::fromLatin1(c.text), c.style), c.size, c.style);
+            EXPECT_TRUE(
+                SegmentSceneRegion(uncached, c.size).xored(WholeControlCover(uncached, c.size)).isEmpty());
+        }
+    }
+}

@@ -299,3 +299,16 @@ TEST_F(SystemTray, PowerNoticesReachTheMainWindowAsPowerCodes)
     tray.PowerEvents().OnPrepareForSleep(false);
     EXPECT_EQ(codes, (std::vector<int>{CPowerAwareTray::kSuspend, CPowerAwareTray::kResume}));
 }
+
+TEST(QtTrayHost, AfterAFailedAddTheAvailabilityPollSlowsDownAfterAMinute)
+{
+    // A panel that starts just after the program is found within 3 s; a
+    // desktop without any notification area is asked only twice a minute.
+    const struct {
+        qint64 sinceFailedAdd;
+        int nextPoll;
+    } cases[] = {
+        {0, 3000}, {2999, 3000}, {59999, 3000}, {60000, 30000}, {3600000, 30000},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CQtTrayHost::NextPollMs(c.sinceFailedAdd), c.nextPoll) << c.sinceFailedAdd;
+}

@@ -31,3 +31,45 @@ TEST(NameFit, ASmallerTypeThenTheCondensedFaceBeforeAnEllipsis)
     }
     EXPECT_EQ(NameFit::FittingFont(base, name, whole, 8).pixelSize(), 11);
 }
+
+TEST(NameFit, RememberedAnswersBelongToTheirFontTextAndWidth)
+{
+    // The answers are kept between calls; asking in any order must give what
+    // measuring afresh gives, never another font's, text's or width's.
+    QFont regular(QStringLiteral("DejaVu Sans"));
+    regular.setPixelSize(11);
+    QFont bold = regular;
+    bold.setBold(true);
+    const QString names[] = {QStringLiteral("CPU Temperature"), QStringLiteral("Vcore"),
+                             QStringLiteral("SYSTEM Temperature")};
+    for (int round = 0; round < 2; ++round) {
+        for (const QFont& font : {regular, bold}) {
+            for (const QString& name : names) {
+                const int whole = QFontMetrics(font).horizontalAdvance(name);
+                for (const int width : {whole, whole - 1, whole * 7 / 10, whole / 3}) {
+                    EXPECT_EQ(NameFit::Fits(font, name, width), whole <= width) << name.toStdString() << width;
+                    QFont expected = font;
+                    bool found = false;
+                    QFont condensed = font;
+                    condensed.setFamily(QString::fromLatin1(NameFit::kCondensedFamily));
+                    for (QFont candidate : {font, condensed}) {
+                        for (int pixels = 11; pixels >= 8 && !found; --pixels) {
+                            candidate.setPixelSize(pixels);
+                            if (QFontMetrics(candidate).horizontalAdvance(name) <= width) {
+                                expected = candidate;
+                                found = true;
+                            }
+                        }
+                        if (found) break;
+                    }
+                    if (!found) {
+                        expected = condensed;
+                        expected.setPixelSize(8);
+                    }
+                    EXPECT_EQ(NameFit::FittingFont(font, name, width, 8).key(), expected.key())
+                        << name.toStdString() << " " << width << " round " << round;
+                }
+            }
+        }
+    }
+}
