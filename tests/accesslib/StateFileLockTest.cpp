@@ -125,16 +125,4 @@ TEST(StateFileLockTest, AProcessKilledInsideAnAccessDoesNotBlockTheOthers) {
   EXPECT_EQ(users, 9);
 }
 
-TEST(StateFileLockTest, ResetKeepsTheLockUsableForEveryProcess) {
-  CTempDir dir;
-  CStateFile first(dir.Path());
-  CStateFile second(dir.Path());
-  ASSERT_TRUE(first.WithState([](SimChipState& state) { state.users = 3; }));
-  ASSERT_TRUE(second.Reset());
-  int16_t users = -1;
-  ASSERT_TRUE(first.WithState([&](SimChipState& state) { users = state.users; }));
-  EXPECT_EQ(users, 0);
-  EXPECT_TRUE(second.WithState([](SimChipState&) {}));
-}
-
 }  // namespace

@@ -242,24 +242,6 @@ TEST_F(AsFoundRecordFilesTest, ARecordThatCannotBeRewrittenInPlaceIsReplacedWhol
     }
 }
 
-TEST_F(AsFoundRecordFilesTest, TwoDriversSavingInTurnLoseNoEntry) {
-    auto first = Make();
-    auto second = Make();
-    EXPECT_EQ(first->Join(), Role::kAlone);
-    EXPECT_EQ(second->Join(), Role::kJoined);
-    std::vector<Entry> expected;
-    for (uint8_t i = 0; i < 40; ++i) {
-        CAsFoundRecord& driver = i % 2 ? *second : *first;
-        const uint8_t reg = static_cast<uint8_t>(0x80 + i);
-        ASSERT_TRUE(driver.Keep(0, reg, 0xFF, i));
-        expected.push_back({0, reg, 0xFF, i});
-    }
-    EXPECT_FALSE(first->BeginLeave());
-    ASSERT_TRUE(second->BeginLeave());
-    EXPECT_TRUE(Same(second->Entries(), expected));
-    second->EndLeave();
-}
-
 TEST(AsFoundRecordMemoryTest, WithoutABasePathTheRecordServesOneProcess) {
     CAsFoundRecord record("");
     EXPECT_EQ(record.Join(), Role::kAlone);
