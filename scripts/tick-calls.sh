@@ -38,16 +38,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "tick-calls.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
-dbus-daemon --session --nofork --print-address=4 4>"$work/bus" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/bus" ] && break; sleep 0.1; done
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+. scripts/virtual-desktop.sh
+start_virtual_desktop tick-calls.sh
 
 dir=$work/program
 mkdir -p "$dir/home" "$dir/run"

@@ -1,0 +1,24 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the measuring scripts: a virtual display and a session bus of
+# their own (no tray host on it, as on a bare desktop), each started in the
+# background with its pid added to the caller's `pids`, its files in the
+# caller's `$work`. Sets DISPLAY and DBUS_SESSION_BUS_ADDRESS.
+#
+#   start_virtual_desktop NAME     NAME: the calling script, for its errors
+
+start_virtual_desktop() {
+  local name=$1
+  # Xvfb writes its number once it listens.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "$name: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+  export DISPLAY=":$(cat "$work/display")"
+  dbus-daemon --session --nofork --print-address=4 4>"$work/bus" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/bus" ] && break; sleep 0.1; done
+  [ -s "$work/bus" ] || { echo "$name: the session bus did not start" >&2; exit 1; }
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+  export DBUS_SESSION_BUS_ADDRESS
+  unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+}
