@@ -1,11 +1,15 @@
 // The simulated chip's state file "simchip.state": a fixed-size SimChipState
-// mapped into every process that uses the simulator, guarded by an exclusive
-// flock on the same file, so that several processes (the program, a second
-// copy, kelvane-simctl) drive one chip, as they would drive one piece of
-// hardware. The file is created from simchip.ini when it is missing, and
-// recreated when its size, magic or version do not match; an edit of
-// simchip.ini reaches the running chip at its first access a quarter of a
-// second after the last look at it (a process's first access always looks).
+// mapped into every process that uses the simulator, so that several
+// processes (the program, a second copy, kelvane-simctl) drive one chip, as
+// they would drive one piece of hardware. Every access holds the robust,
+// process-shared mutex inside the mapping (no system call unless another
+// process holds it; a holder's death frees it); creating, sizing and
+// rebuilding the file hold an exclusive flock on it instead, since the mutex
+// is only valid in a valid file. The file is created from simchip.ini when it
+// is missing, and recreated when its size, magic or version do not match; an
+// edit of simchip.ini reaches the running chip at its first access a quarter
+// of a second after the last look at it (a process's first access always
+// looks).
 #pragma once
 
 #include <sys/types.h>
@@ -30,7 +34,7 @@ class CStateFile {
   std::string StatePath() const;
   std::string ConfigPath() const;
 
-  // Runs action(SimChipState&) under the simulator's lock on a validated
+  // Runs action(SimChipState&) under the state's lock on a validated
   // mapping. False, without calling action, when the state file cannot be
   // opened, sized or mapped.
   template <class Action>
@@ -52,10 +56,17 @@ class CStateFile {
   bool Reset();
 
  private:
+  // The mapping with its lock held, validated and following simchip.ini.
   SimChipState* Acquire();
   void Release();
   bool OpenAndMap();
   void Close();
+  // Under the file's flock: the size restored and a state that is not one
+  // (or whose lock is no lock: withLock) rebuilt, lock included.
+  bool Repair(bool withLock);
+  // Takes the mutex in the mapping; false when its bytes are no lock.
+  bool LockState();
+  // Power-on state from simchip.ini; the header and the lock are left alone.
   void Initialise(SimChipState& state);
   void FollowConfig(SimChipState& state);
 

@@ -54,6 +54,10 @@ struct SimChipState {
   uint32_t size;
   uint32_t reserved0;
 
+  // The lock every access holds: a process-shared, robust mutex (a holder's
+  // death frees it), kept as bytes of fixed size (see CStateFile).
+  alignas(8) unsigned char lock[64];
+
   // Identity of the simchip.ini the settings came from (all zero when there
   // was none), so that an edit of the file reaches a running chip.
   int64_t configMtimeNs;
@@ -91,4 +95,4 @@ struct SimChipState {
 };
 
 inline constexpr uint32_t kSimStateMagic = 0x4D49534BU;  // "KSIM" in the file
-inline constexpr uint32_t kSimStateVersion = 1;
+inline constexpr uint32_t kSimStateVersion = 2;

@@ -4,7 +4,6 @@
 #include <QContextMenuEvent>
 #include <QMoveEvent>
 #include <QPainter>
-#include <QTimerEvent>
 
 #include <chrono>
 
@@ -13,23 +12,16 @@
 #include "app/CFaceWells.h"
 #include "app/CSessionNotices.h"
 #include "windows/CIniFile.h"
-#include "app/CPowerEventHandler.h"
 #include "app/CStartupFiles.h"
 #include "platform/IMessageBox.h"
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
 #include "skin/SkinRegion.h"
-#include "windows/CCaptionTranslator.h"
 #include "windows/CFaceCaptions.h"
 #include "windows/CDBusNotifier.h"
 #include "windows/CShutdownCountdown.h"
-#include "windows/CDisplaySettingDlg.h"
-#include "windows/CFanSubScreen.h"
 #include "windows/CHelpPage.h"
 #include "windows/CInstanceChecker.h"
-#include "windows/CMonitorSettingDlg.h"
-#include "windows/CTempSubScreen.h"
-#include "windows/CVoltSubScreen.h"
 #include "windows/IShellOpener.h"
 #include "windows/CHistoryButtons.h"
 #include "windows/CWindowMenu.h"
@@ -59,17 +51,23 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_strLogPath(PathsOf(seams).LogPath()),
       m_strBoardName(seams.boardName),
       m_skins(CSkinLibrary::SkinDirectory(QString::fromStdString(seams.engine.programDirectory))),
-      m_session(SessionSeams(seams)),
-      m_snapshot(m_session.Latest()),
+      m_link(SessionSeams(seams), std::chrono::milliseconds(kMonitorPeriodMs), m_prefs, m_bMailReady),
+      m_suiteItems([this]() -> const CSessionSnapshot& { return Snapshot(); }),
       m_emailLogon(seams.mailer, seams.engine.messageBox),
       m_pInstanceChecker(std::move(instanceChecker)),
       m_trayHost(seams.sessionBus),
       m_TrayIcon(m_trayHost, seams.systemBus),
       // The panels and charts show the latest snapshot: no engine lock on
       // this thread.
-      m_panelHost(m_session.Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade, nullptr,
-                  [this](int index, ISubScreenHost::SItem& item) { return PanelItem(index, item); }),
-      m_suiteLink(m_session.Engine(), m_session.EngineMutex(), seams.engine.registry, seams.suiteLink, m_prefs),
+      m_panelHost(m_link.Session().Engine(), m_skins, m_prefs.m_nSubVoltItem.data(), m_prefs.m_bCentigrade, nullptr,
+                  [this](int index, ISubScreenHost::SItem& item) { return m_link.ReadItem(index, item); }),
+      // So does the link with Dravik Manager.
+      m_suiteLink(m_suiteItems, seams.engine.registry, seams.suiteLink, m_prefs),
+      m_dialogs(CSettingDialogs::SContext{*this, m_link, m_prefs, m_skins, m_panels, seams.engine.profile,
+                                          seams.languageCode, seams.shell, seams.engine.programDirectory,
+                                          seams.autostartDirectory, m_strIniPath,
+                                          [this](const std::string& path) { SavePreferences(path); },
+                                          [this] { return InitEmail(); }}),
       m_controls(*this, m_skins),
       m_language(seams.engine.profile, seams.languageCode),
       m_placement(*this, m_prefs),
@@ -92,19 +90,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
     // that the window can be neither resized nor maximised.
     setFixedSize(outline.isNull() ? QSize(404, 200) : outline.size());
 
-    // A mailer that sends on its own thread reports here, on that thread:
-    // the report is handed to the session, and the window told.
-    m_seams.mailer.SetFailureHandler([this](const std::string& failure) {
-        m_session.PostMailFailed(failure);
-        // A runner drains the queue itself; else this thread does.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
-            },
-            Qt::QueuedConnection);
-    });
-
+    m_link.SetHandlers([this](bool tick) { ApplySnapshot(tick); }, [this](bool started) { EngineStarted(started); });
     CreateControls();
     const auto tr = [this](const char* english) { return Tr(english); };
     m_pAlarms = std::make_unique<CAlarmPresenter>(
@@ -119,16 +105,11 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
 
 CKelvaneDlg::~CKelvaneDlg()
 {
-    m_monitorTimer.stop();
     m_suiteLink.Stop();
     m_pNotices->Stop();
-    m_seams.mailer.SetFailureHandler(nullptr);
     // The chip goes back first, on the session's thread: the fans must not
     // wait for slow file work.
-    m_session.PostReleaseChip();
-    if (m_pRunner) m_pRunner->Stop();
-    m_pRunner.reset();
-    m_session.Drain();
+    m_link.HandBack();
     m_pHistory.reset();
     SavePreferences(m_strIniPath);
     m_TrayIcon.DeleteTrayIcon();
@@ -187,11 +168,12 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     LocaliseButtons();
     LayoutFace();
     LoadPreferences(m_strIniPath);
-    StartEngine();
-    StartHistory();
+    m_link.Start(m_seams.sessionThread);
+    if (!m_bEnded) m_link.StartHistory(m_strHistoryFile);
 
-    m_panels.CreatePanels(this, m_panelHost);
-    m_panels.TranslateCaptions([this](const char* english) { return Tr(english); });
+    // The panels read their items once as they are made: from the start's
+    // snapshot, which a session on its own thread has not published yet.
+    if (!m_seams.sessionThread) CreatePanels();
     // The form and the area views the window had when it last closed; the
     // place is checked against the size of that form.
     const bool expanded = m_prefs.m_bExpanded;
@@ -203,18 +185,35 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
         if (graph) ShowAreaView(area, true);
     // A dialog that has ended (the engine did not start) does not announce
     // itself to Dravik Manager.
-    if (!m_bEnded) StartSuiteLink();
+    if (!m_seams.sessionThread && !m_bEnded) StartSuiteLink();
 
     m_bStartMinimised = startMinimised;
     if (startMinimised && !m_bEnded) MinimiseToTray();
-    if (m_seams.sessionThread && !m_bEnded && m_monitorTimer.isActive()) {
-        // From here on no chip transfer runs on the window's thread.
-        m_monitorTimer.stop();
-        m_pRunner = std::make_unique<CSessionRunner>(m_session, std::chrono::milliseconds(kMonitorPeriodMs),
-                                                     [this] { SessionPublished(); });
-        m_pRunner->Start();
-    }
     return !m_bEnded;
+}
+
+void CKelvaneDlg::EngineStarted(bool started)
+{
+    if (m_bEnded) return;
+    if (!started) {
+        m_seams.engine.messageBox.Show("Initial value fail!", "ERROR", MessageBoxStyle::kOk);
+        EndDialog(kResultCancel);
+        return;
+    }
+    if (!m_seams.sessionThread) return;
+    CreatePanels();
+    const std::pair<CSubScreenPanels::Area, bool> views[] = {{CSubScreenPanels::Area::Voltage, m_prefs.m_bVoltGraph},
+                                                             {CSubScreenPanels::Area::Fan, m_prefs.m_bFanGraph},
+                                                             {CSubScreenPanels::Area::Temperature, m_prefs.m_bTempGraph}};
+    for (const auto& [area, graph] : views)
+        if (graph) m_panels.ShowArea(area, true);
+    StartSuiteLink();
+}
+
+void CKelvaneDlg::CreatePanels()
+{
+    m_panels.CreatePanels(this, m_panelHost);
+    m_panels.TranslateCaptions([this](const char* english) { return Tr(english); });
 }
 
 void CKelvaneDlg::AddTrayIcon()
@@ -271,112 +270,24 @@ void CKelvaneDlg::SavePreferences(const std::string& path) const
 
 bool CKelvaneDlg::InitEmail() { return m_emailLogon.InitEmail(m_prefs, m_bMailReady); }
 
-void CKelvaneDlg::StartEngine()
+void CKelvaneDlg::ApplySnapshot(bool tick)
 {
-    m_session.SetSettings(m_prefs, m_bMailReady);
-    if (m_session.Start()) {
-        m_monitorTimer.start(kMonitorPeriodMs, this);
-    } else {
-        m_seams.engine.messageBox.Show("Initial value fail!", "ERROR", MessageBoxStyle::kOk);
-        EndDialog(kResultCancel);
+    m_pNotices->ApplyEvents(Snapshot());
+    if (!tick) return UpdateCountdown();
+    RefreshDisplay();
+    if (Snapshot().tick != 0) {
+        // The graph panels take their samples here, visible or not.
+        m_panels.TickGraphs();
+        emit monitoringTicked();
     }
-    ApplySnapshot(m_session.TakeLatest());
-}
-
-void CKelvaneDlg::SendSettings()
-{
-    if (m_pRunner && m_nSessionHolds == 0)
-        m_session.PostSettings(m_prefs, m_bMailReady);
-    else
-        m_session.SetSettings(m_prefs, m_bMailReady);
-}
-
-void CKelvaneDlg::SessionPublished()
-{
-    // On the runner's thread: one queued call at a time, which takes the
-    // latest snapshot with every event since the previous one.
-    if (m_bPublishQueued.exchange(true)) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_bPublishQueued = false;
-            ApplySnapshot(m_session.TakeLatest());
-        },
-        Qt::QueuedConnection);
-}
-
-void CKelvaneDlg::HoldSession()
-{
-    if (m_nSessionHolds++ > 0 || !m_pRunner) return;
-    m_pRunner->Pause();
-    ApplySnapshot(m_session.TakeLatest());
-    m_monitorTimer.start(kMonitorPeriodMs, this);
-}
-
-void CKelvaneDlg::ReleaseSession()
-{
-    SendSettings();
-    if (--m_nSessionHolds > 0 || !m_pRunner) return;
-    m_monitorTimer.stop();
-    m_pRunner->Resume();
-}
-
-void CKelvaneDlg::ApplySnapshot(CMonitorSession::Snapshot snapshot)
-{
-    if (!snapshot) {
-        // Commands posted on this thread (sync use): run them now.
-        m_session.Drain();
-        snapshot = m_session.TakeLatest();
-    }
-    const bool tick = !m_bShown || snapshot->tick != m_snapshot->tick;
-    m_bShown = true;
-    m_snapshot = std::move(snapshot);
-    ApplyEvents(*m_snapshot);
-    if (tick) {
-        const bool first = m_snapshot->tick == 0;
-        RefreshDisplay();
-        if (!first) {
-            // The graph panels take their samples here, visible or not.
-            m_panels.TickGraphs();
-            emit monitoringTicked();
-        }
-    } else {
-        UpdateCountdown();
-    }
-}
-
-bool CKelvaneDlg::PanelItem(int index, ISubScreenHost::SItem& out) const
-{
-    const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
-    if (item == nullptr) return false;
-    out.name = item->name;
-    out.present = item->present;
-    out.enabled = item->enabled;
-    out.enabledByDefault = item->enabledByDefault;
-    out.readFailed = item->readFailed;
-    out.notConnected = item->notConnected;
-    out.outOfRange = item->outOfRange;
-    out.value = item->value;
-    out.hiBound = item->hiBound;
-    out.rpm = item->rpm;
-    return true;
-}
-
-void CKelvaneDlg::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_monitorTimer.timerId())
-        OnTimer(kMonitorTimer);
-    else
-        QWidget::timerEvent(event);
 }
 
 void CKelvaneDlg::OnTimer(int id)
 {
     if (id == kMonitorTimer) {
-        // The session on this thread: the tests' stepping, and a dialog's
+        // The session on this thread: the tests' stepping, and a suspend's
         // time while the runner waits.
-        SendSettings();
-        ApplySnapshot(m_session.Tick());
+        m_link.Tick();
     } else if (id == kSuiteTimer) {
         m_suiteLink.SendNextReading();
     }
@@ -384,12 +295,12 @@ void CKelvaneDlg::OnTimer(int id)
 
 void CKelvaneDlg::RefreshDisplay()
 {
-    m_pWells->Show(*m_snapshot);
-    m_pAlarms->Show(*m_snapshot, m_pWells->Items());
+    m_pWells->Show(Snapshot());
+    m_pAlarms->Show(Snapshot(), m_pWells->Items());
     UpdateCountdown();
 }
 
-void CKelvaneDlg::UpdateCountdown() { m_pNotices->UpdateCountdown(m_snapshot); }
+void CKelvaneDlg::UpdateCountdown() { m_pNotices->UpdateCountdown(m_link.Current()); }
 
 void CKelvaneDlg::OpenHistory(std::optional<Area> area)
 {
@@ -397,46 +308,6 @@ void CKelvaneDlg::OpenHistory(std::optional<Area> area)
     m_pHistory->Open(*area == Area::Volt  ? CReadingSnapshot::Kind::kVoltage
                      : *area == Area::Fan ? CReadingSnapshot::Kind::kFan
                                           : CReadingSnapshot::Kind::kTemperature);
-}
-
-int CKelvaneDlg::IndexOf(const CSensorItem& item) const
-{
-    for (int i = 0; i < CHardwareMonitor::kItemCount; ++i)
-        if (m_session.Engine().Item(i) == &item) return i;
-    return -1;
-}
-
-void CKelvaneDlg::CancelShutdown(int index)
-{
-    m_session.PostCancelShutdown(index);
-    if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
-}
-
-void CKelvaneDlg::ApplyEvents(const CSessionSnapshot& snapshot) { m_pNotices->ApplyEvents(snapshot); }
-
-void CKelvaneDlg::OnMailFailed(const std::string& failure)
-{
-    m_session.PostMailFailed(failure);
-    if (!m_pRunner || m_nSessionHolds > 0) ApplySnapshot(nullptr);
-}
-
-bool CKelvaneDlg::OnPowerBroadcast(int code)
-{
-    if (code != CPowerEventHandler::kSuspend && code != CPowerEventHandler::kResume) return false;
-    if (!m_pRunner || m_nSessionHolds > 0) {
-        m_session.OnPowerEvent(code);
-        return true;
-    }
-    if (code == CPowerEventHandler::kResume) {
-        m_session.PostPowerEvent(code);
-        return true;
-    }
-    // The settings are kept before the machine may sleep: the suspend
-    // waits for them (at most the tick under way).
-    HoldSession();
-    m_session.OnPowerEvent(code);
-    ReleaseSession();
-    return true;
 }
 
 void CKelvaneDlg::ShowDetail()
@@ -500,112 +371,7 @@ void CKelvaneDlg::SetAccessState(bool simulated, std::vector<std::string> notes)
                                 QString::fromLatin1(CAccessPathChooser::kSimulatedText));
 }
 
-void CKelvaneDlg::ShowAbout() { m_about.Show(this, m_skins, m_language, m_snapshot->chipSetType); }
-
-void CKelvaneDlg::SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done)
-{
-    // Without a runner (or while one waits) the session is this thread's:
-    // the job runs now and done follows, outside the session's lock.
-    const bool here = !m_pRunner || m_nSessionHolds > 0;
-    auto result = std::make_shared<std::shared_ptr<const CMonitorSettings>>();
-    m_session.Post([this, job = std::move(job), done, result, here](CMonitorSession& session) {
-        job(session.Engine());
-        if (!done) return;
-        auto settings = std::make_shared<const CMonitorSettings>(CMonitorSettings::Take(
-            session.Engine(), [&session](int index) { return session.IsShutdownCancelled(index); }));
-        if (here)
-            *result = std::move(settings);
-        else
-            QMetaObject::invokeMethod(this, [done, settings] { done(*settings); }, Qt::QueuedConnection);
-    });
-    if (!here) return;
-    ApplySnapshot(nullptr);
-    if (done && *result) done(**result);
-}
-
-void CKelvaneDlg::OpenMonitorSetting()
-{
-    // The dialog starts from a copy the session takes on its thread.
-    if (m_bMonitorSettingAsked) return;
-    m_bMonitorSettingAsked = true;
-    SendToEngine([](CHardwareMonitor&) {}, [this](const CMonitorSettings& settings) { ShowMonitorSetting(settings); });
-}
-
-void CKelvaneDlg::ShowMonitorSetting(const CMonitorSettings& settings)
-{
-    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
-    CMonitorSettingHost host{
-        m_session.Engine(),
-        m_prefs,
-        m_skins,
-        translator,
-        [this] {
-            if (CFanSubScreen* fans = m_panels.FanPanel()) fans->ResetLayout();
-        },
-        [this] {
-            if (CFanSubScreen* fans = m_panels.FanPanel()) fans->Refresh();
-        },
-        // The panel reads the unit flag itself, which the dialog has set.
-        [this](bool) {
-            if (CTempSubScreen* temps = m_panels.TempPanel()) temps->SetUnitLetters();
-        },
-    };
-    host.settings = &settings;
-    host.send = [this](CMonitorSettingHost::Job job, CMonitorSettingHost::Done done) {
-        SendToEngine(std::move(job), std::move(done));
-    };
-    host.latestValue = [this](int index, double& value, int32_t& rpm) {
-        const CSessionSnapshot::SItem* item = m_snapshot->Item(index);
-        if (item == nullptr) return false;
-        value = item->value;
-        rpm = item->rpm;
-        return true;
-    };
-    {
-        CMonitorSettingDlg dialog(host, this);
-        if (m_snapshot->chipSetType == kChipSetDriverOwnedReadOnly)
-            dialog.SetNotice(QStringLiteral("Read beside the kernel driver: limits are Kelvane's own"),
-                             QString::fromLatin1(CAccessPathChooser::kDriverOwnsChipText));
-        dialog.exec();
-    }
-    m_bMonitorSettingAsked = false;
-    // After the dialog's jobs: the unit and Smart Fan flags it set.
-    SendSettings();
-}
-
-void CKelvaneDlg::OpenDisplaySetting()
-{
-    // As Monitor Setting: the dialog starts from a copy of the items.
-    if (m_bDisplaySettingAsked) return;
-    m_bDisplaySettingAsked = true;
-    SendToEngine([](CHardwareMonitor&) {}, [this](const CMonitorSettings& items) { ShowDisplaySetting(items); });
-}
-
-void CKelvaneDlg::ShowDisplaySetting(const CMonitorSettings& items)
-{
-    const CCaptionTranslator translator(m_seams.engine.profile, m_seams.languageCode);
-    CDisplaySettingDlg dialog(
-        CDisplaySettingDlg::Context{
-            items,
-            m_prefs,
-            m_strIniPath,
-            [this](const std::string& path) { SavePreferences(path); },
-            [this] { return InitEmail(); },
-            [this] {
-                if (CVoltSubScreen* volts = m_panels.VoltPanel()) volts->Refresh();
-            },
-            m_skins,
-            translator,
-            m_seams.shell,
-            m_seams.engine.programDirectory,
-            m_seams.autostartDirectory,
-        },
-        this);
-    dialog.exec();
-    m_bDisplaySettingAsked = false;
-    // The rotation, the mail and log switches it set.
-    SendSettings();
-}
+void CKelvaneDlg::ShowAbout() { m_about.Show(this, m_skins, m_language, Snapshot().chipSetType); }
 
 void CKelvaneDlg::OpenSuiteItems() { m_suiteLink.OpenItems(this, m_seams.engine.profile, m_language.File()); }
 
@@ -631,14 +397,9 @@ void CKelvaneDlg::EndDialog(int result)
 {
     m_bEnded = true;
     m_nResult = result;
-    m_monitorTimer.stop();
-    if (m_pRunner) {
-        // The monitoring ends here, and the chip goes back on the session's
-        // thread before it does.
-        m_session.PostReleaseChip();
-        m_pRunner->Stop();
-        m_pRunner.reset();
-    }
+    // The monitoring ends here, and the chip goes back on the session's
+    // thread before it does.
+    m_link.Stop();
     m_suiteLink.Stop();
     hide();
     emit finished(result);
@@ -671,10 +432,3 @@ QStringList CKelvaneDlg::FaceCaptions() const
     return CFaceCaptions::List(m_bExpanded, m_panels, [this](const char* english) { return Tr(english); });
 }
 
-// --- the history ------------------------------------------------------------
-
-void CKelvaneDlg::StartHistory()
-{
-    if (m_strHistoryFile.empty() || m_bEnded) return;
-    m_session.StartHistory(m_strHistoryFile);
-}

@@ -1,11 +1,10 @@
 // The program's only top-level window: a frameless face cut to the outline of
 // a skin bitmap, with three rotating value displays (voltage, fan speed,
 // temperature), the buttons of the setting dialogs, the help page, the web
-// site and the tray, and in its expanded form three sub-screen areas. It owns
-// the monitoring engine and drives it from timer 1 (2500 ms): each tick reads
-// every item, shows the next entry of each rotation list (red when out of
-// range, green otherwise, "OFF" when disabled), runs the warning check and
-// feeds the three graph panels.
+// site and the tray, and in its expanded form three sub-screen areas. It
+// shows the snapshots of the monitoring session (CSessionLink): each tick
+// shows the next entry of each rotation list (red when out of range, green
+// otherwise, "OFF" when disabled), the alarms, and feeds the graph panels.
 //
 // It also owns, for its whole life, the tray icon (which relays suspend and
 // resume), the six sub-screen panels, the link with Dravik Manager (timer 2,
@@ -16,40 +15,30 @@
 // "controlId".
 #pragma once
 
-#include <QBasicTimer>
 #include <QDBusConnection>
-#include <QFont>
-#include <QIcon>
 #include <QImage>
-#include <QPoint>
-#include <QRect>
-#include <QRectF>
-#include <QStringList>
 #include <QRegion>
+#include <QStringList>
 #include <QWidget>
 
-#include <array>
-#include <atomic>
 #include <functional>
-#include <utility>
-#include <map>
 #include <memory>
-#include <set>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CEmailLogon.h"
 #include "windows/CUserPreferences.h"
 #include "app/CMonitorSession.h"
-#include "app/CSessionRunner.h"
-#include "app/CWarningMonitor.h"
+#include "app/CSessionLink.h"
+#include "app/CSettingDialogs.h"
+#include "app/CSnapshotSuiteItems.h"
 #include "engine/CEngineSeams.h"
 #include "engine/CHardwareMonitor.h"
 #include "history/CHistoryWriter.h"
 #include "skin/CSkinLibrary.h"
 #include "skin/SkinColour.h"
-#include "windows/CMonitorSettingHost.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CPowerAwareTray.h"
 #include "windows/CQtTrayHost.h"
@@ -107,9 +96,10 @@ struct CKelvaneDlgSeams {
     std::function<std::string()> cpuClock;
     // Where the Display Setting dialog writes the autostart entry.
     std::string autostartDirectory;
-    // The monitoring session runs on a thread of its own (the program);
-    // false: the window's timer ticks it on the window's thread (tests that
-    // step the window tick by tick).
+    // The monitoring session runs on a thread of its own (the program), the
+    // engine's start included; false: the engine starts and the window's
+    // timer ticks it on the window's thread (tests that step the window tick
+    // by tick).
     bool sessionThread = false;
 };
 
@@ -178,7 +168,9 @@ public:
     // start and first refresh, the six panels, the link with Dravik Manager,
     // and with startMinimised ("-m"/"-M") the move to the tray. False when
     // the dialog has ended (the engine did not start: "Initial value fail!"
-    // was shown).
+    // was shown). With the session on its own thread the engine starts
+    // there: the panels and the suite link follow its first snapshot, and a
+    // failed start ends the dialog then.
     bool InitDialog(bool startMinimised = false);
 
     // Timer handler by designed id (1: monitoring tick and graphs, 2: the
@@ -196,18 +188,18 @@ public:
     // The strip over the face's captions naming every item in alarm.
     CAlarmStrip& AlarmStrip() const { return m_controls.AlarmStrip(); }
     // The engine indices of the examined items in alarm at the last tick.
-    const std::vector<int>& AlarmItems() const { return m_snapshot->alarmItems; }
+    const std::vector<int>& AlarmItems() const { return Snapshot().alarmItems; }
     // The countdown box (created with the window, shown while a shutdown
     // timer runs).
     CShutdownCountdown& Countdown() { return m_pNotices->Countdown(); }
     // Cancel of the countdown box: the item's shut-down is switched off for
     // the session, and the log records it.
-    void CancelShutdown(int item);
+    void CancelShutdown(int item) { m_link.CancelShutdown(item); }
     // A mail that could not be sent: one log line and one notification.
-    void OnMailFailed(const std::string& failure);
+    void OnMailFailed(const std::string& failure) { m_link.OnMailFailed(failure); }
 
     // A relayed power code: 4 suspend, 7 resume. True when handled.
-    bool OnPowerBroadcast(int code);
+    bool OnPowerBroadcast(int code) { return m_link.OnPowerBroadcast(code); }
 
     void ShowDetail();
     void ShowCompact();
@@ -222,9 +214,9 @@ public:
 
     // Button 1002: the Monitor Setting dialog, modal, with the fan and
     // temperature panels it updates.
-    void OpenMonitorSetting();
+    void OpenMonitorSetting() { m_dialogs.OpenMonitorSetting(); }
     // Button 1001: the Display Setting dialog, modal.
-    void OpenDisplaySetting();
+    void OpenDisplaySetting() { m_dialogs.OpenDisplaySetting(); }
     // Button 1000: the items sent to Dravik Manager, modal.
     void OpenSuiteItems();
 
@@ -253,7 +245,7 @@ public:
     // How the engine reaches the chip, for the About box.
     void SetChipAccess(std::string text)
     {
-        m_session.SetAccess(text);
+        m_link.Session().SetAccess(text);
         m_about.SetChipAccess(std::move(text));
     }
     // What the window says of the chip it reads: "SIMULATED" in the title
@@ -267,8 +259,9 @@ public:
     // empty (the default): no history.
     void SetHistoryFile(std::string path) { m_strHistoryFile = std::move(path); }
     const std::string& HistoryFile() const { return m_strHistoryFile; }
-    // The writer of the running history; null without one.
-    const CHistoryWriter* History() const { return m_session.History(); }
+    // The writer of the running history; null without one. A session on
+    // its own thread makes it there: ask only without one.
+    const CHistoryWriter* History() const { return m_link.Session().History(); }
     // The history window, brought up (made once) with the items of an area
     // or, without one, as it was left.
     void OpenHistory(std::optional<Area> area = std::nullopt);
@@ -278,13 +271,13 @@ public:
 
     // Part of the window other windows work with.
     // The engine: on the window's thread only while the session is not on
-    // a thread of its own (or paused for a dialog).
-    CHardwareMonitor& Engine() { return m_session.Engine(); }
-    CMonitorSession& Session() { return m_session; }
+    // a thread of its own (or held for a suspend).
+    CHardwareMonitor& Engine() { return m_link.Session().Engine(); }
+    CMonitorSession& Session() { return m_link.Session(); }
     // The snapshot the face shows now.
-    const CSessionSnapshot& Snapshot() const { return *m_snapshot; }
+    const CSessionSnapshot& Snapshot() const { return *m_link.Current(); }
     // The session's thread, when it has one.
-    CSessionRunner* Runner() const { return m_pRunner.get(); }
+    CSessionRunner* Runner() const { return m_link.Runner(); }
     CUserPreferences& Preferences() { return m_prefs; }
     const CUserPreferences& Preferences() const { return m_prefs; }
     bool IsMailReady() const { return m_bMailReady; }
@@ -296,8 +289,8 @@ public:
     const std::string& BoardName() const { return m_strBoardName; }
     const std::string& LanguageFile() const { return m_language.File(); }
     const CSkinLibrary& Skins() const { return m_skins; }
-    const CWarningMonitor& Warnings() const { return m_session.Warnings(); }
-    bool IsMonitoring() const { return m_monitorTimer.isActive() || (m_pRunner && m_pRunner->IsRunning()); }
+    const CWarningMonitor& Warnings() const { return m_link.Session().Warnings(); }
+    bool IsMonitoring() const { return m_link.IsMonitoring(); }
     bool StartsMinimised() const { return m_bStartMinimised; }
     // Timer 2 runs: Dravik Manager was found at start.
     bool IsReportingToSuite() const { return m_suiteLink.IsReporting(); }
@@ -331,13 +324,15 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     void CreateControls();
     void LocaliseButtons();
     void LayoutFace();
-    void StartEngine();
+    // The engine's start is over (on this thread): the panels and the suite
+    // link, or "Initial value fail!" and the end of the dialog.
+    void EngineStarted(bool started);
+    void CreatePanels();
     void ApplyForm(int outlineId, int faceId);
     void ConnectButtons();
     void AddTrayIcon();
@@ -346,29 +341,10 @@ private:
     // CanExit allows.
     void OnClose();
 
-    void StartHistory();
-    // A snapshot the session published: its events, and with a tick the
+    // The snapshot the link delivered: its events, and with a tick the
     // wells, the alarms and the graphs.
-    void ApplySnapshot(CMonitorSession::Snapshot snapshot);
-    void ApplyEvents(const CSessionSnapshot& snapshot);
-    // Called on the runner's thread: the window takes the snapshot on its own.
-    void SessionPublished();
-    // The session belongs to the window's thread while a dialog is open:
-    // the runner waits and the window's timer ticks it.
-    void HoldSession();
-    void ReleaseSession();
-    // The settings the warning check follows, after a change.
-    void SendSettings();
-    // A setting dialog's job for the engine, run by the session on its own
-    // thread; then done on this thread with the items' settings it left.
-    void SendToEngine(CMonitorSettingHost::Job job, CMonitorSettingHost::Done done);
-    void ShowMonitorSetting(const CMonitorSettings& settings);
-    void ShowDisplaySetting(const CMonitorSettings& items);
-    // What a panel or chart shows of an item: the latest snapshot's.
-    bool PanelItem(int index, ISubScreenHost::SItem& item) const;
+    void ApplySnapshot(bool tick);
     void UpdateCountdown();
-    int IndexOf(const CSensorItem& item) const;
-    static int Advance(int position, int count);
 
     CKelvaneDlgSeams m_seams;
     std::string m_strIniPath;
@@ -377,15 +353,8 @@ private:
     CSkinLibrary m_skins;
     CUserPreferences m_prefs;
     bool m_bMailReady = false;
-    CMonitorSession m_session;
-    CMonitorSession::Snapshot m_snapshot;
-    std::unique_ptr<CSessionRunner> m_pRunner;
-    std::atomic<bool> m_bPublishQueued{false};
-    int m_nSessionHolds = 0;
-    // Monitor Setting was asked for and waits for the session's copy.
-    bool m_bMonitorSettingAsked = false;
-    bool m_bDisplaySettingAsked = false;
-    bool m_bShown = false;  // a snapshot has reached the wells
+    CSessionLink m_link;
+    CSnapshotSuiteItems m_suiteItems;
     CEmailLogon m_emailLogon;
 
     std::unique_ptr<CInstanceChecker> m_pInstanceChecker;
@@ -396,6 +365,7 @@ private:
     CSubScreenHostRefs m_panelHost;
     CSubScreenPanels m_panels;
     CSuiteConnection m_suiteLink;
+    CSettingDialogs m_dialogs;
     CFaceControls m_controls;
     CWindowLanguage m_language;
     CWindowPlacement m_placement;
@@ -414,7 +384,6 @@ private:
     QImage m_face;
     bool m_bExpanded = false;
 
-    QBasicTimer m_monitorTimer;
     std::string m_strHistoryFile;
     bool m_bStartMinimised = false;
     bool m_bEnded = false;

@@ -9,16 +9,28 @@ CSessionRunner::CSessionRunner(CMonitorSession& session, std::chrono::millisecon
 
 CSessionRunner::~CSessionRunner() { Stop(); }
 
-void CSessionRunner::Start()
+void CSessionRunner::Start(std::function<void()> first)
 {
     if (m_thread.joinable()) return;
-    m_bStop = false;
+    {
+        const std::lock_guard hold(m_mutex);
+        m_bStop = false;
+        m_bBusy = static_cast<bool>(first);
+    }
     m_session.SetCommandPosted([this] {
         const std::lock_guard hold(m_mutex);
         m_bCommands = true;
         m_wake.notify_all();
     });
-    m_thread = std::thread([this] { Run(); });
+    m_thread = std::thread([this, first = std::move(first)] {
+        if (first) {
+            first();
+            const std::lock_guard hold(m_mutex);
+            m_bBusy = false;
+            m_wake.notify_all();
+        }
+        Run();
+    });
 }
 
 void CSessionRunner::Stop()

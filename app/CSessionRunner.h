@@ -27,8 +27,10 @@ public:
     CSessionRunner(const CSessionRunner&) = delete;
     CSessionRunner& operator=(const CSessionRunner&) = delete;
 
-    // The first tick comes one period after Start.
-    void Start();
+    // first: run on the runner's thread before anything else (the engine's
+    // start), counted as busy so that a Pause waits for it. The first tick
+    // comes one period after Start, or after first when there is one.
+    void Start(std::function<void()> first = {});
     // Ends the thread after the tick or command under way; the queued
     // commands are run first (the hand-back of the chip among them).
     void Stop();

@@ -15,6 +15,8 @@ namespace {
 constexpr const char* kHeader = "kelvane-asfound 1";
 // A record holds a few dozen registers; anything much larger is not one.
 constexpr off_t kMaxRecordSize = 16 * 1024;
+// The longest text rewritten in place: one page.
+constexpr size_t kInPlaceLimit = 4096;
 
 // Opens (creating) a lock file that peers of other users can lock too.
 int OpenLockFile(const std::string& path) {
@@ -235,11 +237,46 @@ bool CAsFoundRecord::LoadFromDisk() {
 }
 
 bool CAsFoundRecord::SaveToDisk() const {
+    const std::string text = Format(m_entries);
+    const bool ok = SaveInPlace(text) || SaveByRename(text);
+    if (ok) ++m_saves;
+    return ok;
+}
+
+bool CAsFoundRecord::SaveInPlace(const std::string& text) const {
+    // One write of at most a page at the start of the file is done whole or
+    // not at all, even when the writer is killed (the kernel copies a page at
+    // a time and looks for a fatal signal only between pages), and readers
+    // take the mutex the writer holds: so the record can be rewritten in
+    // place, without a temporary, a rename and the inode they cost. It only
+    // ever grows while a driver lives (entries and bits are added, never
+    // removed), so the new text covers the old one entirely; anything else
+    // is replaced through a temporary.
+    if (text.size() > kInPlaceLimit) return false;
+    const int fd = ::open(RecordPath().c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    // Only this user's own file, under this name only, is written through.
+    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+                      st.st_nlink == 1 && st.st_size <= static_cast<off_t>(text.size());
+    ssize_t written = -1;
+    if (ours) {
+        do {
+            written = ::pwrite(fd, text.data(), text.size(), 0);
+        } while (written < 0 && errno == EINTR);
+    }
+    ::close(fd);
+    if (written == static_cast<ssize_t>(text.size())) return true;
+    // A short write left the start of the new text over the old one: the
+    // temporary below replaces it whole.
+    return false;
+}
+
+bool CAsFoundRecord::SaveByRename(const std::string& text) const {
     const std::string path = RecordPath();
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    const std::string text = Format(m_entries);
     size_t done = 0;
     bool ok = true;
     while (ok && done < text.size()) {
@@ -248,11 +285,10 @@ bool CAsFoundRecord::SaveToDisk() const {
         if (n <= 0) ok = false;
         else done += static_cast<size_t>(n);
     }
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = ok && ::fchmod(fd, 0644) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
-    if (ok) ++m_saves;
     return ok;
 }
 

@@ -4,8 +4,11 @@
 // chip back as it was found, not as another driver had changed it.
 //
 // Files, all beside the chip lock file (base = the lock file's path):
-//   base + ".asfound"        the record, replaced atomically (temporary file,
-//                            fsync, rename), so a crash never leaves half of it
+//   base + ".asfound"        the record, rewritten whole (in place with one
+//                            write of a page, else a temporary file renamed
+//                            over it), so a killed driver never leaves half of
+//                            it. Not synced: it outlives drivers, not the
+//                            machine, whose restart powers the chip anew
 //   base + ".asfound.users"  every driving process holds a shared flock on it
 //                            for its life; the kernel drops it on any death,
 //                            SIGKILL included; the last one out removes it
@@ -91,6 +94,8 @@ private:
     // Adds the bits of e not in entries yet; true when any were added.
     static bool Merge(std::vector<Entry>& entries, const Entry& e);
     bool SaveToDisk() const;
+    bool SaveInPlace(const std::string& text) const;
+    bool SaveByRename(const std::string& text) const;
     void RemoveFromDisk() const;
     // Removes the temporaries of the record that a killed driver left
     // (only under the mutex).

@@ -13,7 +13,10 @@
 #   KELVANE_CLI_PROFILE=1 scripts/cli-cost.sh   also: perf record of the
 #                                                 readings, top symbols
 #
-# The programs come from build/bin (built here when missing or stale).
+# The programs come from build/bin (built here when missing or stale). With
+# KELVANE_CLI_BASE=DIR (another build's bin folder, e.g. of main) its reading
+# runs in the same rounds too, for a before/after pair. KELVANE_CLI_STRACE=1
+# also counts the system calls of one reading (strace -c).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,16 +28,32 @@ fi
 
 ./scripts/build.sh kelvane-cli Wbcdflsh >/dev/null
 bin=build/bin
+base_bin=${KELVANE_CLI_BASE:-}
+if [ -n "$base_bin" ] && [ ! -x "$base_bin/kelvane-cli" ]; then
+  echo "cli-cost.sh: no kelvane-cli in $base_bin" >&2
+  exit 2
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-cli-cost-XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# A program directory of its own for each build measured.
+program_dir() {
+  local dir=$1 from=$2
+  mkdir -p "$dir/home"
+  cp "$from/kelvane-cli" "$from/libWbcdflsh.so" "$from"/*.ini "$dir/"
+  rm -f "$dir/simchip.state"
+}
 dir=$work/program
-mkdir -p "$dir/home"
-cp "$bin/kelvane-cli" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
-rm -f "$dir/simchip.state"
+program_dir "$dir" "$bin"
 export HOME=$dir/home XDG_CONFIG_HOME=$dir/home/.config
 reading=("$dir/kelvane-cli" --dir "$dir" --lock "$dir/Dravik_SM_Event" --access simulator)
 baseline=("$dir/kelvane-cli" --version)
+based=()
+if [ -n "$base_bin" ]; then
+  program_dir "$work/base" "$base_bin"
+  based=("$work/base/kelvane-cli" --dir "$work/base" --lock "$work/base/Dravik_SM_Event" --access simulator)
+  "${based[@]}" >/dev/null 2>&1
+fi
 
 # The first reading creates the simulator's state and the registry: not counted.
 "${reading[@]}" >/dev/null 2>&1
@@ -64,15 +83,35 @@ fi
 
 read_total=0
 base_total=0
+other_total=0
 for ((i = 0; i < runs; ++i)); do
   base_total=$((base_total + $(cpu_ns "${baseline[@]}")))
   read_total=$((read_total + $(cpu_ns "${reading[@]}")))
+  if ((${#based[@]})); then other_total=$((other_total + $(cpu_ns "${based[@]}"))); fi
 done
-awk -v runs="$runs" -v r="$read_total" -v b="$base_total" 'BEGIN {
+awk -v runs="$runs" -v r="$read_total" -v b="$base_total" -v o="$other_total" -v other="${#based[@]}" 'BEGIN {
   printf "kelvane-cli one-shot on the simulator, %d runs each, interleaved\n", runs
   printf "%-34s %9.3f ms CPU per run\n", "start-up (kelvane-cli --version)", b / runs / 1e6
   printf "%-34s %9.3f ms CPU per run\n", "one-shot reading", r / runs / 1e6
-  printf "%-34s %9.3f ms CPU per run\n", "above start-up", (r - b) / runs / 1e6 }'
+  printf "%-34s %9.3f ms CPU per run\n", "above start-up", (r - b) / runs / 1e6
+  if (other) {
+    printf "%-34s %9.3f ms CPU per run\n", "base build: one-shot reading", o / runs / 1e6
+    printf "%-34s %9.3f ms CPU per run\n", "base build: above start-up", (o - b) / runs / 1e6
+  } }'
+
+if [ "${KELVANE_CLI_STRACE:-0}" = 1 ] && command -v strace >/dev/null; then
+  # System calls of one reading, by name (the start-up's included).
+  count_calls() {
+    strace -f -c -o "$work/strace.txt" "$@" >/dev/null 2>&1
+    # Columns: % time, seconds, usecs/call, calls, [errors,] name.
+    awk '$1 ~ /^[0-9.]+$/ && $NF != "total" && $4 >= 10 { line = line " " $NF " " $4 }
+         $NF == "total" { total = $4 }
+         END { printf "%d calls:%s\n", total, line }' \
+      "$work/strace.txt"
+  }
+  printf "%-34s %s\n" "system calls, one reading" "$(count_calls "${reading[@]}")"
+  if ((${#based[@]})); then printf "%-34s %s\n" "base build: system calls" "$(count_calls "${based[@]}")"; fi
+fi
 
 if [ "${KELVANE_CLI_PROFILE:-0}" = 1 ]; then
   # Twenty readings under one recording; the shares by library, then by symbol.

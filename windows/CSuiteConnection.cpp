@@ -13,13 +13,9 @@ namespace {
 constexpr const char* kItemsSection = "Dravik Manager Items";
 }
 
-CSuiteConnection::CSuiteConnection(CHardwareMonitor& engine, std::mutex& engineMutex, CRegistryKey& registry,
-                       CSuiteTransport::Options options, const CUserPreferences& prefs)
-    : m_engineMutex(engineMutex),
-      m_prefs(prefs),
-      m_items(engine),
-      m_transport(registry, std::move(options)),
-      m_reporter(m_items, m_transport, kApplicationName)
+CSuiteConnection::CSuiteConnection(const ISuiteItemView& items, CRegistryKey& registry,
+                                   CSuiteTransport::Options options, const CUserPreferences& prefs)
+    : m_prefs(prefs), m_transport(registry, std::move(options)), m_reporter(items, m_transport, kApplicationName)
 {
 }
 
@@ -37,11 +33,7 @@ bool CSuiteConnection::Start(const std::function<std::string()>& cpuClock)
     return true;
 }
 
-void CSuiteConnection::SendNextReading()
-{
-    if (const std::unique_lock<std::mutex> hold(m_engineMutex, std::try_to_lock); hold.owns_lock())
-        m_reporter.SendNextReading(m_prefs.m_bCentigrade);
-}
+void CSuiteConnection::SendNextReading() { m_reporter.SendNextReading(m_prefs.m_bCentigrade); }
 
 void CSuiteConnection::OpenItems(QWidget* parent, const IPrivateProfile& profile, const std::string& languageFile)
 {

@@ -8,15 +8,13 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
-#include "windows/CEngineSuiteItems.h"
 #include "windows/CSuiteReporter.h"
 #include "windows/CSuiteTransport.h"
 
-class CHardwareMonitor;
 class CRegistryKey;
+class ISuiteItemView;
 class CSuiteLinkWatcher;
 class CUserPreferences;
 class IPrivateProfile;
@@ -28,10 +26,11 @@ public:
     // The name the program reports itself under.
     static constexpr const char* kApplicationName = "kelvane";
 
-    // engineMutex guards the engine the readings come from; everything
-    // referred to must outlive the link.
-    CSuiteConnection(CHardwareMonitor& engine, std::mutex& engineMutex, CRegistryKey& registry,
-               CSuiteTransport::Options options, const CUserPreferences& prefs);
+    // items: where the readings come from, read on this thread (the
+    // latest snapshot, never the chip); everything referred to must outlive
+    // the link.
+    CSuiteConnection(const ISuiteItemView& items, CRegistryKey& registry, CSuiteTransport::Options options,
+                     const CUserPreferences& prefs);
     ~CSuiteConnection() override;
 
     // Binds the endpoint, then looks for the suite; with the suite found,
@@ -39,8 +38,7 @@ public:
     // starts the beat. True when the suite was found and the link started.
     bool Start(const std::function<std::string()>& cpuClock);
     void Stop() { m_timer.stop(); }
-    // One beat: the next reading, unless the engine is busy (it then waits
-    // for the next beat rather than for the chip).
+    // One beat: the next reading.
     void SendNextReading();
     bool IsReporting() const { return m_timer.isActive(); }
 
@@ -55,9 +53,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    std::mutex& m_engineMutex;
     const CUserPreferences& m_prefs;
-    CEngineSuiteItems m_items;
     CSuiteTransport m_transport;
     CSuiteReporter m_reporter;
     std::unique_ptr<CSuiteLinkWatcher> m_pWatcher;

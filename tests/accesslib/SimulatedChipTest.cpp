@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "accesslib/SimChipState.h"
 #include "tests/accesslib/CLoadedSimulator.h"
 
 namespace {
@@ -404,10 +407,18 @@ TEST(SimulatedChipState, DamagedStateFileIsRebuiltAndAnEditedIniReachesTheRunnin
   CLoadedSimulator sim("[Inputs]\nIN0=1.0\n");
   ASSERT_TRUE(sim.Loaded());
   EXPECT_EQ(sim.Read(0x20), 62);
-  for (const std::string& damage : {std::string("short"), std::string(100000, '\xFF')}) {
+  for (const std::string& damage : {std::string(), std::string("short"), std::string(100000, '\xFF')}) {
     WriteWholeFile(sim.StatePath(), damage);
+    EXPECT_EQ(sim.Read(0x58), 0x30) << damage.size();
+    EXPECT_EQ(sim.Read(0x20), 62) << damage.size();
+  }
+  // A valid header over bytes that are no lock: the lock is built anew.
+  {
+    std::string state = ReadWholeFile(sim.StatePath());
+    ASSERT_EQ(state.size(), sizeof(SimChipState));
+    std::memset(state.data() + offsetof(SimChipState, lock), 0xFF, sizeof(SimChipState::lock));
+    WriteWholeFile(sim.StatePath(), state);
     EXPECT_EQ(sim.Read(0x58), 0x30);
-    EXPECT_EQ(sim.Read(0x20), 62);
   }
   WriteWholeFile(sim.Directory() + "/simchip.ini", "[Inputs]\nIN0=2.0 ; edited\n");
   // simchip.ini is looked at a quarter of a second after the last look at

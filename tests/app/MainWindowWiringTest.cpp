@@ -191,7 +191,12 @@ TEST_F(MainWindowWiring, WithDravikManagerRunningButton1000IsEnabledAndTimerTwoS
     EXPECT_EQ(list.front(), 11);
     EXPECT_EQ(list.back(), 19);
     std::vector<std::string> lines;
-    for (std::size_t tick = 0; tick < list.size(); ++tick) window->OnTimer(CKelvaneDlg::kSuiteTimer);
+    {
+        // The readings come from the snapshot: a beat neither waits for
+        // the engine's lock nor passes over while another thread has it.
+        const auto engineBusy = window->Session().LockEngine();
+        for (std::size_t tick = 0; tick < list.size(); ++tick) window->OnTimer(CKelvaneDlg::kSuiteTimer);
+    }
     for (std::size_t i = 0; i < list.size(); ++i) {
         const auto line = sim.WaitForLine("code ");
         if (!line) break;

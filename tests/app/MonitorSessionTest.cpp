@@ -149,4 +149,35 @@ TEST_F(SessionRunner, TicksOnItsOwnThreadRunsCommandsAtOnceAndHandsTheChipBackOn
     EXPECT_GT(published.load(), 3);
 }
 
+TEST_F(SessionRunner, ItsFirstJobRunsOnItsThreadBeforeAnyCommandOrTickAndAPauseWaitsForIt)
+{
+    std::atomic<int> published{0};
+    CSessionRunner runner(*m_session, std::chrono::milliseconds(20), [&] { ++published; });
+    std::atomic<bool> firstStarted{false};
+    std::atomic<bool> firstDone{false};
+    std::atomic<bool> commandAfterFirst{false};
+    std::thread::id firstThread;
+    runner.Start([&] {
+        firstThread = std::this_thread::get_id();
+        firstStarted = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        firstDone = true;
+    });
+    while (!firstStarted) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_session->Post([&](CMonitorSession&) { commandAfterFirst = firstDone.load(); });
+    // The pause waits for the first job as for a tick under way.
+    runner.Pause();
+    EXPECT_TRUE(firstDone);
+    EXPECT_EQ(runner.Ticks(), 0u);
+    EXPECT_EQ(published.load(), 0) << "the first job is no tick or command of the session's";
+    runner.Resume();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (runner.Ticks() < 1 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    runner.Stop();
+    EXPECT_NE(firstThread, std::this_thread::get_id());
+    EXPECT_TRUE(commandAfterFirst);
+    EXPECT_GE(runner.Ticks(), 1u);
+}
+
 }  // namespace

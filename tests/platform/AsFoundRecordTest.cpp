@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -175,6 +176,70 @@ TEST_F(AsFoundRecordFilesTest, AFailedFlushKeepsItsEntriesPending) {
     std::vector<Entry> onDisk;
     ASSERT_TRUE(CAsFoundRecord::Parse(CTempDir::Read(record.RecordPath()), onDisk));
     EXPECT_TRUE(Same(onDisk, {{0, 0x5B, 0xFF, 0xC0}}));
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+size_t FilesIn(const std::string& directory) {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) count += entry.is_regular_file() ? 1 : 0;
+    return count;
+}
+
+TEST_F(AsFoundRecordFilesTest, LaterSavesRewriteTheRecordInPlaceAndLeaveNoTemporaries) {
+    auto record = Make();
+    EXPECT_EQ(record->Join(), Role::kAlone);
+    ASSERT_TRUE(record->Keep(0, 0x4E, 0xFF, 0x80));
+    const ino_t inode = InodeOf(record->RecordPath());
+    const size_t files = FilesIn(dir.Path());
+    // Each save adds entries or bits: the text grows, the file stays.
+    ASSERT_TRUE(record->Keep(0, 0x40, 0x02, 0x00));
+    ASSERT_TRUE(record->Keep(0, 0x40, 0x04, 0x04));
+    for (uint8_t reg = 0x80; reg < 0xC0; ++reg) ASSERT_TRUE(record->Keep(0, reg, 0xFF, reg));
+    EXPECT_EQ(InodeOf(record->RecordPath()), inode);
+    EXPECT_EQ(FilesIn(dir.Path()), files);
+    EXPECT_EQ(record->Saves(), 3 + 0x40);
+    std::vector<Entry> onDisk;
+    ASSERT_TRUE(CAsFoundRecord::Parse(CTempDir::Read(record->RecordPath()), onDisk));
+    ASSERT_EQ(onDisk.size(), 2u + 0x40);
+    EXPECT_TRUE(Same({onDisk[0], onDisk[1]}, {{0, 0x4E, 0xFF, 0x80}, {0, 0x40, 0x06, 0x04}}));
+}
+
+TEST_F(AsFoundRecordFilesTest, ARecordThatCannotBeRewrittenInPlaceIsReplacedWhole) {
+    struct Case {
+        const char* what;
+        // Prepares the record file of the driver, already joined and saved once.
+        std::function<void(const std::string& record)> prepare;
+        bool otherNameKeepsItsText;
+    };
+    const std::string other = dir.File("other");
+    const std::vector<Case> cases = {
+        {"longer garbage than the new text",
+         [](const std::string& record) { CTempDir::Write(record, std::string(300, 'x')); }, false},
+        {"a second name for the same file",
+         [&](const std::string& record) { ASSERT_EQ(::link(record.c_str(), other.c_str()), 0); }, true},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(other);
+        auto record = Make();
+        EXPECT_EQ(record->Join(), Role::kAlone) << c.what;
+        ASSERT_TRUE(record->Keep(0, 0x4E, 0xFF, 0x80)) << c.what;
+        const std::string before = CTempDir::Read(record->RecordPath());
+        c.prepare(record->RecordPath());
+        ASSERT_TRUE(record->Keep(0, 0x57, 0xFF, 0x80)) << c.what;
+        std::vector<Entry> onDisk;
+        ASSERT_TRUE(CAsFoundRecord::Parse(CTempDir::Read(record->RecordPath()), onDisk)) << c.what;
+        EXPECT_FALSE(onDisk.empty()) << c.what;
+        EXPECT_EQ(onDisk.back().reg, 0x57) << c.what;
+        if (c.otherNameKeepsItsText) {
+            EXPECT_EQ(CTempDir::Read(other), before) << c.what;
+        }
+        ASSERT_TRUE(record->BeginLeave()) << c.what;
+        record->EndLeave();
+    }
 }
 
 TEST(AsFoundRecordMemoryTest, WithoutABasePathTheRecordServesOneProcess) {
