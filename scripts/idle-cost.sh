@@ -6,7 +6,8 @@
 # socket and home of its own, and a bare Qt label repainting every 2.5 s.
 # After a warm-up, each process's processor time is read from
 # /proc/PID/schedstat over SECONDS (default 120), and its resident memory at
-# the end. Prints the share of one core, the ratio to the label and the RSS.
+# the end. Prints the share of one core, the ratio to the label and the RSS,
+# then each window against its goal (and, with a base, before -> after).
 #
 #   scripts/idle-cost.sh [SECONDS]      (30 for a quick look)
 #
@@ -66,6 +67,11 @@ start_window() {
     "$dir/kelvane" --access simulator --lock "$dir/Dravik_SM_Event" >"$dir/out.log" 2>&1 &
   pids+=($!)
 }
+# The first window on the display costs more than the later ones (about a
+# fifth more, with identical programs): a stand-in label takes that place.
+"$bin/kelvane-idle-label" >"$work/first.log" 2>&1 &
+pids+=($!)
+sleep 1
 program_dir compact ""
 program_dir expanded 'Expanded=1\nVoltGraph=1\nFanGraph=1\nTempGraph=1'
 start_window compact
@@ -101,11 +107,33 @@ elapsed=$(($(date +%s%N) - start))
 echo "idle cost over $seconds s (one run, side by side, after ${warmup} s warm-up)"
 label_ns=$(($(cpu_ns "$label") - before[$label]))
 printf '%-28s %10s %8s %9s\n' "process" "CPU %" "x label" "RSS MiB"
+declare -A share ratio rss_mib
 for entry in "${measured[@]}" "bare label:$label"; do
   name=${entry%:*}
   pid=${entry##*:}
   used=$(($(cpu_ns "$pid") - before[$pid]))
   rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
-  awk -v name="$name" -v used="$used" -v elapsed="$elapsed" -v label="$label_ns" -v rss="$rss" 'BEGIN {
-    printf "%-28s %10.4f %8.2f %9.1f\n", name, 100 * used / elapsed, (label > 0 ? used / label : 0), rss / 1024 }'
+  line=$(awk -v used="$used" -v elapsed="$elapsed" -v label="$label_ns" -v rss="$rss" 'BEGIN {
+    printf "%.4f %.2f %.1f", 100 * used / elapsed, (label > 0 ? used / label : 0), rss / 1024 }')
+  read -r cpu times mib <<<"$line"
+  share[$name]=$cpu ratio[$name]=$times rss_mib[$name]=$mib
+  printf '%-28s %10s %8s %9s\n' "$name" "${share[$name]}" "${ratio[$name]}" "${rss_mib[$name]}"
 done
+
+# The goals: the compact window within 2x the label's processor time and at
+# most 30 MiB resident, the expanded one with three graphs within 2.5x.
+verdict() { awk -v v="$1" -v limit="$2" 'BEGIN { print (v <= limit ? "met" : "not met") }'; }
+echo
+printf 'compact:  %sx label (goal <= 2: %s), %s MiB (goal <= 30: %s)\n' \
+  "${ratio[compact window]}" "$(verdict "${ratio[compact window]}" 2)" \
+  "${rss_mib[compact window]}" "$(verdict "${rss_mib[compact window]}" 30)"
+printf 'expanded: %sx label (goal <= 2.5: %s)\n' \
+  "${ratio[expanded window, 3 graphs]}" "$(verdict "${ratio[expanded window, 3 graphs]}" 2.5)"
+if [ -n "$base_bin" ]; then
+  printf 'before -> after, compact:  %s%% -> %s%% of a core, %s -> %s MiB\n' \
+    "${share[base compact window]}" "${share[compact window]}" \
+    "${rss_mib[base compact window]}" "${rss_mib[compact window]}"
+  printf 'before -> after, expanded: %s%% -> %s%% of a core, %s -> %s MiB\n' \
+    "${share[base expanded, 3 graphs]}" "${share[expanded window, 3 graphs]}" \
+    "${rss_mib[base expanded, 3 graphs]}" "${rss_mib[expanded window, 3 graphs]}"
+fi

@@ -20,14 +20,18 @@ QRect CoverBounds(const QPainterPath& path) { return path.boundingRect().toAlign
 
 } // namespace
 
-QRegion SegmentPathRegion(const QPainterPath& path, const QSize& client)
+namespace {
+
+// The outline's cover as row runs, by row and then column.
+QList<QRect> CoverRuns(const QPainterPath& path, const QSize& client)
 {
     // Painted as PaintSegmentScene paints it, fill and one-pixel edge, on a
     // picture of the outline's bounds only: an integral shift rasterises
     // the same pixels as the whole control would.
+    QList<QRect> runs;
     const QRect visible = CoverBounds(path) & QRect(QPoint(0, 0), client);
     if (visible.isEmpty())
-        return QRegion();
+        return runs;
     QImage coverage(visible.size(), QImage::Format_ARGB32_Premultiplied);
     coverage.fill(Qt::transparent);
     {
@@ -37,8 +41,6 @@ QRegion SegmentPathRegion(const QPainterPath& path, const QSize& client)
         painter.setBrush(Qt::black);
         painter.drawPath(path);
     }
-    // Collected as row runs.
-    QList<QRect> runs;
     for (int y = 0; y < coverage.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
         int x = 0;
@@ -52,31 +54,59 @@ QRegion SegmentPathRegion(const QPainterPath& path, const QSize& client)
                 runs.append(QRect(visible.x() + start, visible.y() + y, x - start, 1));
         }
     }
+    return runs;
+}
+
+// Row runs of several outlines as one region: runs of a row that overlap
+// or touch become one, as a scan of the whole picture would find them.
+QRegion RegionOfRuns(QList<QRect> runs)
+{
+    if (runs.isEmpty())
+        return QRegion();
+    std::sort(runs.begin(), runs.end(), [](const QRect& a, const QRect& b) {
+        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
+    });
+    QList<QRect> merged;
+    merged.reserve(runs.size());
+    for (const QRect& run : runs) {
+        if (!merged.isEmpty() && merged.back().y() == run.y() && run.x() <= merged.back().right() + 1) {
+            merged.back().setRight(std::max(merged.back().right(), run.right()));
+            continue;
+        }
+        merged.append(run);
+    }
     QRegion region;
-    if (!runs.isEmpty())
-        region.setRects(runs.constData(), int(runs.size()));
+    region.setRects(merged.constData(), int(merged.size()));
     return region;
+}
+
+} // namespace
+
+QRegion SegmentPathRegion(const QPainterPath& path, const QSize& client)
+{
+    return RegionOfRuns(CoverRuns(path, client));
 }
 
 QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& size)
 {
     if (scene.shapes.empty() || size.isEmpty())
         return QRegion();
-    const QRect control(QPoint(0, 0), size);
-    QRegion region;
+    QList<QRect> runs;
     for (const SegmentShape& shape : scene.shapes) {
-        // The cache's outlines are keyed by their place in the control, so
-        // a cover worked out once holds for every later text; one the
-        // control's edge cuts is worked out for this size only.
-        if (!shape.cover || !control.contains(CoverBounds(shape.path))) {
-            region += SegmentPathRegion(shape.path, size);
+        if (!shape.cover) {
+            runs += CoverRuns(shape.path, size);
             continue;
         }
-        if (!*shape.cover)
-            *shape.cover = SegmentPathRegion(shape.path, size);
-        region += **shape.cover;
+        // The cache's outlines are keyed by their place in the control, so
+        // a cover worked out once holds for every later text of the size.
+        SegmentCoverSlot& slot = *shape.cover;
+        if (!slot.runs || slot.client != size) {
+            slot.runs = CoverRuns(shape.path, size);
+            slot.client = size;
+        }
+        runs += *slot.runs;
     }
-    return region;
+    return RegionOfRuns(std::move(runs));
 }
 
 SegmentFrame ComputeSegmentFrame(int sumWidth, const QSize& client, bool keepAspect)
@@ -150,7 +180,7 @@ const SegmentPathCache::Entry& SegmentPathCache::Insert(const Key& key, const QP
 {
     if (m_paths.size() >= kMaxEntries)
         m_paths.clear();
-    return *m_paths.insert(key, Entry{path, std::make_shared<std::optional<QRegion>>()});
+    return *m_paths.insert(key, Entry{path, std::make_shared<SegmentCoverSlot>()});
 }
 
 size_t qHash(const SegmentPathCache::Key& key, size_t seed)

@@ -27,9 +27,15 @@ struct SegmentFrame {
 // size; with keepAspect one scale (the smaller) and the text centred.
 SegmentFrame ComputeSegmentFrame(int sumWidth, const QSize& client, bool keepAspect);
 
-// The pixels one outline covers when painted, worked out on first use and
-// shared by every scene that takes the outline from the same cache entry.
-using SegmentCover = std::shared_ptr<std::optional<QRegion>>;
+// The pixels one outline covers when painted in a control of a given size,
+// worked out on first use and shared by every scene that takes the outline
+// from the same cache entry.
+struct SegmentCoverSlot {
+    QSize client;
+    // Row runs (one pixel high), by row and then column.
+    std::optional<QList<QRect>> runs;
+};
+using SegmentCover = std::shared_ptr<SegmentCoverSlot>;
 
 // One segment outline in device pixels.
 struct SegmentShape {
