@@ -33,17 +33,8 @@ if [ -n "$base_bin" ] && [ ! -x "$base_bin/kelvane" ]; then
   exit 2
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-idle-XXXXXX")
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 . scripts/virtual-desktop.sh
+make_workspace idle
 start_virtual_desktop idle-cost.sh
 
 # A program directory: the program, the simulator build of the access

@@ -28,17 +28,8 @@ if [ -z "$bin" ]; then
 fi
 [ -x "$bin/kelvane" ] || { echo "tick-calls.sh: no kelvane in $bin" >&2; exit 2; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-tick-XXXXXX")
-pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 . scripts/virtual-desktop.sh
+make_workspace tick
 start_virtual_desktop tick-calls.sh
 
 dir=$work/program

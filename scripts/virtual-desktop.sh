@@ -1,10 +1,26 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sourced by the measuring scripts: a virtual display and a session bus of
-# their own (no tray host on it, as on a bare desktop), each started in the
-# background with its pid added to the caller's `pids`, its files in the
-# caller's `$work`. Sets DISPLAY and DBUS_SESSION_BUS_ADDRESS.
+# Sourced by the measuring scripts: a working folder whose processes end with
+# the script, and a virtual display and a session bus of their own (no tray
+# host on it, as on a bare desktop).
 #
-#   start_virtual_desktop NAME     NAME: the calling script, for its errors
+#   make_workspace TAG             sets work (a new folder) and pids (empty);
+#                                  at exit every pid in pids is ended and
+#                                  waited for, and the folder removed
+#   start_virtual_desktop NAME     NAME: the calling script, for its errors;
+#                                  sets DISPLAY and DBUS_SESSION_BUS_ADDRESS
+
+make_workspace() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-$1-XXXXXX")
+  pids=()
+  trap end_workspace EXIT
+}
+
+end_workspace() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
 
 start_virtual_desktop() {
   local name=$1
