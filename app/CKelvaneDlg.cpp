@@ -302,14 +302,6 @@ void CKelvaneDlg::RefreshDisplay()
 
 void CKelvaneDlg::UpdateCountdown() { m_pNotices->UpdateCountdown(m_link.Current()); }
 
-void CKelvaneDlg::OpenHistory(std::optional<Area> area)
-{
-    if (!area) return m_pHistory->Open();
-    m_pHistory->Open(*area == Area::Volt  ? CReadingSnapshot::Kind::kVoltage
-                     : *area == Area::Fan ? CReadingSnapshot::Kind::kFan
-                                          : CReadingSnapshot::Kind::kTemperature);
-}
-
 void CKelvaneDlg::ShowDetail()
 {
     Button(kIdExpand)->hide();

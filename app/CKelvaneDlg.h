@@ -23,7 +23,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -253,7 +252,6 @@ public:
     // in About. A kernel driver's ownership (About, Monitor Setting) is the
     // access library's to say, asked when the box opens.
     void SetAccessState(bool simulated, std::vector<std::string> notes);
-    bool IsSimulated() const { return m_about.IsSimulated(); }
 
     // The history file every tick is recorded into, set before InitDialog;
     // empty (the default): no history.
@@ -262,9 +260,6 @@ public:
     // The writer of the running history; null without one. A session on
     // its own thread makes it there: ask only without one.
     const CHistoryWriter* History() const { return m_link.Session().History(); }
-    // The history window, brought up (made once) with the items of an area
-    // or, without one, as it was left.
-    void OpenHistory(std::optional<Area> area = std::nullopt);
     CHistoryWindow* HistoryWindow() const { return m_pHistory->Window(); }
     // The areas' buttons that open it (volt, fan, temperature).
     QPushButton* HistoryButton(Area area) const { return m_pHistory->Button(static_cast<int>(area)); }
@@ -280,7 +275,6 @@ public:
     CSessionRunner* Runner() const { return m_link.Runner(); }
     CUserPreferences& Preferences() { return m_prefs; }
     const CUserPreferences& Preferences() const { return m_prefs; }
-    bool IsMailReady() const { return m_bMailReady; }
     void LoadPreferences(const std::string& path);
     void SavePreferences(const std::string& path) const;
     bool InitEmail();
