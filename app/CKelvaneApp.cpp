@@ -15,8 +15,8 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
 {
     m_strBoardName = m_seams.systemInfo.GetBoardName();
 
-    // The check runs before the engine exists: the engine changes chip
-    // registers as it is built and puts them back only in its destructor,
+    // The check runs before the window exists: its engine changes chip
+    // registers as it starts and puts them back only in its destructor,
     // which an immediate exit never runs.
     const CStartupFiles files(m_seams.programDirectory, m_strBoardName);
     if (!files.CheckFiles(m_seams.profile, m_seams.messageBox, m_seams.exitProcess)) return nullptr;

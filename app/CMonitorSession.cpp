@@ -12,7 +12,7 @@
 
 CMonitorSession::CMonitorSession(const CMonitorSessionSeams& seams)
     : m_seams(seams),
-      m_engine(seams.engine),
+      m_engine(seams.engine, CHardwareMonitor::DeferConnect{}),
       m_warnings(seams.engine.profile, seams.logPath, seams.mailer, seams.engine.registry, seams.localTime),
       m_latest(std::make_shared<const CSessionSnapshot>())
 {
@@ -40,6 +40,9 @@ bool CMonitorSession::Start()
 {
     {
         const std::lock_guard hold(m_engineMutex);
+        // The library is loaded and the chip taken here, on the session's
+        // thread, not where the session was built.
+        m_engine.Connect();
         m_engine.SetUseDefaultFiles(true);
         m_engine.SetUsePreferenceFile(false);
         m_engine.SetPaths(m_seams.boardName);

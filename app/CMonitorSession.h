@@ -48,7 +48,8 @@ public:
     using Snapshot = std::shared_ptr<const CSessionSnapshot>;
     using Command = std::function<void(CMonitorSession&)>;
 
-    // Builds the engine, which loads the access library and detects the chip.
+    // Builds the engine without reaching the access library or the chip:
+    // Start does that.
     explicit CMonitorSession(const CMonitorSessionSeams& seams);
     // The chip goes back (ReleaseChip) before the history closes.
     ~CMonitorSession() override;
@@ -61,10 +62,11 @@ public:
     // How the engine reaches the chip, for the history's records. Set
     // before Start.
     void SetAccess(std::string access) { m_seams.access = std::move(access); }
-    // Loads descriptors, defaults and preferences, applies them to the chip
-    // and reads every item once; then one refresh like a tick (without a
-    // history record) publishes the first snapshot. False when the engine
-    // did not start (the refresh is made all the same).
+    // Connects the engine (loads the access library, detects and takes the
+    // chip), loads descriptors, defaults and preferences, applies them to
+    // the chip and reads every item once; then one refresh like a tick
+    // (without a history record) publishes the first snapshot. False when
+    // the engine did not start (the refresh is made all the same).
     bool Start();
     // Records every later tick into this history file (its directory made
     // when missing); empty: no history.

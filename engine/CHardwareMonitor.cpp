@@ -42,10 +42,11 @@ std::string AsFoundRecordBase(const CEngineSeams& seams) {
 
 }  // namespace
 
-CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
+CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams) : CHardwareMonitor(seams, DeferConnect{}) { Connect(); }
+
+CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams, DeferConnect)
     : m_seams(seams),
       m_services{seams.profile, seams.registry, seams.clock},
-      m_library(std::make_unique<CAccessLibrary>(seams.loader)),
       m_chip(seams.lock, seams.messageBox),
       m_restorer(m_chip, AsFoundRecordBase(seams), seams.lock.Path() + ".asfound.lock") {
     for (auto& item : m_volts) item = std::make_unique<CVoltItem>(m_services);
@@ -53,6 +54,27 @@ CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
     for (auto& item : m_fans) item = std::make_unique<CSmartFanItem>(m_services);
     m_firstReadingPending.fill(true);
 
+    for (int i = 0; i < kVoltCount; ++i) m_items[i] = m_volts[i].get();
+    for (int i = 0; i < kTempCount; ++i) m_items[kFirstTemp + i] = m_temps[i].get();
+    for (int i = 0; i < kFanCount; ++i) m_items[kFirstFan + i] = m_fans[i].get();
+    // Until Connect the chip has no library: an item's transfer fails
+    // without reaching anything.
+    for (CSensorItem* item : m_items) {
+        item->Attach(&m_chip);
+        item->SetAsFoundKeeper(&m_restorer);
+    }
+
+    m_field4B.Define(2, 0, kRegisterSemaphore, 2, 0, 0, 0, 0, 0);
+    m_field40.Define(1, 0, kRegisterConfig, 1, 1, 0, 0, 0, 0);
+    m_field4C.Define(2, 0, kRegisterFanConfig, 2, 3, 0, 0, 0, 0);
+    for (CRegisterField* field : {&m_field4B, &m_field40, &m_field4C}) field->Attach(&m_chip);
+}
+
+void CHardwareMonitor::Connect() {
+    // Once; and an engine that has handed the chip back does not take it
+    // again.
+    if (m_library || m_chipReleased) return;
+    m_library = std::make_unique<CAccessLibrary>(m_seams.loader);
     m_driverLoaded = m_library->LoadDriver();
 
     // The identification is only looked at when monitoring starts: a chip
@@ -65,19 +87,6 @@ CHardwareMonitor::CHardwareMonitor(const CEngineSeams& seams)
     // Whatever answers without a descriptor is no chip this engine knows:
     // none of its registers are changed.
     m_identified = detected && *CMonitorChip::DescriptorFileForChipId(m_chip.ChipId()) != '\0';
-
-    for (int i = 0; i < kVoltCount; ++i) m_items[i] = m_volts[i].get();
-    for (int i = 0; i < kTempCount; ++i) m_items[kFirstTemp + i] = m_temps[i].get();
-    for (int i = 0; i < kFanCount; ++i) m_items[kFirstFan + i] = m_fans[i].get();
-    for (CSensorItem* item : m_items) {
-        item->Attach(&m_chip);
-        item->SetAsFoundKeeper(&m_restorer);
-    }
-
-    m_field4B.Define(2, 0, kRegisterSemaphore, 2, 0, 0, 0, 0, 0);
-    m_field40.Define(1, 0, kRegisterConfig, 1, 1, 0, 0, 0, 0);
-    m_field4C.Define(2, 0, kRegisterFanConfig, 2, 3, 0, 0, 0, 0);
-    for (CRegisterField* field : {&m_field4B, &m_field40, &m_field4C}) field->Attach(&m_chip);
 
     if (!m_identified) {
         // Detection had to select bank 0 and toggle bit 7 of the bank

@@ -33,13 +33,22 @@ public:
     static constexpr int kFirstTemp = 10;
     static constexpr int kFirstFan = 13;
 
-    // Loads the access library through the loader, loads the driver, detects
-    // the chip and builds and attaches the items. Only a chip it identified
-    // (one with a descriptor) is touched further: the engine joins the
-    // chip's drivers (CChipRestorer), keeps the control registers as found
-    // and sets up the chip for monitoring (0x40 bit 1 cleared, 0x4C bits 3-4
-    // set to 1).
+    // Builds and attaches the items, then connects (Connect).
     explicit CHardwareMonitor(const CEngineSeams& seams);
+    // Builds and attaches the items without reaching the access library or
+    // the chip, so that Connect can run on the thread that is to own the
+    // chip. Until then no item reads anything and ChipSetType answers
+    // kChipSetDirect.
+    struct DeferConnect {};
+    CHardwareMonitor(const CEngineSeams& seams, DeferConnect);
+    // Loads the access library through the loader, loads the driver and
+    // detects the chip. Only a chip it identified (one with a descriptor) is
+    // touched further: the engine joins the chip's drivers (CChipRestorer),
+    // keeps the control registers as found and sets up the chip for
+    // monitoring (0x40 bit 1 cleared, 0x4C bits 3-4 set to 1). Once: later
+    // calls, and calls after ReleaseChip, do nothing.
+    void Connect();
+    bool IsConnected() const { return m_library != nullptr; }
     // ReleaseChip, then unloads the driver.
     ~CHardwareMonitor();
     CHardwareMonitor(const CHardwareMonitor&) = delete;

@@ -91,8 +91,9 @@ int main(int argc, char* argv[])
     // The library beside the program directory's files first (an installed
     // program links it into the user's directory, where the simulator keeps
     // its state), then the executable's RUNPATH; the build of the chosen
-    // access path beside it. The choice is made when the engine is built,
-    // after the single-instance hand-off: a second copy never probes the chip.
+    // access path beside it. The choice is made when the engine connects at
+    // the start, after the single-instance hand-off: a second copy never
+    // probes the chip.
     CDlLibraryLoader libraryLoader(programDirectory);
     CAccessPathLoader loader(
         libraryLoader, wanted,

@@ -1,8 +1,9 @@
 // The main window stays responsive while the chip is slow: every transfer
 // takes 20 ms and a peer keeps the chip lock for a second, and still the
 // window's event loop answers its timers within 50 ms through the engine's
-// start, two ticks and Monitor Setting's Apply. The start and the dialogs'
-// changes reach the chip from the session's thread.
+// start, two ticks and Monitor Setting's Apply. The library's load, the
+// start, the dialogs' changes and the hand-back reach the chip from the
+// session's thread.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -46,11 +47,33 @@ std::atomic<bool> g_slow{false};
 std::atomic<int> g_chipWork{0};
 std::atomic<InPortBFn> g_in{nullptr};
 std::atomic<OutPortBFn> g_out{nullptr};
+using LoadDriverFn = int16_t (*)();
+std::atomic<LoadDriverFn> g_loadDriver{nullptr};
+// Library loads, driver loads and transfers, on the window's thread and
+// elsewhere.
+std::atomic<std::thread::id> g_windowThread{};
+std::atomic<int> g_chipCallsHere{0};
+std::atomic<int> g_chipCallsElsewhere{0};
+
+void CountChipCall()
+{
+    if (std::this_thread::get_id() == g_windowThread.load())
+        ++g_chipCallsHere;
+    else
+        ++g_chipCallsElsewhere;
+}
+
+int16_t CountedLoadDriver()
+{
+    CountChipCall();
+    return g_loadDriver.load()();
+}
 
 // A register transfer is an index write and a data read or write: 10 ms
 // each, 20 ms a transfer.
 uint8_t SlowIn(uint16_t port, int16_t* error)
 {
+    CountChipCall();
     ++g_chipWork;
     if (g_slow) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ++g_chipWork;
@@ -59,6 +82,7 @@ uint8_t SlowIn(uint16_t port, int16_t* error)
 
 int16_t SlowOut(uint16_t port, uint8_t value, int16_t* error)
 {
+    CountChipCall();
     ++g_chipWork;
     if (g_slow) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ++g_chipWork;
@@ -68,11 +92,19 @@ int16_t SlowOut(uint16_t port, uint8_t value, int16_t* error)
 class CSlowLoader : public ILibraryLoader {
 public:
     explicit CSlowLoader(ILibraryLoader& inner) : m_inner(inner) {}
-    void* Open(const std::string& name) override { return m_inner.Open(name); }
+    void* Open(const std::string& name) override
+    {
+        CountChipCall();
+        return m_inner.Open(name);
+    }
     void* Symbol(void* handle, const char* name) override
     {
         void* symbol = m_inner.Symbol(handle, name);
         if (symbol == nullptr) return nullptr;
+        if (std::strcmp(name, kWbcdflshEntryNames[12]) == 0) {
+            g_loadDriver = reinterpret_cast<LoadDriverFn>(symbol);
+            return reinterpret_cast<void*>(&CountedLoadDriver);
+        }
         if (std::strcmp(name, kWbcdflshEntryNames[4]) == 0) {
             g_in = reinterpret_cast<InPortBFn>(symbol);
             return reinterpret_cast<void*>(&SlowIn);
@@ -478,6 +510,35 @@ TEST(SessionWindow, TheEventLoopAnswersWithin50msWhileTheEngineStartsOnTheSessio
     EXPECT_GE(took, 1000) << "the start did not wait for the lock: the measurement missed it";
     EXPECT_LT(longest, 50) << "the longest the window's thread did not answer during the start, in ms";
     EXPECT_TRUE(panelsAfterStart);
+}
+
+TEST(SessionWindow, TheWindowsThreadNeitherLoadsTheLibraryNorTouchesTheChipFromBuildToHandBack)
+{
+    QtTestApplication();
+    CTestProgram program;
+    const CKelvaneDlgSeams seams = program.WindowSeams();
+    CSlowLoader loader(seams.engine.loader);
+    CContendedLock lock(seams.engine.lock);
+    g_windowThread = std::this_thread::get_id();
+    g_chipCallsHere = 0;
+    g_chipCallsElsewhere = 0;
+    int beforeHandBack = 0;
+    {
+        CKelvaneDlg window(SlowSeams(seams, loader, lock));
+        EXPECT_EQ(g_chipCallsHere, 0) << "building the window reached the library or the chip";
+        ASSERT_TRUE(window.InitDialog());
+        ASSERT_TRUE(Started(window));
+        const uint64_t first = window.Snapshot().tick;
+        ASSERT_TRUE(RunUntil([&] { return window.Snapshot().tick > first; }, 10000));
+        beforeHandBack = g_chipCallsElsewhere;
+        window.EndDialog(CKelvaneDlg::kResultCancel);
+    }
+    g_windowThread = std::thread::id();
+    EXPECT_EQ(g_chipCallsHere, 0) << "library loads, driver loads and transfers on the window's thread";
+    // The library, the driver, the detection, the start and a tick went to
+    // the session's thread, and so did the hand-back's writes.
+    EXPECT_GT(beforeHandBack, 100);
+    EXPECT_GT(g_chipCallsElsewhere, beforeHandBack) << "the chip was not handed back on the session's thread";
 }
 
 TEST(SessionWindow, AStartThatFailsOnTheSessionsThreadShowsInitialValueFailOnTheWindowsThreadAndEndsTheDialog)

@@ -90,6 +90,45 @@ TEST_F(HardwareMonitorTest, ConstructionTakesOverTheChipAndDestructionHandsItBac
     EXPECT_EQ(fake.unloadCalls, 1);
 }
 
+TEST_F(HardwareMonitorTest, ADeferredEngineReachesNothingUntilConnectAndConnectsOnce) {
+    fake.Set(0x40, 0x03);
+    fake.Set(0x4C, 0x00);
+    {
+        CHardwareMonitor engine(CEngineSeams{loader, lock, box, profile, registry, clock, powerOff, "/prog"},
+                                CHardwareMonitor::DeferConnect{});
+        // Items read before Connect fail without a transfer.
+        engine.UpdateAll();
+        EXPECT_EQ(loader.Opens(), 0);
+        EXPECT_TRUE(fake.transfers.empty());
+        EXPECT_FALSE(engine.IsConnected());
+
+        engine.Connect();
+        EXPECT_TRUE(engine.IsConnected());
+        EXPECT_TRUE(engine.IsDriverLoaded());
+        EXPECT_EQ(fake.Get(0x40), 0x01);
+        EXPECT_EQ(fake.Get(0x4C), 0x08);
+        const std::size_t transfers = fake.transfers.size();
+        engine.Connect();
+        EXPECT_EQ(loader.Opens(), 1);
+        EXPECT_EQ(fake.transfers.size(), transfers);
+        engine.SetPaths("");
+        EXPECT_TRUE(engine.StartMonitoring());
+    }
+    EXPECT_EQ(fake.Get(0x40), 0x03);
+    EXPECT_EQ(fake.Get(0x4C), 0x00);
+    EXPECT_EQ(fake.unloadCalls, 1);
+
+    // Released before it connected: it never takes the chip.
+    fake.transfers.clear();
+    CHardwareMonitor released(CEngineSeams{loader, lock, box, profile, registry, clock, powerOff, "/prog"},
+                              CHardwareMonitor::DeferConnect{});
+    released.ReleaseChip();
+    released.Connect();
+    EXPECT_FALSE(released.IsConnected());
+    EXPECT_TRUE(fake.transfers.empty());
+    EXPECT_EQ(loader.Opens(), 1);
+}
+
 TEST_F(HardwareMonitorTest, StartBeforeSetPathsFailsWithoutTouchingTheChip) {
     auto engine = MakeEngine();
     fake.transfers.clear();
