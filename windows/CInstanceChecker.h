@@ -20,8 +20,10 @@
 
 #include <sys/types.h>
 
-class QLocalServer;
-class QLocalSocket;
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
 class QWidget;
 
 class CInstanceChecker : public QObject {
@@ -72,11 +74,21 @@ signals:
     void ActivationRequested();
 
 private:
+    // A later copy connected to the listener, and what it has sent so far.
+    struct SClient;
+
     void OnNewConnection();
+    void OnClientReadable(SClient& client);
+    void Drop(SClient& client);
+    void ClosePrevious();
 
     QString m_name;
-    QLocalServer* m_server = nullptr;
-    QLocalSocket* m_previous = nullptr;
+    // The listener and the connection to a previous copy: plain stream
+    // sockets on the path.
+    int m_serverFd = -1;
+    QSocketNotifier* m_serverNotifier = nullptr;
+    std::vector<std::unique_ptr<SClient>> m_clients;
+    int m_previousFd = -1;
     int m_lockFd = -1;
     bool m_nameTaken = false;
 };

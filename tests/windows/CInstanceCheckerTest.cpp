@@ -146,6 +146,58 @@ TEST_F(InstanceChecker, TheNameIsFreeAgainWhenTheFirstCopyEndsOrCrashes)
     EXPECT_TRUE(after.IsPreviousInstanceRunning()) << "the stale socket file was replaced";
 }
 
+// A stream socket connected to the listener at path, or -1.
+int ConnectTo(const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path) - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+TEST_F(InstanceChecker, TheListenerTakesARequestInPiecesAndDropsAPeerThatTalksOn)
+{
+    const QString name = Name("peers");
+    CInstanceChecker first(name);
+    ASSERT_TRUE(first.TrackFirstInstance());
+    int activated = 0;
+    QObject::connect(&first, &CInstanceChecker::ActivationRequested, [&activated] { ++activated; });
+
+    // The request line in two writes, and an idle peer held open meanwhile.
+    const int idle = ConnectTo(name);
+    const int split = ConnectTo(name);
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(split, 0);
+    ASSERT_EQ(::write(split, "acti", 4), 4);
+    EXPECT_FALSE(WaitFor([&] { return activated > 0; }, 200));
+    ASSERT_EQ(::write(split, "vate\n", 5), 5);
+    ASSERT_TRUE(WaitFor([&] { return activated > 0; }));
+    EXPECT_EQ(activated, 1);
+
+    // Any other line asks for nothing; a long one without an end is cut off.
+    const int talker = ConnectTo(name);
+    ASSERT_GE(talker, 0);
+    ASSERT_EQ(::write(talker, "raise\n", 6), 6);
+    const std::string flood(200, 'x');
+    ASSERT_EQ(::write(talker, flood.data(), flood.size()), static_cast<ssize_t>(flood.size()));
+    char byte = 0;
+    ASSERT_TRUE(WaitFor([&] { return ::recv(talker, &byte, 1, MSG_DONTWAIT) == 0; })) << "the peer was not dropped";
+    EXPECT_EQ(activated, 1);
+
+    // The listener still answers, the idle peer notwithstanding.
+    CInstanceChecker second(name);
+    EXPECT_TRUE(second.IsPreviousInstanceRunning());
+    EXPECT_TRUE(second.ActivatePreviousInstance());
+    ASSERT_TRUE(WaitFor([&] { return activated > 1; }));
+    for (int fd : {idle, split, talker})
+        ::close(fd);
+}
+
 TEST_F(InstanceChecker, WithoutANameThereIsNoCheckAndNothingBlocks)
 {
     CInstanceChecker none{QString()};
