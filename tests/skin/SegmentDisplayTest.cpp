@@ -396,3 +396,64 @@ TEST(SegmentDisplay, ShapeFromEachOutlinesCoverIsTheWholeControlsCover)
         }
     }
 }
+
+namespace {
+
+// What painting the whole scene at once gives: the display's picture as it
+// was before cells were kept.
+QImage PaintedAtOnce(const QString& text, std::uint32_t style, const QSize& size, const SegmentColours& colours,
+                     bool transparent)
+{
+    QImage picture(size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (transparent)
+        picture.fill(Qt::transparent);
+    else
+        picture.fill(ColorFromColorref(colours.background));
+    QPainter painter(&picture);
+    PaintSegmentScene(painter, BuildSegmentScene(GlyphsForText(text, style), size, style), colours, style);
+    return picture;
+}
+
+} // namespace
+
+TEST(SegmentDisplay, APictureFromKeptCellsIsPixelForPixelTheSceneAtOnce)
+{
+    // Readings that change one cell, then another; the alarm colours; both
+    // modes; styles that change every cell's shapes; a new size; and enough
+    // texts to make the kept cells start over.
+    const QStringList texts = {QStringLiteral("3.30"), QStringLiteral("3.31"), QStringLiteral("3.30"),
+                               QStringLiteral("-12.5"), QStringLiteral("2700"), QStringLiteral("OFF"),
+                               QString(), QStringLiteral("8.8.8.8")};
+    const SegmentColours normal{0x003400, 0x00FF00, 0x000000};
+    const SegmentColours alarm{0x000034, 0x0000FF, 0x000000};
+    struct Case {
+        std::uint32_t style;
+        bool transparent;
+        QSize size;
+    };
+    const Case cases[] = {
+        {SDS_KEEP_ASPECT | SDS_SOFT_EDGE, false, {98, 40}},
+        {SDS_KEEP_ASPECT | SDS_SOFT_EDGE, true, {98, 40}},
+        {SDS_CURVED | SDS_LIT_ONLY, true, {98, 40}},
+        {SDS_CURVED, false, {120, 33}},
+        {0, false, {31, 17}},
+    };
+    CSegmentDisplay display;
+    for (const Case& c : cases) {
+        display.SetTransparentMode(c.transparent);
+        display.ChangeDisplayStyle(~c.style & 0xFF, c.style);
+        display.resize(c.size);
+        for (int round = 0; round < 8; ++round) {
+            const SegmentColours& colours = round % 3 == 2 ? alarm : normal;
+            display.SetSegmentColours(colours.unlit, colours.lit);
+            for (const QString& text : texts) {
+                SCOPED_TRACE(text.toStdString() + " style " + std::to_string(c.style) + " round " +
+                             std::to_string(round));
+                display.SetDisplayText(text);
+                const QImage expected = PaintedAtOnce(text.isEmpty() ? QString() : text, display.DisplayStyle(),
+                                                      c.size, colours, c.transparent);
+                ASSERT_TRUE(display.RenderImage() == expected);
+            }
+        }
+    }
+}
