@@ -40,6 +40,7 @@ bool CStripChart::Create(const SChartRect& rect, QWidget* parent, int id)
 
 bool CStripChart::DrawEmpty()
 {
+    m_pending.clear();
     m_image = QImage();
     if (m_client.Width() <= 0 || m_client.Height() <= 0)
         return false;
@@ -91,7 +92,8 @@ void CStripChart::Scroll()
     if (m_image.isNull())
         return;
     using namespace StripChartPixels;
-    m_nGridPhase = ScrollChartImage(m_image, m_client, m_nGridPhase, Pixel(m_crBackground), Pixel(m_crGrid));
+    STick tick{m_nGridPhase, Pixel(m_crBackground), Pixel(m_crGrid), {}};
+    m_nGridPhase = NextGridPhase(m_nGridPhase);
     const int notDrawn = m_client.bottom + 1;
     for (const auto& line : m_lines) {
         if (!line->IsVisible())
@@ -103,11 +105,31 @@ void CStripChart::Scroll()
             line->SetCurrentY(PointY(m_client, average, line->Span()));
         if (line->PreviousY() == notDrawn)
             line->SetPreviousY(line->CurrentY());
-        DrawLine(m_image, m_client.right - kSegmentStart, line->PreviousY(), m_client.right - kSegmentEnd,
-                 line->CurrentY(), Pixel(line->Colour()));
+        tick.segments.push_back({line->PreviousY(), line->CurrentY(), Pixel(line->Colour())});
         line->SetPreviousY(line->CurrentY());
     }
+    m_pending.push_back(std::move(tick));
+    // Every tick fills the rightmost columns before it scrolls, so after a
+    // width's worth of ticks nothing older shows: those are not kept.
+    const std::size_t shown = static_cast<std::size_t>(m_client.Width() / kScrollStep + 2);
+    while (m_pending.size() > shown)
+        m_pending.pop_front();
+    if (!isVisible())
+        return;
+    DrawPending();
     update();
+}
+
+void CStripChart::DrawPending() const
+{
+    using namespace StripChartPixels;
+    for (const STick& tick : m_pending) {
+        ScrollChartImage(m_image, m_client, tick.gridPhase, tick.background, tick.grid);
+        for (const SSegment& segment : tick.segments)
+            DrawLine(m_image, m_client.right - kSegmentStart, segment.fromY, m_client.right - kSegmentEnd,
+                     segment.toY, segment.colour);
+    }
+    m_pending.clear();
 }
 
 void CStripChart::paintEvent(QPaintEvent*)
@@ -124,7 +146,7 @@ void CStripChart::paintEvent(QPaintEvent*)
     if (m_image.isNull())
         painter.fillRect(frame.adjusted(kEdge, kEdge, -kEdge, -kEdge), ColorFromColorref(m_crBackground));
     else
-        painter.drawImage(kEdge, kEdge, m_image);
+        painter.drawImage(kEdge, kEdge, Image());
     if (m_image.isNull()) return;
     // The time scale: a short tick on the foot and its caption above it.
     QFont font = painter.font();

@@ -1,7 +1,9 @@
 // A scrolling strip chart: a child control that keeps its picture in a memory
 // image of its client size and, once per monitoring tick, moves it 3 pixels to
 // the left and draws the newest segment of every visible line. Painting only
-// copies the memory image inside a thin sunken edge.
+// copies the memory image inside a thin sunken edge. A chart nobody can see
+// (its panel hidden) keeps its ticks' segments instead, as many as the width
+// still shows, and draws them when it is next painted or its image read.
 #pragma once
 
 #include "skin/SkinColour.h"
@@ -12,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -63,7 +66,12 @@ public:
     double LengthSeconds() const;
     static QString LengthText(double seconds);
 
-    const QImage& Image() const { return m_image; }
+    // With every tick drawn.
+    const QImage& Image() const
+    {
+        DrawPending();
+        return m_image;
+    }
     const SChartRect& ClientRect() const { return m_client; }
     int GridPhase() const { return m_nGridPhase; }
 
@@ -71,10 +79,27 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // One tick's drawing: the scroll with its grid, and each visible line's
+    // newest segment.
+    struct SSegment {
+        int fromY;
+        int toY;
+        QRgb colour;
+    };
+    struct STick {
+        int gridPhase;  // before the tick
+        QRgb background;
+        QRgb grid;
+        std::vector<SSegment> segments;
+    };
+
     bool DrawEmpty();
+    void DrawPending() const;
 
     SChartRect m_client;
-    QImage m_image;
+    // The picture as of the last drawn tick; the ticks since, in order.
+    mutable QImage m_image;
+    mutable std::deque<STick> m_pending;
     Colorref m_crBackground = 0x000000;
     Colorref m_crGrid = 0x000000;
     int m_nGridPhase = kInitialGridPhase;

@@ -191,4 +191,45 @@ TEST_F(StripChartTest, HiddenLineDrawsNothing)
     EXPECT_EQ(CountPixels(chart->Image(), ColorFromColorref(0x00FF00).rgb()), 0);
 }
 
+TEST(StripChartUnseen, AChartDrawsItsUnseenTicksWhenLookedAtAsIfItHadDrawnThemEach)
+{
+    // The same ticks into a chart on a shown window and one on a hidden
+    // window: a few ticks, then more than the width holds; with a line
+    // switched off and the background changed on the way.
+    for (const int ticks : {5, 40, 150}) {
+        SCOPED_TRACE(ticks);
+        QWidget seenParent;
+        QWidget unseenParent;
+        seenParent.resize(300, 120);
+        unseenParent.resize(300, 120);
+        auto* seen = new CStripChart(&seenParent);
+        auto* unseen = new CStripChart(&unseenParent);
+        seenParent.show();
+        for (CStripChart* chart : {seen, unseen}) {
+            ASSERT_TRUE(chart->Create(SChartRect{55, 6, 235, 99}, chart->parentWidget(), CStripChart::kControlId));
+            chart->SetGridColour(0x0E2A72);
+            chart->AddLine("VCore", 0x0000FF, 1, 1, 140);
+            chart->AddLine("VTT", 0x00FF00, 1, 1, 140);
+        }
+        ASSERT_TRUE(seen->isVisible());
+        ASSERT_FALSE(unseen->isVisible());
+        for (int tick = 0; tick < ticks; ++tick) {
+            for (CStripChart* chart : {seen, unseen}) {
+                chart->AddPoint(0, 20 + (tick * 7) % 100);
+                chart->AddPoint(1, 130 - (tick * 3) % 90);
+                if (tick == ticks / 2) {
+                    chart->Line(1)->SetVisible(false);
+                    chart->SetBackgroundColour(0x202020);
+                }
+                chart->Scroll();
+            }
+            EXPECT_EQ(unseen->GridPhase(), seen->GridPhase());
+        }
+        EXPECT_TRUE(unseen->Image() == seen->Image());
+        // Shown at last, it paints the same picture.
+        unseenParent.show();
+        EXPECT_TRUE(unseen->grab().toImage() == seen->grab().toImage());
+    }
+}
+
 }  // namespace
