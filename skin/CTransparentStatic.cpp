@@ -81,8 +81,20 @@ void CTransparentStatic::paintEvent(QPaintEvent*)
     painter.setPen(ColorFromColorref(m_crText));
     painter.setFont(font());
     const StaticTextFormat format = TextFormatFromDrawTextFlags(DrawTextFlagsFromStyle(m_nStyle));
-    QString shown = m_strText;
-    if (format.elide != Qt::ElideNone)
-        shown = fontMetrics().elidedText(shown, format.elide, width(), format.flags & Qt::TextShowMnemonic);
-    painter.drawText(rect(), format.flags, shown);
+    painter.drawText(rect(), format.flags, Shown(format.elide, format.flags));
+}
+
+QString CTransparentStatic::Shown(Qt::TextElideMode elide, int flags)
+{
+    if (elide == Qt::ElideNone)
+        return m_strText;
+    const int mnemonic = flags & Qt::TextShowMnemonic;
+    QString key = font().key();
+    key += QStringLiteral("|%1|%2|%3|").arg(width()).arg(int(elide)).arg(mnemonic);
+    key += m_strText;
+    if (const auto found = m_shown.constFind(key); found != m_shown.constEnd())
+        return *found;
+    if (m_shown.size() >= kMaxShown)
+        m_shown.clear();
+    return *m_shown.insert(key, fontMetrics().elidedText(m_strText, elide, width(), mnemonic));
 }

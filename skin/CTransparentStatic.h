@@ -2,6 +2,7 @@
 
 #include "skin/SkinColour.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <cstdint>
@@ -62,7 +63,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The text as drawn: cut to the width with an ellipsis where the style
+    // says so. A face's label takes turns with a few names, each in a font
+    // fitted to it, so the cuts are kept per text, font and width.
+    QString Shown(Qt::TextElideMode elide, int flags);
+
+    static constexpr qsizetype kMaxShown = 32;
+
     Colorref m_crText = 0x000000;
     QString m_strText;
     std::uint32_t m_nStyle;
+    QHash<QString, QString> m_shown;
 };

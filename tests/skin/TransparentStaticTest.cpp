@@ -114,3 +114,35 @@ TEST(TransparentStatic, DrawsOnlyItsTextInItsColour)
     EXPECT_EQ(image.pixel(2, 2), qRgb(0, 255, 0));
     EXPECT_EQ(image.pixel(97, 37), qRgb(0, 255, 0));
 }
+
+TEST(TransparentStatic, ACutNameFollowsTheLabelsTextFontAndWidth)
+{
+    // One label taking turns with names, fonts and widths paints each as a
+    // label made for it alone would: a cut kept for one never shows for another.
+    const std::uint32_t style = 0x0281 | 0x4000;  // centred, one line, end ellipsis
+    const auto picture = [style](CTransparentStatic& label, const QString& text, int pixels, int width) {
+        QFont font = label.font();
+        font.setPixelSize(pixels);
+        label.setFont(font);
+        label.resize(width, 20);
+        label.SetText(text);
+        return label.grab().toImage();
+    };
+    struct Turn {
+        const char* text;
+        int pixels;
+        int width;
+    };
+    const Turn turns[] = {{"CPU Temperature", 14, 60}, {"CPU Temperature", 9, 100}, {"Vcore", 14, 60},
+                          {"CPU Temperature", 14, 60}, {"CPU Temperature", 14, 120}, {"CPU Temperature", 9, 100}};
+    CTransparentStatic shared(style);
+    for (int round = 0; round < 2; ++round) {
+        for (const Turn& turn : turns) {
+            SCOPED_TRACE(std::string(turn.text) + " " + std::to_string(turn.pixels) + " px in " +
+                         std::to_string(turn.width));
+            CTransparentStatic alone(style);
+            const QImage expected = picture(alone, QString::fromLatin1(turn.text), turn.pixels, turn.width);
+            EXPECT_TRUE(picture(shared, QString::fromLatin1(turn.text), turn.pixels, turn.width) == expected);
+        }
+    }
+}
