@@ -180,26 +180,37 @@ void CFaceWells::ShowName(CTransparentStatic& label, const std::string& name) co
 {
     const QString text = QString::fromStdString(name);
     if (label.Text() == text) return;
+    const QString key = QStringLiteral("%1x%2|").arg(label.width()).arg(label.height()) + text;
+    auto found = m_nameFits.constFind(key);
+    if (found == m_nameFits.constEnd()) {
+        if (m_nameFits.size() >= kMaxNameFits) m_nameFits.clear();
+        found = m_nameFits.insert(key, FitName(text, label.width(), label.height()));
+    }
+    label.SetStyle(found->style);
+    if (label.font() != found->font) label.setFont(found->font);
+    label.SetText(text);
+    label.setToolTip(found->cut ? text : QString());
+}
+
+CFaceWells::SNameFit CFaceWells::FitName(const QString& text, int width, int height) const
+{
     // A long name takes a smaller or condensed type, then two lines; one
     // that still does not fit ends in an ellipsis, whole on hover.
     QFont nameFont = m_nameFont;
     nameFont.setPixelSize(kNamePixels);
-    QFont fitted = NameFit::FittingFont(nameFont, text, label.width(), kSmallestNamePixels);
-    bool cut = !NameFit::Fits(fitted, text, label.width());
+    QFont fitted = NameFit::FittingFont(nameFont, text, width, kSmallestNamePixels);
+    bool cut = !NameFit::Fits(fitted, text, width);
     std::uint32_t style = SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS;
     if (cut) {
         QFont twoLines = fitted;
         twoLines.setPixelSize(kTwoLinePixels);
-        const QRect needed = QFontMetrics(twoLines).boundingRect(QRect(0, 0, label.width(), 1000),
-                                                                 Qt::AlignHCenter | Qt::TextWordWrap, text);
-        if (needed.width() <= label.width() && needed.height() <= label.height()) {
+        const QRect needed =
+            QFontMetrics(twoLines).boundingRect(QRect(0, 0, width, 1000), Qt::AlignHCenter | Qt::TextWordWrap, text);
+        if (needed.width() <= width && needed.height() <= height) {
             fitted = twoLines;
             style = SS_CENTER | SS_NOPREFIX;
             cut = false;
         }
     }
-    label.SetStyle(style);
-    label.setFont(fitted);
-    label.SetText(text);
-    label.setToolTip(cut ? text : QString());
+    return SNameFit{fitted, style, cut};
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QString>
 
 #include <array>
@@ -81,8 +82,18 @@ public:
     static QFont FitFont(QFont font, const QString& text, int width, int smallestPixels);
 
 private:
+    // How a name is set in a label of a size: its font, its label style,
+    // and whether it is cut (then whole in the tooltip).
+    struct SNameFit {
+        QFont font;
+        std::uint32_t style;
+        bool cut;
+    };
+    static constexpr qsizetype kMaxNameFits = 64;
+
     static int Advance(int position, int count);
     void ShowName(CTransparentStatic& label, const std::string& name) const;
+    SNameFit FitName(const QString& text, int width, int height) const;
     // An entry of a list; value paints an enabled item's reading.
     void ShowSlot(const CSessionSnapshot::SItem* item, CSegmentDisplay& display, CTransparentStatic& name,
                   const std::function<void(const CSessionSnapshot::SItem&)>& value) const;
@@ -90,6 +101,9 @@ private:
     const CUserPreferences& m_prefs;
     SControls m_controls;
     QFont m_nameFont;
+    // The wells take turns with the same few names in labels of fixed
+    // sizes: each is fitted once, by text and label size.
+    mutable QHash<QString, SNameFit> m_nameFits;
     int m_nVoltPos = 0;
     int m_nTempPos = 0;
     int m_nFanPos = 0;

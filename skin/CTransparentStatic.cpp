@@ -71,6 +71,8 @@ void CTransparentStatic::SetText(const QString& text)
 
 void CTransparentStatic::SetStyle(std::uint32_t style)
 {
+    if (style == m_nStyle)
+        return;
     m_nStyle = style;
     update();
 }
