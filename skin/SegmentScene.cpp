@@ -10,6 +10,17 @@
 
 namespace {
 
+// Paints a copy of the path of its own: a path that is painted keeps the
+// painter's converted form of itself, and the cache's outlines would keep
+// theirs as long as they live, though each is painted only once or twice.
+void DrawOnce(QPainter& painter, const QPainterPath& path)
+{
+    QPainterPath once = path;
+    if (once.elementCount() > 0)
+        once.setElementPositionAt(0, once.elementAt(0).x, once.elementAt(0).y);
+    painter.drawPath(once);
+}
+
 QPointF RoundedPoint(const QPointF& p)
 {
     return QPointF(std::trunc(p.x() + 0.5), std::trunc(p.y() + 0.5));
@@ -33,7 +44,7 @@ QList<QRect> CoverRuns(const QPainterPath& path, const QSize& client)
         painter.translate(-visible.x(), -visible.y());
         painter.setPen(QPen(Qt::black, 1));
         painter.setBrush(Qt::black);
-        painter.drawPath(path);
+        DrawOnce(painter, path);
     }
     for (int y = 0; y < coverage.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
@@ -261,6 +272,6 @@ void PaintSegmentShapes(QPainter& painter, const SegmentScene& scene, std::size_
             painter.setPen(shape.lit ? litPen : unlitPen);
             painter.setBrush(shape.lit ? litBrush : unlitBrush);
         }
-        painter.drawPath(shape.path);
+        DrawOnce(painter, shape.path);
     }
 }
