@@ -85,7 +85,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
 
     // The compact form until InitDialog applies the outline.
     m_face = m_skins.Image(kCompactFace);
-    const QImage outline = m_skins.Image(kCompactOutline);
+    const QImage outline = m_skins.Load(kCompactOutline);
     // A fixed face: equal minimum and maximum sizes tell the window manager
     // that the window can be neither resized nor maximised.
     setFixedSize(outline.isNull() ? QSize(404, 200) : outline.size());
@@ -230,7 +230,7 @@ void CKelvaneDlg::StartSuiteLink()
 
 void CKelvaneDlg::ApplyForm(int outlineId, int faceId)
 {
-    const QImage outlineBitmap = m_skins.Image(outlineId);
+    const QImage outlineBitmap = m_skins.Load(outlineId);
     const SkinRegion outline = RegionFromBitmap(outlineBitmap, kWhite, false);
     // Without an outline the window keeps its previous one.
     if (outline.valid) {

@@ -12,6 +12,16 @@ QString CSkinLibrary::SkinDirectory(const QString& programDirectory)
     return programDirectory + QStringLiteral("/skin");
 }
 
+QImage CSkinLibrary::Load(int id) const
+{
+    if (id <= 0)
+        return QImage();
+    const auto found = m_cache.constFind(id);
+    if (found != m_cache.constEnd())
+        return *found;
+    return QImage(m_strDirectory + QLatin1Char('/') + QString::number(id) + QStringLiteral(".png"));
+}
+
 QImage CSkinLibrary::Image(int id) const
 {
     if (id <= 0)

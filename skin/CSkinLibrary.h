@@ -19,6 +19,10 @@ public:
 
     // Id 0 means "no image" and gives a null image without touching the disk.
     QImage Image(int id) const;
+    // The same image without keeping it, for a bitmap looked at once in a
+    // while (a form's outline, whose shape the window keeps as a region);
+    // one kept already is not read again.
+    QImage Load(int id) const;
 
 private:
     QString m_strDirectory;
