@@ -414,7 +414,9 @@ void CKelvaneDlg::paintEvent(QPaintEvent* event)
 {
     if (m_face.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(0, 0, m_face);
+    // Only what is to be painted: a tick repaints a few small areas, and a
+    // blit of the whole face would be spread over the painting threads.
+    for (const QRect& area : event->region()) painter.drawImage(area.topLeft(), m_face, area);
     // The captions engraved in the face, in the user's language.
     CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); }, event->rect());
 }

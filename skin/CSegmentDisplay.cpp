@@ -3,6 +3,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 CSegmentDisplay::CSegmentDisplay(QWidget* parent)
     : QWidget(parent)
 {
@@ -40,6 +42,7 @@ void CSegmentDisplay::SetSegmentColours(Colorref unlit, Colorref lit)
 
 void CSegmentDisplay::SetTransparentMode(bool on)
 {
+    m_bPictureValid = false;
     m_bTransparent = on;
     // Opaque, the control paints every pixel itself; transparent, the parent's
     // picture is left underneath it.
@@ -58,6 +61,7 @@ bool CSegmentDisplay::ChangeDisplayStyle(std::uint32_t remove, std::uint32_t add
 
 void CSegmentDisplay::Redraw()
 {
+    m_bPictureValid = false;
     // A text change may need a different shape; the old one would clip it.
     // The new one is set before the paint rather than cleared until it: a
     // cleared mask exposes the parent under the whole control, twice a tick.
@@ -113,6 +117,9 @@ QRegion CSegmentDisplay::SegmentRegion()
 const QImage& CSegmentDisplay::RenderImage()
 {
     const SegmentScene& scene = Scene();
+    if (m_bPictureValid && m_offscreen.size() == size())
+        return m_offscreen;
+    m_bPictureValid = true;
     const QImage::Format format = m_bTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     if (m_offscreen.size() != size() || m_offscreen.format() != format)
         m_offscreen = QImage(size(), format);
@@ -130,14 +137,25 @@ const QImage& CSegmentDisplay::RenderImage()
 void CSegmentDisplay::paintEvent(QPaintEvent*)
 {
     const QImage& picture = RenderImage();
-    QPainter(this).drawImage(0, 0, picture);
-    if (m_bTransparent)
-        ApplyShape();
+    QPainter painter(this);
+    if (!m_bTransparent) {
+        painter.drawImage(0, 0, picture);
+        return;
+    }
+    // Clipped to the segments' shape, a blit of the whole picture is many
+    // short runs, which the painter hands out to its worker threads and
+    // waits for, at every tick; a few rows at a time it does them itself.
+    for (int top = 0; top < picture.height(); top += kPaintBandRows) {
+        const QRect band(0, top, picture.width(), std::min(kPaintBandRows, picture.height() - top));
+        painter.drawImage(band.topLeft(), picture, band);
+    }
+    ApplyShape();
 }
 
 void CSegmentDisplay::resizeEvent(QResizeEvent* event)
 {
     m_bSceneValid = false;
+    m_bPictureValid = false;
     m_cellImages.Clear();
     if (m_bTransparent)
         clearMask();

@@ -75,5 +75,8 @@ private:
     QRegion m_region;
     SegmentPathCache m_pathCache;
     CSegmentCellImages m_cellImages;
+    // The picture of the current text, colours, style and size.
     QImage m_offscreen;
+    bool m_bPictureValid = false;
+    static constexpr int kPaintBandRows = 4;
 };
