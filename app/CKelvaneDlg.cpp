@@ -5,6 +5,7 @@
 #include <QMoveEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <chrono>
 
 #include "app/CAboutBox.h"
@@ -414,9 +415,14 @@ void CKelvaneDlg::paintEvent(QPaintEvent* event)
 {
     if (m_face.isNull()) return;
     QPainter painter(this);
-    // Only what is to be painted: a tick repaints a few small areas, and a
-    // blit of the whole face would be spread over the painting threads.
-    for (const QRect& area : event->region()) painter.drawImage(area.topLeft(), m_face, area);
+    // Only what is to be painted, a few rows at a time: a tick repaints a
+    // few small areas of many short runs, which in one blit the painter
+    // would hand out to its worker threads and wait for.
+    const QRect dirty = event->region().boundingRect() & m_face.rect();
+    for (int top = dirty.top(); top <= dirty.bottom(); top += kPaintBandRows) {
+        const QRect band(dirty.left(), top, dirty.width(), std::min(kPaintBandRows, dirty.bottom() + 1 - top));
+        painter.drawImage(band.topLeft(), m_face, band);
+    }
     // The captions engraved in the face, in the user's language.
     CFaceCaptions::Paint(painter, m_bExpanded, [this](const char* english) { return Tr(english); }, event->rect());
 }

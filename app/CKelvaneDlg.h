@@ -126,6 +126,8 @@ public:
     static constexpr int kExpandedFace = 143;
     static constexpr int kAboutPicture = 224;
     static constexpr int kIcon = 128;
+    // Rows the face is painted in at a time.
+    static constexpr int kPaintBandRows = 4;
 
     static constexpr int kMonitorTimer = 1;
     static constexpr int kMonitorPeriodMs = 2500;
