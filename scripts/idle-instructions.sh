@@ -34,13 +34,18 @@ chmod 700 "$dir/run"
 cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
 cp -r "$bin/skin" "$dir/"
 : >"$dir/error.txt"
+project=$PWD
+label_program=$project/build/bin/kelvane-idle-label
+# Both run in the working folder, so that whatever valgrind leaves behind
+# goes with it.
+cd "$work"
 HOME=$dir/home XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/home/.config \
   valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$work/window.out" \
   "$dir/kelvane" --access simulator --lock "$dir/Dravik_SM_Event" >"$dir/out.log" 2>&1 &
 window=$!
 pids+=("$window")
 valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$work/label.out" \
-  build/bin/kelvane-idle-label >"$work/label.log" 2>&1 &
+  "$label_program" >"$work/label.log" 2>&1 &
 label=$!
 pids+=("$label")
 
@@ -69,7 +74,7 @@ awk -v w="$window_ir" -v l="$label_ir" -v t="$ticks" 'BEGIN {
 echo
 echo "the window's costliest parts of its own code, inclusive, a tick:"
 callgrind_annotate --inclusive=yes "$work/window.out.1" 2>/dev/null |
-  awk -v t="$ticks" -v src="$PWD/" '{
+  awk -v t="$ticks" -v src="$project/" '{
     line = $0; sub(/^ *[0-9,]+ +\([^)]*\) +/, "", line)
     if (index(line, src) != 1 || line ~ /lambda|_Function_handler|QFunctorSlotObject/) next
     n = $1; gsub(",", "", n); sub(src, "", line); sub(/ \[.*/, "", line); sub(/\(.*/, "", line)
