@@ -52,10 +52,12 @@ program_dir() {
     sed -i "s/^\[User\]\$/[User]\n$extra/" "$dir/Root.ini"
   fi
 }
+# Each in its own program directory, so nothing it leaves behind lands in the
+# project.
 start_window() {
   local dir=$work/$1
-  HOME=$dir/home XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/home/.config \
-    "$dir/kelvane" --access simulator --lock "$dir/Dravik_SM_Event" >"$dir/out.log" 2>&1 &
+  (cd "$dir" && HOME=$dir/home XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/home/.config \
+    exec "$dir/kelvane" --access simulator --lock "$dir/Dravik_SM_Event" >"$dir/out.log" 2>&1) &
   pids+=($!)
 }
 # The first window on the display costs more than the later ones (about a
