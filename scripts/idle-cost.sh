@@ -41,13 +41,8 @@ start_virtual_desktop idle-cost.sh
 # library, the descriptors, defaults and skin; Root.ini's [User] gets extra.
 program_dir() {
   local dir=$work/$1 extra=$2 bin=${3:-$bin}
-  mkdir -p "$dir/home" "$dir/run"
-  chmod 700 "$dir/run"
-  cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
-  cp -r "$bin/skin" "$dir/"
+  make_program_dir "$dir" "$bin"
   [ -e "$bin/help" ] && cp -r "$bin/help" "$dir/"
-  : >"$dir/error.txt"
-  rm -f "$dir/simchip.state"
   if [ -n "$extra" ]; then
     sed -i "s/^\[User\]\$/[User]\n$extra/" "$dir/Root.ini"
   fi

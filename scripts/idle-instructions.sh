@@ -29,11 +29,7 @@ make_workspace instructions
 start_virtual_desktop idle-instructions.sh
 
 dir=$work/compact
-mkdir -p "$dir/home" "$dir/run"
-chmod 700 "$dir/run"
-cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
-cp -r "$bin/skin" "$dir/"
-: >"$dir/error.txt"
+make_program_dir "$dir" "$bin"
 project=$PWD
 label_program=$project/build/bin/kelvane-idle-label
 # Both run in the working folder, so that whatever valgrind leaves behind

@@ -33,12 +33,7 @@ make_workspace tick
 start_virtual_desktop tick-calls.sh
 
 dir=$work/program
-mkdir -p "$dir/home" "$dir/run"
-chmod 700 "$dir/run"
-cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
-cp -r "$bin/skin" "$dir/"
-: >"$dir/error.txt"
-rm -f "$dir/simchip.state"
+make_program_dir "$dir" "$bin"
 HOME=$dir/home XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/home/.config \
   "$dir/kelvane" --access simulator --lock "$dir/Dravik_SM_Event" >"$dir/out.log" 2>&1 &
 pids+=($!)

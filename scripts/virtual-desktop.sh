@@ -8,6 +8,11 @@
 #                                  waited for, and the folder removed
 #   start_virtual_desktop NAME     NAME: the calling script, for its errors;
 #                                  sets DISPLAY and DBUS_SESSION_BUS_ADDRESS
+#   make_program_dir DIR BIN       a program directory made from the build
+#                                  folder BIN: the window, the simulator build
+#                                  of the access library, the descriptors,
+#                                  defaults and skin, a home and a private
+#                                  runtime folder; no simulator state yet
 
 make_workspace() {
   work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-$1-XXXXXX")
@@ -37,4 +42,14 @@ start_virtual_desktop() {
   DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
   export DBUS_SESSION_BUS_ADDRESS
   unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+}
+
+make_program_dir() {
+  local dir=$1 bin=$2
+  mkdir -p "$dir/home" "$dir/run"
+  chmod 700 "$dir/run"
+  cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
+  cp -r "$bin/skin" "$dir/"
+  : >"$dir/error.txt"
+  rm -f "$dir/simchip.state"
 }

@@ -17,9 +17,7 @@ QImage CSkinLibrary::Load(int id) const
     if (id <= 0)
         return QImage();
     const auto found = m_cache.constFind(id);
-    if (found != m_cache.constEnd())
-        return *found;
-    return QImage(m_strDirectory + QLatin1Char('/') + QString::number(id) + QStringLiteral(".png"));
+    return found != m_cache.constEnd() ? *found : Read(id);
 }
 
 QImage CSkinLibrary::Image(int id) const
@@ -31,7 +29,10 @@ QImage CSkinLibrary::Image(int id) const
         return *found;
     // A missing file is cached as a null image as well, so a skin without some
     // optional bitmap does not cost a file lookup on every ApplySkin.
-    const QImage image(m_strDirectory + QLatin1Char('/') + QString::number(id) + QStringLiteral(".png"));
-    m_cache.insert(id, image);
-    return image;
+    return *m_cache.insert(id, Read(id));
+}
+
+QImage CSkinLibrary::Read(int id) const
+{
+    return QImage(m_strDirectory + QLatin1Char('/') + QString::number(id) + QStringLiteral(".png"));
 }

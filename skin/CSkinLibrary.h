@@ -25,6 +25,8 @@ public:
     QImage Load(int id) const;
 
 private:
+    QImage Read(int id) const;
+
     QString m_strDirectory;
     mutable QHash<int, QImage> m_cache;
 };
