@@ -81,7 +81,7 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
       m_drag(*this)
 {
     setWindowTitle(QStringLiteral("Kelvane"));
-    setWindowIcon(QIcon(QPixmap::fromImage(m_skins.Image(kIcon))));
+    setWindowIcon(CSystemTray::IconFromImage(m_skins.Image(kIcon)));
     setObjectName(QStringLiteral("Kelvane"));
 
     // The compact form until InitDialog applies the outline.
@@ -219,7 +219,7 @@ void CKelvaneDlg::CreatePanels()
 
 void CKelvaneDlg::AddTrayIcon()
 {
-    const QIcon icon = CSystemTray::IconFromResource(m_seams.engine.programDirectory, kIcon);
+    const QIcon icon = CSystemTray::IconFromImage(m_skins.Image(kIcon));
     m_pAlarms->SetTrayIcons(icon, CSystemTray::AlarmVariant(icon));
     m_TrayIcon.AddTrayIcon(this, icon, CSystemTray::kTooltip, CSystemTray::kIconId);
 }

@@ -1,5 +1,8 @@
 #include "skin/CSkinLibrary.h"
 
+#include <QFileInfo>
+#include <QImageReader>
+
 #include <utility>
 
 CSkinLibrary::CSkinLibrary(QString directory)
@@ -34,5 +37,15 @@ QImage CSkinLibrary::Image(int id) const
 
 QImage CSkinLibrary::Read(int id) const
 {
-    return QImage(m_strDirectory + QLatin1Char('/') + QString::number(id) + QStringLiteral(".png"));
+    const QString path = m_strDirectory + QLatin1Char('/') + QString::number(id) + QStringLiteral(".png");
+    // Named as PNG, the reader uses Qt's own PNG decoder; left to guess, it
+    // first loads every image-format plugin installed to ask each of them.
+    // A file that is no PNG after all (a skin saved in another format under
+    // the same name) is still read by guessing.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage image = reader.read();
+    if (image.isNull() && QFileInfo::exists(path))
+        image = QImage(path);
+    return image;
 }

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -335,13 +334,10 @@ bool CSystemTray::AnimateFromTray(QWidget& window)
     return true;
 }
 
-QIcon CSystemTray::IconFromResource(const std::string& programDirectory, int resourceId)
+QIcon CSystemTray::IconFromImage(const QImage& image)
 {
-    const QString path = FromUtf8(programDirectory) + QStringLiteral("/skin/%1.png").arg(resourceId);
-    if (QFile::exists(path)) {
-        QIcon icon(path);
-        if (!icon.isNull()) return icon;
-    }
+    if (!image.isNull())
+        return QIcon(QPixmap::fromImage(image));
     // A plain stand-in: the program's initial on a dark rounded square.
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

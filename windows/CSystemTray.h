@@ -20,6 +20,7 @@
 #include "windows/ITrayHost.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -147,10 +148,10 @@ public:
     // The same rules on plain rectangles.
     static QRect FindTrayRect(const QRect& iconGeometry, const QRect& screen, const QRect& availableGeometry);
 
-    // The program's icon resource: <programDirectory>/skin/<id>.png, or a
-    // plain drawn icon when that file is missing (an icon must always exist,
-    // or the window could not come back from the tray).
-    static QIcon IconFromResource(const std::string& programDirectory, int resourceId);
+    // The program's icon from its skin bitmap, or a plain drawn icon when the
+    // skin has none (an icon must always exist, or the window could not come
+    // back from the tray).
+    static QIcon IconFromImage(const QImage& image);
     // Text cut to at most maxBytes bytes of UTF-8 without splitting a character.
     static std::string CutToBytes(std::string_view text, std::size_t maxBytes);
 

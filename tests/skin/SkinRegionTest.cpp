@@ -3,8 +3,12 @@
 #include "skin/SkinRegion.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -193,4 +197,43 @@ TEST(CSkinLibrary, LoadsByIdAndGivesNullForMissing)
     QDir(dir.path()).remove(QStringLiteral("181.png"));
     EXPECT_EQ(library.Image(181).pixel(0, 0), qRgb(1, 2, 3));
     EXPECT_EQ(CSkinLibrary::SkinDirectory(QStringLiteral("/opt/k")), QStringLiteral("/opt/k/skin"));
+}
+
+namespace {
+
+bool ImagePluginsLoaded()
+{
+    std::ifstream maps("/proc/self/maps");
+    std::stringstream mapped;
+    mapped << maps.rdbuf();
+    return mapped.str().find("/imageformats/") != std::string::npos;
+}
+
+}  // namespace
+
+TEST(CSkinLibrary, ReadsPngWithoutLoadingImagePluginsAndStillReadsAnotherFormatUnderThatName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // The program's icon from the generated skin in the working directory
+    // (the program directory): writing a PNG here would load the plugins.
+    ASSERT_TRUE(QFile::copy(QStringLiteral("skin/128.png"), dir.filePath(QStringLiteral("181.png"))));
+    ASSERT_FALSE(ImagePluginsLoaded());
+    // Not an image at all.
+    QFile junk(dir.filePath(QStringLiteral("183.png")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not an image");
+    junk.close();
+
+    const CSkinLibrary library(dir.path());
+    EXPECT_EQ(library.Image(181).size(), QSize(64, 64));
+    // Reading a PNG by guessing would have asked every installed format
+    // plugin (each one a library loaded into the window for good).
+    EXPECT_FALSE(ImagePluginsLoaded());
+
+    // A skin drawn elsewhere and saved as a bitmap under the PNG name.
+    ASSERT_TRUE(Filled(5, 4, qRgb(7, 8, 9)).save(dir.filePath(QStringLiteral("182.png")), "BMP"));
+    EXPECT_EQ(library.Image(182).size(), QSize(5, 4));
+    EXPECT_EQ(library.Image(182).pixel(4, 3), qRgb(7, 8, 9));
+    EXPECT_TRUE(library.Image(183).isNull());
 }

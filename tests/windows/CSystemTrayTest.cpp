@@ -60,7 +60,7 @@ TEST_F(SystemTray, WithoutATrayHostEveryIconOperationFailsCleanly)
     ASSERT_FALSE(qtHost.IsAvailable());
     CSystemTray tray(qtHost, [] { return false; });
 
-    EXPECT_FALSE(tray.AddTrayIcon(&window, CSystemTray::IconFromResource("/nonexistent", 128),
+    EXPECT_FALSE(tray.AddTrayIcon(&window, CSystemTray::IconFromImage(QImage()),
                                   CSystemTray::kTooltip, CSystemTray::kIconId));
     EXPECT_TRUE(tray.IsHidden());
     EXPECT_TRUE(tray.IsRemoved());

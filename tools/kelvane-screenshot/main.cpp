@@ -48,6 +48,7 @@
 #include "platform/CSystemLocalTime.h"
 #include "platform/ILibraryLoader.h"
 #include "skin/CSkinButton.h"
+#include "skin/CSkinLibrary.h"
 #include "platform/IMessageBox.h"
 #include "platform/IPowerOff.h"
 #include "windows/CFanSubScreen.h"
@@ -251,7 +252,8 @@ int main(int argc, char* argv[])
 
         // The tray as the desktop shows it: the plain and the alarm icon,
         // and the tooltip the icon carries now.
-        const QIcon plain = CSystemTray::IconFromResource(folder.path, CKelvaneDlg::kIcon);
+        const QIcon plain = CSystemTray::IconFromImage(
+            CSkinLibrary(CSkinLibrary::SkinDirectory(QString::fromStdString(folder.path))).Image(CKelvaneDlg::kIcon));
         QLabel tip(window.Tray().Tooltip());
         tip.setStyleSheet(QStringLiteral("QLabel { background: #FFFFE1; color: black; border: 1px solid #767676;"
                                          " padding: 3px 6px; }"));
