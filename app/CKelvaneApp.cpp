@@ -54,6 +54,7 @@ std::unique_ptr<CKelvaneDlg> CKelvaneApp::CreateMainWindow()
         [&info = m_seams.systemInfo] { return info.GetCpuClock(); },
         m_seams.autostartDirectory,
         true,
+        m_seams.historyWindows,
     };
     return std::make_unique<CKelvaneDlg>(windowSeams, std::move(instance));
 }

@@ -53,6 +53,7 @@ struct CKelvaneAppSeams {
     QDBusConnection systemBus;   // suspend and resume notices
     CSuiteTransport::Options suiteLink;
     std::string autostartDirectory;
+    HistoryWindowFactory historyWindows = {};  // see CKelvaneDlgSeams
 };
 
 class CKelvaneApp {

@@ -100,7 +100,8 @@ CKelvaneDlg::CKelvaneDlg(const CKelvaneDlgSeams& seams, std::unique_ptr<CInstanc
                                                               QStringLiteral("/skin/%1.png").arg(kIcon)));
     m_pNotices = std::make_unique<CSessionNotices>(*m_pAlarms, seams.engine.clock, tr);
     connect(&m_pNotices->Countdown(), &CShutdownCountdown::cancelled, this, &CKelvaneDlg::CancelShutdown);
-    m_pHistory = std::make_unique<CHistoryButtons>(*this, [this] { return m_strHistoryFile; }, m_prefs);
+    m_pHistory = std::make_unique<CHistoryButtons>(*this, [this] { return m_strHistoryFile; }, m_prefs,
+                                                  seams.historyWindows, seams.engine.messageBox);
     ConnectButtons();
 }
 

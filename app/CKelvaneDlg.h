@@ -66,7 +66,6 @@ class CTransparentStatic;
 class IMailer;
 class IShellOpener;
 class ILocalTime;
-class CHistoryWindow;
 class CWindowMenu;
 class QPushButton;
 
@@ -100,6 +99,9 @@ struct CKelvaneDlgSeams {
     // timer ticks it on the window's thread (tests that step the window tick
     // by tick).
     bool sessionThread = false;
+    // Makes the history window when it is first opened (the program loads
+    // its module then); empty: the History buttons say it is not there.
+    HistoryWindowFactory historyWindows = {};
 };
 
 class CKelvaneDlg : public QWidget {
@@ -262,7 +264,7 @@ public:
     // The writer of the running history; null without one. A session on
     // its own thread makes it there: ask only without one.
     const CHistoryWriter* History() const { return m_link.Session().History(); }
-    CHistoryWindow* HistoryWindow() const { return m_pHistory->Window(); }
+    IHistoryWindow* HistoryWindow() const { return m_pHistory->Window(); }
     // The areas' buttons that open it (volt, fan, temperature).
     QPushButton* HistoryButton(Area area) const { return m_pHistory->Button(static_cast<int>(area)); }
 

@@ -22,7 +22,7 @@
 #include "history/CHistoryWriter.h"
 #include "metrics/CMetricsExposition.h"
 #include "tools/kelvane-cli/CMetricsServer.h"
-#include "windows/CHistoryWindow.h"
+#include "windows/history/CHistoryWindow.h"
 
 namespace fs = std::filesystem;
 

@@ -4,6 +4,8 @@
 #   P/bin/                       kelvane, kelvane-cli, kelvane-simctl
 #   P/lib/kelvane/               the access library (the simulator, the default)
 #   P/lib/kelvane/portio/        the port-I/O build of the access library
+#   P/lib/kelvane/               the history window's module, loaded when
+#                                the window is first opened
 #   P/share/kelvane/             read-only data: descriptors, board defaults,
 #                                first-start Root.ini and error.txt, help, skin
 #   P/share/doc/kelvane/         copyright, changelog.gz, the chip service's guide
@@ -34,6 +36,8 @@ set(KELVANE_LIBRARY_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(TARGETS Wbcdflsh LIBRARY DESTINATION ${KELVANE_INSTALL_LIBDIR} NAMELINK_SKIP
         PERMISSIONS ${KELVANE_LIBRARY_PERMISSIONS})
 install(TARGETS Wbcdflsh_portio LIBRARY DESTINATION ${KELVANE_INSTALL_LIBDIR}/portio NAMELINK_SKIP
+        PERMISSIONS ${KELVANE_LIBRARY_PERMISSIONS})
+install(TARGETS kelvane-history-window LIBRARY DESTINATION ${KELVANE_INSTALL_LIBDIR}
         PERMISSIONS ${KELVANE_LIBRARY_PERMISSIONS})
 
 file(GLOB kelvane_data_files ${PROJECT_SOURCE_DIR}/resources/*.ini)

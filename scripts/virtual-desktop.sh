@@ -9,7 +9,8 @@
 #   start_virtual_desktop NAME     NAME: the calling script, for its errors;
 #                                  sets DISPLAY and DBUS_SESSION_BUS_ADDRESS
 #   make_program_dir DIR BIN       a program directory made from the build
-#                                  folder BIN: the window, the simulator build
+#                                  folder BIN: the window and its history
+#                                  module, the simulator build
 #                                  of the access library, the descriptors,
 #                                  defaults and skin, a home and a private
 #                                  runtime folder; no simulator state yet
@@ -49,6 +50,7 @@ make_program_dir() {
   mkdir -p "$dir/home" "$dir/run"
   chmod 700 "$dir/run"
   cp "$bin/kelvane" "$bin/libWbcdflsh.so" "$bin"/*.ini "$dir/"
+  [ -e "$bin/libkelvane-history-window.so" ] && cp "$bin/libkelvane-history-window.so" "$dir/"
   cp -r "$bin/skin" "$dir/"
   : >"$dir/error.txt"
   rm -f "$dir/simchip.state"

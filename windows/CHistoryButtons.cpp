@@ -3,14 +3,13 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <chrono>
-
-#include "windows/CHistoryWindow.h"
+#include "platform/IMessageBox.h"
 #include "windows/CUserPreferences.h"
 
 CHistoryButtons::CHistoryButtons(QWidget& face, std::function<std::string()> historyFile,
-                                 const CUserPreferences& prefs)
-    : m_historyFile(std::move(historyFile)), m_prefs(prefs)
+                                 const CUserPreferences& prefs, HistoryWindowFactory windows,
+                                 IMessageBox& messageBox)
+    : m_historyFile(std::move(historyFile)), m_prefs(prefs), m_windows(std::move(windows)), m_messageBox(messageBox)
 {
     using Kind = CReadingSnapshot::Kind;
     // Beside each area's Detail button, in the face's own colours.
@@ -59,11 +58,12 @@ void CHistoryButtons::Open(std::optional<CReadingSnapshot::Kind> kind)
 {
     const bool fresh = !m_pWindow;
     if (fresh) {
-        m_pWindow = std::make_unique<CHistoryWindow>(m_historyFile(), !m_prefs.m_bCentigrade, [] {
-            return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            std::chrono::system_clock::now().time_since_epoch())
-                                            .count());
-        });
+        std::string error = "The history window is not part of this build.";
+        if (m_windows) m_pWindow = m_windows(m_historyFile(), !m_prefs.m_bCentigrade, error);
+        if (!m_pWindow) {
+            m_messageBox.Show(error, "Kelvane", MessageBoxStyle::kOk | MessageBoxStyle::kIconError);
+            return;
+        }
     } else {
         m_pWindow->Reload();
     }
@@ -71,7 +71,8 @@ void CHistoryButtons::Open(std::optional<CReadingSnapshot::Kind> kind)
         m_pWindow->ChooseKind(*kind);
     else if (fresh)
         m_pWindow->ChooseKind(CReadingSnapshot::Kind::kTemperature);
-    m_pWindow->show();
-    m_pWindow->raise();
-    m_pWindow->activateWindow();
+    QWidget& window = m_pWindow->Widget();
+    window.show();
+    window.raise();
+    window.activateWindow();
 }

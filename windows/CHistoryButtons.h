@@ -11,9 +11,10 @@
 #include <string>
 
 #include "history/CReadingSnapshot.h"
+#include "windows/IHistoryWindow.h"
 
-class CHistoryWindow;
 class CUserPreferences;
+class IMessageBox;
 class QPushButton;
 class QWidget;
 
@@ -23,8 +24,10 @@ public:
     static constexpr int kAreaCount = 3;
 
     // The buttons are made hidden, children of face. historyFile: the file
-    // the window reads, asked when it is first made; prefs: the unit.
-    CHistoryButtons(QWidget& face, std::function<std::string()> historyFile, const CUserPreferences& prefs);
+    // the window reads, asked when it is first made; prefs: the unit;
+    // windows: makes the window; messageBox: says why it could not.
+    CHistoryButtons(QWidget& face, std::function<std::string()> historyFile, const CUserPreferences& prefs,
+                    HistoryWindowFactory windows, IMessageBox& messageBox);
     ~CHistoryButtons();
 
     void SetVisible(bool shown);
@@ -34,13 +37,16 @@ public:
     QPushButton* Button(int area) const;
 
     // The history window, brought up (made once) with the readings of one
-    // kind or, without one, as it was left (temperatures when new).
+    // kind or, without one, as it was left (temperatures when new). When it
+    // cannot be made, a message box says why and nothing else happens.
     void Open(std::optional<CReadingSnapshot::Kind> kind = std::nullopt);
-    CHistoryWindow* Window() const { return m_pWindow.get(); }
+    IHistoryWindow* Window() const { return m_pWindow.get(); }
 
 private:
     std::function<std::string()> m_historyFile;
     const CUserPreferences& m_prefs;
+    HistoryWindowFactory m_windows;
+    IMessageBox& m_messageBox;
     std::array<QPushButton*, kAreaCount> m_buttons{};
-    std::unique_ptr<CHistoryWindow> m_pWindow;
+    std::unique_ptr<IHistoryWindow> m_pWindow;
 };

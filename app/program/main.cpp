@@ -41,6 +41,7 @@
 #include "platform/CSystemAccessProbes.h"
 #include "platform/CSteadyClock.h"
 #include "platform/CSystemLocalTime.h"
+#include "windows/CHistoryWindowModule.h"
 #include "windows/CInstanceChecker.h"
 #include "windows/CLanguage.h"
 #include "windows/CProgramDirectory.h"
@@ -120,6 +121,11 @@ int main(int argc, char* argv[])
     // an unreachable server (up to the runner's 30 s) never holds the tick.
     CAsyncMailer mail(transport);
     CSystemLocalTime localTime;
+    // The history window's module, beside the program in a build tree and
+    // through the RUNPATH when installed, loaded when the window is first
+    // opened.
+    CDlLibraryLoader moduleLoader;
+    CHistoryWindowModule historyModule(moduleLoader);
 
     CKelvaneApp kelvane(CKelvaneAppSeams{
         programDirectory,
@@ -142,6 +148,7 @@ int main(int argc, char* argv[])
         QDBusConnection::systemBus(),
         CSuiteTransport::Options{},
         CAutostartEntry::DefaultDirectory(),
+        historyModule.Factory(),
     });
 
     std::unique_ptr<CKelvaneDlg> window = kelvane.CreateMainWindow();

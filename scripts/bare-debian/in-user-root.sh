@@ -27,6 +27,13 @@ install)
   step "apt-get install ./kelvane_*.deb"
   cd /root
   quiet_apt install ./kelvane_*.deb
+  # The window loads its history module only when the history is opened:
+  # what that module needs must have come with the package all the same.
+  module=/usr/lib/kelvane/libkelvane-history-window.so
+  step "what $module needs"
+  [ -f "$module" ] || fail "the package brought no $module"
+  missing=$(ldd "$module" | grep 'not found' || true)
+  [ -z "$missing" ] || fail "$module needs what the package did not bring: $missing"
   adduser --quiet --disabled-password --comment "" alice
   ;;
 use)

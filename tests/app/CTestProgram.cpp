@@ -9,6 +9,7 @@
 
 #include "app/CProgramRunner.h"
 #include "windows/CProgramDirectory.h"
+#include "windows/history/CHistoryWindow.h"
 
 namespace fs = std::filesystem;
 
@@ -94,6 +95,8 @@ CKelvaneDlgSeams CTestProgram::WindowSeams()
         CSuiteTransport::Options{"/", m_suiteClass, m_ownClass},
         [] { return std::string("2400"); },
         m_dir.File("autostart"),
+        false,
+        CHistoryWindow::Make,
     };
 }
 

@@ -13,7 +13,7 @@
 #include "history/CHistoryStore.h"
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
-#include "windows/CHistoryWindow.h"
+#include "windows/history/CHistoryWindow.h"
 #include "windows/CSystemTray.h"
 
 namespace {
@@ -53,18 +53,20 @@ TEST(MainWindowHistory, EveryTickIsRecordedAndTheHistoryOpensFromTheAreasAndTheT
     window->ShowDetail();
     ASSERT_TRUE(window->HistoryButton(CKelvaneDlg::Area::Fan)->isVisibleTo(window.get()));
     window->HistoryButton(CKelvaneDlg::Area::Fan)->click();
-    ASSERT_NE(window->HistoryWindow(), nullptr);
-    EXPECT_TRUE(window->HistoryWindow()->isVisible());
-    ASSERT_FALSE(window->HistoryWindow()->Shown().empty());
-    for (const auto& series : window->HistoryWindow()->Shown()) {
+    auto* history = dynamic_cast<CHistoryWindow*>(window->HistoryWindow());
+    ASSERT_NE(history, nullptr);
+    EXPECT_TRUE(history->isVisible());
+    ASSERT_FALSE(history->Shown().empty());
+    for (const auto& series : history->Shown()) {
         EXPECT_EQ(series.item.kind, CReadingSnapshot::Kind::kFan);
         int64_t readings = 0;
         for (const auto& point : series.points) readings += point.count;
         EXPECT_EQ(readings, 4);
     }
-    window->HistoryWindow()->hide();
+    history->hide();
     window->OnTrayCommand(CSystemTray::kHistory);
-    EXPECT_TRUE(window->HistoryWindow()->isVisible());
+    EXPECT_EQ(window->HistoryWindow(), history);
+    EXPECT_TRUE(history->isVisible());
 }
 
 TEST(MainWindowHistory, AHistoryThatCannotBeWrittenLeavesTheMonitoringBe) {

@@ -11,7 +11,7 @@
 
 #include "history/CHistoryWriter.h"
 #include "support/CTempDir.h"
-#include "windows/CHistoryWindow.h"
+#include "windows/history/CHistoryWindow.h"
 
 namespace {
 

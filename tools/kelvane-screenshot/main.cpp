@@ -38,7 +38,7 @@
 
 #include "app/CKelvaneDlg.h"
 #include "history/CHistoryWriter.h"
-#include "windows/CHistoryWindow.h"
+#include "windows/history/CHistoryWindow.h"
 #include "app/CProgramRunner.h"
 #include "app/IMailer.h"
 #include "platform/CFileChipLock.h"
@@ -203,7 +203,7 @@ int main(int argc, char* argv[])
             CEngineSeams{loader, lock, messageBox, profile, registry, clock, powerOff, folder.path},
             desktop, mail, localTime, "ENU", "", noBus, noBus,
             CSuiteTransport::Options{"/", "Dravik Manager screenshot", "Kelvane screenshot"}, {},
-            folder.path + "/autostart"});
+            folder.path + "/autostart", false, CHistoryWindow::Make});
         if (!window.InitDialog()) return 1;
         for (int tick = 0; tick < ticks; ++tick) {
             if (!Wander(folder.path, tick)) std::cerr << "kelvane-simctl failed; the readings stay\n";

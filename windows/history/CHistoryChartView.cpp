@@ -1,4 +1,4 @@
-#include "windows/CHistoryChartView.h"
+#include "windows/history/CHistoryChartView.h"
 
 #include <QChart>
 #include <QGraphicsLineItem>

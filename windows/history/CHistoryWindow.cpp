@@ -1,4 +1,4 @@
-#include "windows/CHistoryWindow.h"
+#include "windows/history/CHistoryWindow.h"
 
 #include <QAreaSeries>
 #include <QButtonGroup>
@@ -22,11 +22,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
+#include <exception>
 #include <cmath>
 #include <map>
 
 #include "history/CHistoryExport.h"
-#include "windows/CHistoryChartView.h"
+#include "windows/history/CHistoryChartView.h"
 
 namespace {
 
@@ -47,6 +49,19 @@ const QColor kAlarmColour(0xFF, 0x3B, 0x3B);
 const QColor kLineColours[] = {QColor(0xFF, 0x45, 0x45), QColor(0x3C, 0xE0, 0x7C), QColor(0x4D, 0x8D, 0xFF),
                                QColor(0xFF, 0x4D, 0xFF), QColor(0x4D, 0xF0, 0xFF), QColor(0xFF, 0xE1, 0x4D),
                                QColor(0xFF, 0x9F, 0x40), QColor(0xE8, 0xEE, 0xF4)};
+
+// The area between two lines, filled with a see-through colour and without
+// an outline; it owns both lines.
+QAreaSeries* FilledArea(QLineSeries* upper, QLineSeries* lower, QColor fill, int alpha, const QString& name) {
+    auto* area = new QAreaSeries(upper, lower);
+    upper->setParent(area);
+    lower->setParent(area);
+    fill.setAlpha(alpha);
+    area->setBrush(fill);
+    area->setPen(Qt::NoPen);
+    area->setObjectName(name);
+    return area;
+}
 
 constexpr const char* kStyle =
     "QWidget { background: #101419; color: #c9d3dd; font-size: 12px; }"
@@ -116,6 +131,20 @@ CHistoryWindow::CHistoryWindow(std::string historyFile, bool fahrenheit, WallClo
 }
 
 CHistoryWindow::~CHistoryWindow() = default;
+
+std::unique_ptr<IHistoryWindow> CHistoryWindow::Make(const std::string& historyFile, bool fahrenheit,
+                                                     std::string& error) {
+    try {
+        return std::make_unique<CHistoryWindow>(historyFile, fahrenheit, [] {
+            return static_cast<int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::system_clock::now().time_since_epoch())
+                                            .count());
+        });
+    } catch (const std::exception& failure) {
+        error = std::string("The history window cannot be made: ") + failure.what();
+        return nullptr;
+    }
+}
 
 void CHistoryWindow::BuildControls() {
     auto* title = new QLabel(QStringLiteral("HISTORY"), this);
@@ -462,15 +491,7 @@ void CHistoryWindow::Redraw() {
             upper->append(to, axis->max());
             lower->append(from, axis->min());
             lower->append(to, axis->min());
-            auto* span = new QAreaSeries(upper, lower);
-            upper->setParent(span);
-            lower->setParent(span);
-            QColor fill = kAlarmColour;
-            fill.setAlpha(38);
-            span->setBrush(fill);
-            span->setPen(Qt::NoPen);
-            span->setObjectName(QStringLiteral("alarm"));
-            attach(span, kind);
+            attach(FilledArea(upper, lower, kAlarmColour, 38, QStringLiteral("alarm")), kind);
         };
         for (const CHistoryStore::SEvent& e : m_events) {
             if (e.chip != series.item.chip || e.item != series.item.item) continue;
@@ -498,15 +519,7 @@ void CHistoryWindow::Redraw() {
                     upper->append(static_cast<qreal>(p.timeMs), CHistoryExport::Shown(kind, p.max, m_fahrenheit));
                     lower->append(static_cast<qreal>(p.timeMs), CHistoryExport::Shown(kind, p.min, m_fahrenheit));
                 }
-                auto* band = new QAreaSeries(upper, lower);
-                upper->setParent(band);
-                lower->setParent(band);
-                QColor fill = colour;
-                fill.setAlpha(48);
-                band->setBrush(fill);
-                band->setPen(Qt::NoPen);
-                band->setObjectName(QStringLiteral("band"));
-                attach(band, kind);
+                attach(FilledArea(upper, lower, colour, 48, QStringLiteral("band")), kind);
             }
             QList<QPointF> points;
             points.reserve(static_cast<qsizetype>(end - start));

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "history/CHistoryStore.h"
+#include "windows/IHistoryWindow.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -27,7 +28,7 @@ class QListWidget;
 class QTimer;
 class CHistoryChartView;
 
-class CHistoryWindow : public QWidget {
+class CHistoryWindow : public QWidget, public IHistoryWindow {
     Q_OBJECT
 
 public:
@@ -40,12 +41,15 @@ public:
     // historyFile is opened read-only; now gives the wall clock in ms.
     CHistoryWindow(std::string historyFile, bool fahrenheit, WallClock now, QWidget* parent = nullptr);
     ~CHistoryWindow() override;
+    // A window on the system clock, as a HistoryWindowFactory makes one.
+    static std::unique_ptr<IHistoryWindow> Make(const std::string& historyFile, bool fahrenheit, std::string& error);
 
+    QWidget& Widget() override { return *this; }
     // Re-reads the item list from the file.
-    void Reload();
+    void Reload() override;
     // Checks exactly the items of these kinds (or keys), as the areas of
     // the main window ask for them.
-    void ChooseKind(CReadingSnapshot::Kind kind);
+    void ChooseKind(CReadingSnapshot::Kind kind) override;
     void ChooseItems(const std::vector<std::string>& keys);
     void ShowSpan(Span span);
     void ShowRange(int64_t fromMs, int64_t toMs);
