@@ -38,7 +38,9 @@ TEST(HistoryKill, AKilledWriterLosesAtMostItsLastTickAndNeverTheFile) {
     constexpr int kTrials = 12;
     int64_t written = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
-        const int64_t base = kDayStartMs + trial * CHistoryStore::kHourMs;
+        // A day per trial: a fast writer does well over an hour's ticks
+        // (1,440) before the kill.
+        const int64_t base = kDayStartMs + trial * CHistoryStore::kDayMs;
         int report[2];
         ASSERT_EQ(::pipe(report), 0);
         const pid_t child = ::fork();
@@ -65,7 +67,7 @@ TEST(HistoryKill, AKilledWriterLosesAtMostItsLastTickAndNeverTheFile) {
         ::close(report[0]);
 
         ASSERT_EQ(Query(path, "PRAGMA integrity_check"), "ok") << "trial " << trial;
-        const std::string range = " WHERE t > " + std::to_string(base) + " AND t < " + std::to_string(base + CHistoryStore::kHourMs);
+        const std::string range = " WHERE t > " + std::to_string(base) + " AND t < " + std::to_string(base + CHistoryStore::kDayMs);
         // A writer killed before its schema was committed leaves a sound file without the table.
         const std::string counted = Query(path, "SELECT count(DISTINCT t) FROM raw" + range);
         if (counted.empty()) {
@@ -83,6 +85,6 @@ TEST(HistoryKill, AKilledWriterLosesAtMostItsLastTickAndNeverTheFile) {
     EXPECT_GT(written, 10 * kTrials);
     std::vector<std::string> messages;
     CHistoryWriter writer(path, [&](const std::string& m) { messages.push_back(m); });
-    EXPECT_TRUE(writer.Record(MakeSnapshot(kDayStartMs + kTrials * CHistoryStore::kHourMs, 1.7, 40.0, 2000.0)));
+    EXPECT_TRUE(writer.Record(MakeSnapshot(kDayStartMs + kTrials * CHistoryStore::kDayMs, 1.7, 40.0, 2000.0)));
     EXPECT_TRUE(messages.empty());
 }
