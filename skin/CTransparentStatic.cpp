@@ -1,5 +1,7 @@
 #include "skin/CTransparentStatic.h"
 
+#include "skin/CLaidOutText.h"
+
 #include <QPainter>
 
 std::uint32_t DrawTextFlagsFromStyle(std::uint32_t style)
@@ -74,6 +76,7 @@ void CTransparentStatic::SetStyle(std::uint32_t style)
     if (style == m_nStyle)
         return;
     m_nStyle = style;
+    m_shown.clear();
     update();
 }
 
@@ -83,20 +86,37 @@ void CTransparentStatic::paintEvent(QPaintEvent*)
     painter.setPen(ColorFromColorref(m_crText));
     painter.setFont(font());
     const StaticTextFormat format = TextFormatFromDrawTextFlags(DrawTextFlagsFromStyle(m_nStyle));
-    painter.drawText(rect(), format.flags, Shown(format.elide, format.flags));
+    const SShown& shown = Shown(format);
+    if (shown.laidOut)
+        shown.laidOut->Draw(painter, QPointF(0, 0));
+    else
+        painter.drawText(rect(), format.flags, shown.text);
 }
 
-QString CTransparentStatic::Shown(Qt::TextElideMode elide, int flags)
+void CTransparentStatic::changeEvent(QEvent* event)
 {
-    if (elide == Qt::ElideNone)
-        return m_strText;
-    const int mnemonic = flags & Qt::TextShowMnemonic;
-    QString key = font().key();
-    key += QStringLiteral("|%1|%2|%3|").arg(width()).arg(int(elide)).arg(mnemonic);
-    key += m_strText;
-    if (const auto found = m_shown.constFind(key); found != m_shown.constEnd())
+    if (event->type() == QEvent::FontChange)
+        m_shown.clear();
+    QWidget::changeEvent(event);
+}
+
+void CTransparentStatic::resizeEvent(QResizeEvent* event)
+{
+    m_shown.clear();
+    QWidget::resizeEvent(event);
+}
+
+const CTransparentStatic::SShown& CTransparentStatic::Shown(const StaticTextFormat& format)
+{
+    if (const auto found = m_shown.constFind(m_strText); found != m_shown.constEnd())
         return *found;
     if (m_shown.size() >= kMaxShown)
         m_shown.clear();
-    return *m_shown.insert(key, fontMetrics().elidedText(m_strText, elide, width(), mnemonic));
+    SShown shown;
+    shown.text = format.elide == Qt::ElideNone
+                     ? m_strText
+                     : fontMetrics().elidedText(m_strText, format.elide, width(), format.flags & Qt::TextShowMnemonic);
+    if (CLaidOutText::CanLay(shown.text, format.flags))
+        shown.laidOut = std::make_shared<const CLaidOutText>(shown.text, font(), size(), format.flags);
+    return *m_shown.insert(m_strText, std::move(shown));
 }

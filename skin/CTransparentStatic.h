@@ -6,6 +6,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
+
+class CLaidOutText;
 
 // Static-control style bits that shape how a label lays out its text.
 inline constexpr std::uint32_t SS_CENTER = 0x0001;
@@ -61,17 +64,23 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // The text as drawn: cut to the width with an ellipsis where the style
-    // says so. A face's label takes turns with a few names, each in a font
-    // fitted to it, so the cuts are kept per text, font and width.
-    QString Shown(Qt::TextElideMode elide, int flags);
+    // says so, and laid out. A face's label takes turns with a few names, so
+    // both are kept per text, until the font, size or style changes.
+    struct SShown {
+        QString text;
+        std::shared_ptr<const CLaidOutText> laidOut;  // null: drawText draws it
+    };
+    const SShown& Shown(const StaticTextFormat& format);
 
     static constexpr qsizetype kMaxShown = 32;
 
     Colorref m_crText = 0x000000;
     QString m_strText;
     std::uint32_t m_nStyle;
-    QHash<QString, QString> m_shown;
+    QHash<QString, SShown> m_shown;
 };

@@ -126,6 +126,9 @@ TEST(TransparentStatic, ACutNameFollowsTheLabelsTextFontAndWidth)
         label.setFont(font);
         label.resize(width, 20);
         label.SetText(text);
+        // Shown, as on the face: a hidden widget is sent its size again at
+        // every grab.
+        label.show();
         return label.grab().toImage();
     };
     struct Turn {
@@ -134,7 +137,8 @@ TEST(TransparentStatic, ACutNameFollowsTheLabelsTextFontAndWidth)
         int width;
     };
     const Turn turns[] = {{"CPU Temperature", 14, 60}, {"CPU Temperature", 9, 100}, {"Vcore", 14, 60},
-                          {"CPU Temperature", 14, 60}, {"CPU Temperature", 14, 120}, {"CPU Temperature", 9, 100}};
+                          {"CPU Temperature", 14, 60}, {"CPU Temperature", 14, 120}, {"CPU Temperature", 11, 120},
+                          {"CPU Temperature", 9, 100}};
     CTransparentStatic shared(style);
     for (int round = 0; round < 2; ++round) {
         for (const Turn& turn : turns) {
