@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -63,22 +64,61 @@ QList<QRect> CoverRuns(const QPainterPath& path, const QSize& client)
 }
 
 // Row runs of several outlines as one region: runs of a row that overlap
-// or touch become one, as a scan of the whole picture would find them.
-QRegion RegionOfRuns(QList<QRect> runs)
+// or touch become one, as a scan of the whole picture would find them, and
+// rows with the same runs as the row above make one band with it.
+QRegion RegionOfRuns(const QList<QRect>& runs)
 {
     if (runs.isEmpty())
         return QRegion();
-    std::sort(runs.begin(), runs.end(), [](const QRect& a, const QRect& b) {
-        return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
-    });
+    // Runs by row (a control is a few dozen rows high), then each row's few
+    // runs by column.
+    int top = runs.front().y();
+    int bottom = top;
+    for (const QRect& run : runs) {
+        top = std::min(top, run.y());
+        bottom = std::max(bottom, run.y());
+    }
+    std::vector<int> rowStart(static_cast<std::size_t>(bottom - top + 2), 0);
+    for (const QRect& run : runs)
+        ++rowStart[static_cast<std::size_t>(run.y() - top + 1)];
+    for (std::size_t row = 1; row < rowStart.size(); ++row)
+        rowStart[row] += rowStart[row - 1];
+    std::vector<QRect> sorted(static_cast<std::size_t>(runs.size()));
+    {
+        std::vector<int> next(rowStart.begin(), rowStart.end() - 1);
+        for (const QRect& run : runs)
+            sorted[static_cast<std::size_t>(next[static_cast<std::size_t>(run.y() - top)]++)] = run;
+    }
     QList<QRect> merged;
     merged.reserve(runs.size());
-    for (const QRect& run : runs) {
-        if (!merged.isEmpty() && merged.back().y() == run.y() && run.x() <= merged.back().right() + 1) {
-            merged.back().setRight(std::max(merged.back().right(), run.right()));
-            continue;
+    qsizetype previousRow = 0;  // where the band the last row is in starts
+    for (std::size_t row = 0; row + 1 < rowStart.size(); ++row) {
+        const auto first = sorted.begin() + rowStart[row];
+        const auto last = sorted.begin() + rowStart[row + 1];
+        std::sort(first, last, [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
+        const qsizetype rowBegin = merged.size();
+        for (auto run = first; run != last; ++run) {
+            if (merged.size() > rowBegin && run->x() <= merged.back().right() + 1) {
+                merged.back().setRight(std::max(merged.back().right(), run->right()));
+                continue;
+            }
+            merged.append(*run);
         }
-        merged.append(run);
+        // The same runs as the band just above, with no gap: that band grows.
+        const qsizetype count = merged.size() - rowBegin;
+        const bool joins = count > 0 && rowBegin > 0 && count == rowBegin - previousRow &&
+                           merged[previousRow].bottom() + 1 == merged[rowBegin].y() &&
+                           std::equal(merged.begin() + rowBegin, merged.end(), merged.begin() + previousRow,
+                                      [](const QRect& a, const QRect& b) {
+                                          return a.left() == b.left() && a.right() == b.right();
+                                      });
+        if (joins) {
+            for (qsizetype k = previousRow; k < rowBegin; ++k)
+                merged[k].setBottom(merged[k].bottom() + 1);
+            merged.resize(rowBegin);
+        } else {
+            previousRow = rowBegin;
+        }
     }
     QRegion region;
     region.setRects(merged.constData(), int(merged.size()));
@@ -116,7 +156,7 @@ QRegion SegmentSceneRegion(const SegmentScene& scene, const QSize& size)
         }
         runs += *slot.runs;
     }
-    return RegionOfRuns(std::move(runs));
+    return RegionOfRuns(runs);
 }
 
 SegmentFrame ComputeSegmentFrame(int sumWidth, const QSize& client, bool keepAspect)
