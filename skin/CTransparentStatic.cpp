@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 std::uint32_t DrawTextFlagsFromStyle(std::uint32_t style)
 {
     std::uint32_t flags = style & 3;
@@ -76,7 +78,7 @@ void CTransparentStatic::SetStyle(std::uint32_t style)
     if (style == m_nStyle)
         return;
     m_nStyle = style;
-    m_shown.clear();
+    m_faceKnown = false;
     update();
 }
 
@@ -96,27 +98,41 @@ void CTransparentStatic::paintEvent(QPaintEvent*)
 void CTransparentStatic::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
-        m_shown.clear();
+        m_faceKnown = false;
     QWidget::changeEvent(event);
 }
 
 void CTransparentStatic::resizeEvent(QResizeEvent* event)
 {
-    m_shown.clear();
+    m_faceKnown = false;
     QWidget::resizeEvent(event);
 }
 
 const CTransparentStatic::SShown& CTransparentStatic::Shown(const StaticTextFormat& format)
 {
-    if (const auto found = m_shown.constFind(m_strText); found != m_shown.constEnd())
+    if (!m_faceKnown) {
+        const auto same = std::find_if(m_faces.begin(), m_faces.end(), [this](const SFace& face) {
+            return face.style == m_nStyle && face.size == size() && face.font == font();
+        });
+        if (same != m_faces.end()) {
+            std::rotate(same, same + 1, m_faces.end());
+        } else {
+            if (m_faces.size() >= kMaxFaces)
+                m_faces.erase(m_faces.begin());
+            m_faces.push_back(SFace{font(), size(), m_nStyle, {}});
+        }
+        m_faceKnown = true;
+    }
+    QHash<QString, SShown>& kept = m_faces.back().shown;
+    if (const auto found = kept.constFind(m_strText); found != kept.constEnd())
         return *found;
-    if (m_shown.size() >= kMaxShown)
-        m_shown.clear();
+    if (kept.size() >= kMaxShown)
+        kept.clear();
     SShown shown;
     shown.text = format.elide == Qt::ElideNone
                      ? m_strText
                      : fontMetrics().elidedText(m_strText, format.elide, width(), format.flags & Qt::TextShowMnemonic);
     if (CLaidOutText::CanLay(shown.text, format.flags))
         shown.laidOut = std::make_shared<const CLaidOutText>(shown.text, font(), size(), format.flags);
-    return *m_shown.insert(m_strText, std::move(shown));
+    return *kept.insert(m_strText, std::move(shown));
 }

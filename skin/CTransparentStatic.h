@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CLaidOutText;
 
@@ -69,18 +70,27 @@ protected:
 
 private:
     // The text as drawn: cut to the width with an ellipsis where the style
-    // says so, and laid out. A face's label takes turns with a few names, so
-    // both are kept per text, until the font, size or style changes.
+    // says so, and laid out. A face's label takes turns with a few names,
+    // each in a font and style fitted to it, so both are kept per text for
+    // each of the last few fonts, sizes and styles.
     struct SShown {
         QString text;
         std::shared_ptr<const CLaidOutText> laidOut;  // null: drawText draws it
     };
+    struct SFace {
+        QFont font;
+        QSize size;
+        std::uint32_t style = 0;
+        QHash<QString, SShown> shown;
+    };
     const SShown& Shown(const StaticTextFormat& format);
 
     static constexpr qsizetype kMaxShown = 32;
+    static constexpr std::size_t kMaxFaces = 8;
 
     Colorref m_crText = 0x000000;
     QString m_strText;
     std::uint32_t m_nStyle;
-    QHash<QString, SShown> m_shown;
+    std::vector<SFace> m_faces;  // the last used at the back
+    bool m_faceKnown = false;    // the back is this label's font, size and style
 };
