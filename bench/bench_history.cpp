@@ -114,9 +114,11 @@ QApplication& Application() {
 
 void BM_WriterTickOfEighteenItems(benchmark::State& state) {
     Folder folder;
-    CHistoryWriter writer(folder.path + "/history.db", nullptr);
+    std::string message;
+    CHistoryWriter writer(folder.path + "/history.db", [&](const std::string& m) { message = m; });
     int64_t t = kNow;
     for (auto _ : state) benchmark::DoNotOptimize(writer.Record(EighteenItems(t += kTick)));
+    if (writer.GetState() != CHistoryWriter::State::kWriting) state.SkipWithError(message.c_str());
 }
 BENCHMARK(BM_WriterTickOfEighteenItems)->Unit(benchmark::kMicrosecond);
 
