@@ -81,11 +81,28 @@ void CSegmentDisplay::ApplyShape()
     }
 }
 
+const QString& CSegmentDisplay::ShownText() const
+{
+    return m_strText == QLatin1String("?") ? m_strCaption : m_strText;
+}
+
+CSegmentDisplay::SKeptText* CSegmentDisplay::FindKept()
+{
+    const QString& shown = ShownText();
+    const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const SKeptText& text) {
+        return text.style == m_nStyle && text.size == size() && text.shown == shown;
+    });
+    if (kept == m_kept.end())
+        return nullptr;
+    std::rotate(kept, kept + 1, m_kept.end());
+    return &m_kept.back();
+}
+
 const std::vector<CSegmentGlyph>& CSegmentDisplay::Glyphs()
 {
     if (m_bNeedsRebuild) {
-        const QString& shown = m_strText == QLatin1String("?") ? m_strCaption : m_strText;
-        m_glyphs = GlyphsForText(shown, m_nStyle);
+        const SKeptText* kept = FindKept();
+        m_glyphs = kept ? kept->glyphs : GlyphsForText(ShownText(), m_nStyle);
         m_bNeedsRebuild = false;
         m_bSceneValid = false;
     }
@@ -96,10 +113,20 @@ const SegmentScene& CSegmentDisplay::Scene()
 {
     Glyphs();
     if (!m_bSceneValid || m_sceneSize != size()) {
-        m_scene = BuildSegmentScene(m_glyphs, size(), m_nStyle, &m_pathCache);
+        if (const SKeptText* kept = FindKept()) {
+            m_scene = kept->scene;
+            m_bRegionValid = kept->region.has_value();
+            if (m_bRegionValid)
+                m_region = *kept->region;
+        } else {
+            m_scene = BuildSegmentScene(m_glyphs, size(), m_nStyle, &m_pathCache);
+            m_bRegionValid = false;
+            if (m_kept.size() >= kKeptTexts)
+                m_kept.erase(m_kept.begin());
+            m_kept.push_back(SKeptText{ShownText(), m_nStyle, size(), m_glyphs, m_scene, std::nullopt});
+        }
         m_sceneSize = size();
         m_bSceneValid = true;
-        m_bRegionValid = false;
     }
     return m_scene;
 }
@@ -110,6 +137,8 @@ QRegion CSegmentDisplay::SegmentRegion()
     if (!m_bRegionValid) {
         m_region = SegmentSceneRegion(scene, m_sceneSize);
         m_bRegionValid = true;
+        if (SKeptText* kept = FindKept())
+            kept->region = m_region;
     }
     return m_region;
 }

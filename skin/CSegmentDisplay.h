@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // A static text shown as lit and unlit segments of a calculator display.
@@ -57,6 +58,23 @@ private:
     // when it changes, since every change exposes the parent beneath.
     void ApplyShape();
     const SegmentScene& Scene();
+    const QString& ShownText() const;
+
+    // The glyphs, outlines and shape of the last few texts at this style and
+    // size. A display taking turns with a few values (a face's well shows
+    // the next item every tick) does not lay out, fit or rasterise a text it
+    // has shown before.
+    struct SKeptText {
+        QString shown;
+        std::uint32_t style = 0;
+        QSize size;
+        std::vector<CSegmentGlyph> glyphs;
+        SegmentScene scene;
+        std::optional<QRegion> region;
+    };
+    SKeptText* FindKept();
+    static constexpr std::size_t kKeptTexts = 8;
+    std::vector<SKeptText> m_kept;  // the last used at the back
 
     QString m_strText = QStringLiteral("?");
     QString m_strCaption;

@@ -424,9 +424,9 @@ QImage PaintedAtOnce(const QString& text, std::uint32_t style, const QSize& size
 
 TEST(SegmentDisplay, APictureFromKeptCellsIsPixelForPixelTheSceneAtOnce)
 {
-    // Readings that change one cell, then another; the alarm colours; both
-    // modes; styles that change every cell's shapes; a new size; and enough
-    // texts to make the kept cells start over.
+    // Readings that change one cell, then another, and come back; the alarm
+    // colours; both modes; styles that change every cell's shapes; a new
+    // size; and enough texts to make the kept cells and texts start over.
     const QStringList texts = {QStringLiteral("3.30"), QStringLiteral("3.31"), QStringLiteral("3.30"),
                                QStringLiteral("-12.5"), QStringLiteral("2700"), QStringLiteral("OFF"),
                                QString(), QStringLiteral("8.8.8.8")};
@@ -442,6 +442,7 @@ TEST(SegmentDisplay, APictureFromKeptCellsIsPixelForPixelTheSceneAtOnce)
         {SDS_KEEP_ASPECT | SDS_SOFT_EDGE, true, {98, 40}},
         {SDS_CURVED | SDS_LIT_ONLY, true, {98, 40}},
         {SDS_CURVED, false, {120, 33}},
+        {SDS_CURVED, false, {98, 40}},
         {0, false, {31, 17}},
     };
     CSegmentDisplay display;
@@ -459,6 +460,10 @@ TEST(SegmentDisplay, APictureFromKeptCellsIsPixelForPixelTheSceneAtOnce)
                 const QImage expected = PaintedAtOnce(text.isEmpty() ? QString() : text, display.DisplayStyle(),
                                                       c.size, colours, c.transparent);
                 ASSERT_TRUE(display.RenderImage() == expected);
+                // The shape too, from kept texts as from new ones.
+                const std::uint32_t style = display.DisplayStyle();
+                const SegmentScene scene = BuildSegmentScene(GlyphsForText(text, style), c.size, style);
+                ASSERT_TRUE(display.SegmentRegion().xored(SegmentSceneRegion(scene, c.size)).isEmpty());
             }
         }
     }
