@@ -42,12 +42,12 @@ bool CStripChart::DrawEmpty()
 {
     m_pending.clear();
     m_image = QImage();
+    m_blank.reset();
     if (m_client.Width() <= 0 || m_client.Height() <= 0)
         return false;
-    m_image = QImage(m_client.Width(), m_client.Height(), QImage::Format_RGB32);
-    if (m_image.isNull())
-        return false;
-    StripChartPixels::DrawEmptyChart(m_image, m_client, Pixel(m_crBackground), Pixel(m_crGrid));
+    // The picture itself is made when it is first needed: a chart that is
+    // never shown (the compact window's) holds no picture at all.
+    m_blank = SBlank{Pixel(m_crBackground), Pixel(m_crGrid)};
     // The grid was drawn where the phase of a new chart puts it.
     m_nGridPhase = kInitialGridPhase;
     // Nothing drawn yet: the first point of a line starts a level segment.
@@ -57,6 +57,19 @@ bool CStripChart::DrawEmpty()
     }
     update();
     return true;
+}
+
+void CStripChart::MakePicture() const
+{
+    if (!m_blank) return;
+    m_image = QImage(m_client.Width(), m_client.Height(), QImage::Format_RGB32);
+    if (m_image.isNull()) {
+        // No memory for it now: the chart paints its background, and the
+        // ticks wait for the next try.
+        return;
+    }
+    StripChartPixels::DrawEmptyChart(m_image, m_client, m_blank->background, m_blank->grid);
+    m_blank.reset();
 }
 
 void CStripChart::SetGridColour(Colorref colour)
@@ -89,7 +102,7 @@ CChartLine* CStripChart::Line(int index)
 
 void CStripChart::Scroll()
 {
-    if (m_image.isNull())
+    if (!IsCreated())
         return;
     using namespace StripChartPixels;
     STick tick{m_nGridPhase, Pixel(m_crBackground), Pixel(m_crGrid), {}};
@@ -123,6 +136,8 @@ void CStripChart::Scroll()
 void CStripChart::DrawPending() const
 {
     using namespace StripChartPixels;
+    MakePicture();
+    if (m_image.isNull()) return;
     for (const STick& tick : m_pending) {
         ScrollChartImage(m_image, m_client, tick.gridPhase, tick.background, tick.grid);
         for (const SSegment& segment : tick.segments)
@@ -143,23 +158,24 @@ void CStripChart::paintEvent(QPaintEvent*)
     painter.setPen(QColor(0x5A, 0x60, 0x6A));
     painter.drawLine(frame.bottomLeft(), frame.bottomRight());
     painter.drawLine(frame.topRight(), frame.bottomRight());
-    if (m_image.isNull())
+    const QImage& picture = Image();
+    if (picture.isNull()) {
         painter.fillRect(frame.adjusted(kEdge, kEdge, -kEdge, -kEdge), ColorFromColorref(m_crBackground));
-    else
-        painter.drawImage(kEdge, kEdge, Image());
-    if (m_image.isNull()) return;
+        return;
+    }
+    painter.drawImage(kEdge, kEdge, picture);
     // The time scale: a short tick on the foot and its caption above it.
     QFont font = painter.font();
     font.setPixelSize(7);
     painter.setFont(font);
     const QColor ink(0xA9, 0xB4, 0xBF, 200);
-    const int foot = kEdge + m_image.height() - 1;
+    const int foot = kEdge + picture.height() - 1;
     for (const STimeMark& mark : TimeMarks()) {
         const int x = kEdge + mark.x;
         painter.setPen(ink);
         painter.drawLine(x, foot - 2, x, foot);
         const int width = painter.fontMetrics().horizontalAdvance(mark.text);
-        const int left = std::clamp(x - width / 2, kEdge + 1, kEdge + m_image.width() - width - 1);
+        const int left = std::clamp(x - width / 2, kEdge + 1, kEdge + picture.width() - width - 1);
         painter.drawText(QPoint(left, foot - 3), mark.text);
     }
 }
@@ -172,7 +188,7 @@ void CStripChart::SetSecondsPerScroll(double seconds)
 
 double CStripChart::LengthSeconds() const
 {
-    return m_image.isNull() ? 0.0 : m_secondsPerScroll * m_image.width() / StripChartPixels::kScrollStep;
+    return IsCreated() ? m_secondsPerScroll * m_client.Width() / StripChartPixels::kScrollStep : 0.0;
 }
 
 QString CStripChart::LengthText(double seconds)
@@ -185,8 +201,8 @@ QString CStripChart::LengthText(double seconds)
 std::vector<CStripChart::STimeMark> CStripChart::TimeMarks() const
 {
     std::vector<STimeMark> marks;
-    if (m_secondsPerScroll <= 0.0 || m_image.isNull()) return marks;
-    const int right = m_image.width() - 1;
+    if (m_secondsPerScroll <= 0.0 || !IsCreated()) return marks;
+    const int right = m_client.Width() - 1;
     const double pixelsPerMinute = 60.0 / m_secondsPerScroll * StripChartPixels::kScrollStep;
     marks.push_back({right, QStringLiteral("now")});
     // Minute marks that leave room for the length's caption at the left.

@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CStripChart : public QWidget {
@@ -31,10 +32,13 @@ public:
     ~CStripChart() override;
 
     // Places the chart at rect (window coordinates of its parent, right and
-    // bottom exclusive), takes its client rectangle and draws the empty chart.
-    // False when the memory image cannot be made; nothing is drawn then.
+    // bottom exclusive), takes its client rectangle and starts an empty chart.
+    // False when the client area is empty; nothing is drawn then.
     bool Create(const SChartRect& rect, QWidget* parent, int id);
-    bool IsCreated() const { return !m_image.isNull(); }
+    bool IsCreated() const { return m_blank || !m_image.isNull(); }
+    // Whether the picture is made yet (it is made when first painted or
+    // asked for).
+    bool HasPicture() const { return !m_image.isNull(); }
 
     void SetBackgroundColour(Colorref colour) { m_crBackground = colour; }
     Colorref BackgroundColour() const { return m_crBackground; }
@@ -94,12 +98,20 @@ private:
     };
 
     bool DrawEmpty();
+    void MakePicture() const;
     void DrawPending() const;
+
+    // The empty chart not made yet, in the colours of its start.
+    struct SBlank {
+        QRgb background;
+        QRgb grid;
+    };
 
     SChartRect m_client;
     // The picture as of the last drawn tick; the ticks since, in order.
     mutable QImage m_image;
     mutable std::deque<STick> m_pending;
+    mutable std::optional<SBlank> m_blank;
     Colorref m_crBackground = 0x000000;
     Colorref m_crGrid = 0x000000;
     int m_nGridPhase = kInitialGridPhase;

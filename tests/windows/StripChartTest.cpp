@@ -225,6 +225,9 @@ TEST(StripChartUnseen, AChartDrawsItsUnseenTicksWhenLookedAtAsIfItHadDrawnThemEa
             }
             EXPECT_EQ(unseen->GridPhase(), seen->GridPhase());
         }
+        // A chart never shown holds no picture; asked for one, it is the
+        // shown chart's, started in the colours the chart had then.
+        EXPECT_FALSE(unseen->HasPicture());
         EXPECT_TRUE(unseen->Image() == seen->Image());
         // Shown at last, it paints the same picture.
         unseenParent.show();
