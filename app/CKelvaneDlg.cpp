@@ -17,6 +17,7 @@
 #include "platform/IMessageBox.h"
 #include "skin/CSkinButton.h"
 #include "platform/CAccessPathChooser.h"
+#include "platform/CProfileWritePass.h"
 #include "skin/SkinRegion.h"
 #include "windows/CFaceCaptions.h"
 #include "windows/CDBusNotifier.h"
@@ -266,6 +267,8 @@ void CKelvaneDlg::LoadPreferences(const std::string& path)
 
 void CKelvaneDlg::SavePreferences(const std::string& path) const
 {
+    // All the keys, and Root.ini written once.
+    CProfileWritePass pass(m_seams.engine.profile);
     CIniFile file(path, m_seams.engine.profile);
     m_prefs.SavePreferences(file);
 }

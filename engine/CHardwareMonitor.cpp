@@ -9,6 +9,7 @@
 #include "platform/IChipLock.h"
 #include "platform/IClock.h"
 #include "platform/CProfileReadPass.h"
+#include "platform/CProfileWritePass.h"
 #include "platform/IPowerOff.h"
 #include "platform/IPrivateProfile.h"
 
@@ -369,12 +370,14 @@ bool CHardwareMonitor::LoadAllPreferences() {
 
 bool CHardwareMonitor::SaveAllPreferences() {
     const std::string file = m_usePreferenceFile ? m_preferencesFilePath : std::string();
+    // Every item's keys, and the file written once.
+    CProfileWritePass pass(m_seams.profile);
     bool saved = true;
     for (CSensorItem* item : m_items) {
         saved = item->SaveSettings(file);
         if (!saved) break;
     }
-    return saved;
+    return pass.End() && saved;
 }
 
 void CHardwareMonitor::RememberSettings() {

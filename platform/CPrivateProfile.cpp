@@ -93,6 +93,7 @@ std::shared_ptr<const CIniDocument> CPrivateProfile::Document(const std::string&
     uint64_t writes = 0;
     {
         std::lock_guard<std::mutex> guard(m_cacheMutex);
+        if (auto it = m_pendingFiles.find(path); it != m_pendingFiles.end()) return it->second.document;
         writes = m_writes;
         if (m_passDepth > 0) {
             pass = m_pass;
@@ -178,28 +179,23 @@ void CPrivateProfile::RemoveStaleTemporaries(const std::string& directory, const
     ::closedir(dir);
 }
 
-bool CPrivateProfile::WriteString(const std::string& path, std::string_view section, std::string_view key,
-                                  std::string_view value) {
-    if (path.empty() || !CIniDocument::CanStore(section, key, value)) return false;
-
-    std::optional<std::string> old;
-    mode_t mode = 0644;
+bool CPrivateProfile::ReadForWrite(const std::string& path, std::optional<std::string>& text, mode_t& mode) const {
+    mode = 0644;
     struct stat st {};
     const int oldFd = OpenRegularFile(path, st);
     if (oldFd >= 0) {
         mode = st.st_mode & 07777;
-        old.emplace();
-        const bool read = ReadAll(oldFd, *old);
+        text.emplace();
+        const bool read = ReadAll(oldFd, *text);
         ::close(oldFd);
-        if (!read) return false;
-    } else if (::stat(path.c_str(), &st) == 0) {
-        // Exists but cannot be read, or is no regular file: never replace
-        // what we could not keep.
-        return false;
+        return read;
     }
-    CIniDocument document(old ? std::move(*old) : std::string());
-    document.Set(section, key, value);
+    // Exists but cannot be read, or is no regular file: never replace what
+    // we could not keep.
+    return ::stat(path.c_str(), &st) != 0;
+}
 
+bool CPrivateProfile::StoreFile(const std::string& path, const std::string& text, mode_t mode) {
     // The temporary file lives in the same directory so that the rename
     // stays within one file system and is atomic.
     std::size_t slash = path.rfind('/');
@@ -213,12 +209,70 @@ bool CPrivateProfile::WriteString(const std::string& path, std::string_view sect
     if (fd < 0) return false;
     temp.assign(name.data());
 
-    bool ok = WriteAll(fd, document.Text()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = m_rename(temp, path);
     if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+bool CPrivateProfile::WriteString(const std::string& path, std::string_view section, std::string_view key,
+                                  std::string_view value) {
+    if (path.empty() || !CIniDocument::CanStore(section, key, value)) return false;
+
+    const std::lock_guard<std::mutex> writing(m_writeMutex);
+    {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        if (m_writeDepth > 0) {
+            if (auto it = m_pendingFiles.find(path); it != m_pendingFiles.end()) {
+                // A reader may hold the last version: the next one is a copy.
+                auto next = std::make_shared<CIniDocument>(*it->second.document);
+                next->Set(section, key, value);
+                it->second.document = std::move(next);
+                return true;
+            }
+        }
+    }
+    std::optional<std::string> old;
+    mode_t mode = 0644;
+    if (!ReadForWrite(path, old, mode)) return false;
+    auto document = std::make_shared<CIniDocument>(old ? std::move(*old) : std::string());
+    document->Set(section, key, value);
+    {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        if (m_writeDepth > 0) {
+            m_pendingFiles[path] = PendingFile{std::move(document), mode};
+            return true;
+        }
+    }
+    const bool ok = StoreFile(path, document->Text(), mode);
     std::lock_guard<std::mutex> guard(m_cacheMutex);
     m_cache.erase(path);
+    ++m_writes;
+    return ok;
+}
+
+void CPrivateProfile::BeginWritePass() {
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    ++m_writeDepth;
+}
+
+bool CPrivateProfile::EndWritePass() {
+    const std::lock_guard<std::mutex> writing(m_writeMutex);
+    std::map<std::string, PendingFile> files;
+    {
+        std::lock_guard<std::mutex> guard(m_cacheMutex);
+        if (m_writeDepth == 0 || --m_writeDepth > 0) return true;
+        // Kept for the readers until each file is on disk.
+        files = m_pendingFiles;
+    }
+    bool ok = true;
+    for (const auto& [path, file] : files) ok = StoreFile(path, file.document->Text(), file.mode) && ok;
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    for (const auto& entry : files) {
+        m_pendingFiles.erase(entry.first);
+        m_cache.erase(entry.first);
+    }
     ++m_writes;
     return ok;
 }
@@ -227,6 +281,7 @@ bool CPrivateProfile::CanOpen(const std::string& path) const {
     bool inPass = false;
     {
         std::lock_guard<std::mutex> guard(m_cacheMutex);
+        if (m_pendingFiles.count(path) != 0) return true;
         inPass = m_passDepth > 0;
     }
     // Within a pass the file's contents are asked for next: it is read here,

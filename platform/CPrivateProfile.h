@@ -7,7 +7,8 @@
 // place reads as a missing file (and is never replaced), without blocking.
 // A parsed file is kept while its identity (device, inode, size, modification
 // and change times) stays the same; within a read pass it is not even looked
-// at again, so a load of many keys opens it once.
+// at again, so a load of many keys opens it once. Within a write pass a
+// file's writes are gathered and it is written once, when the pass ends.
 #pragma once
 
 #include <sys/types.h>
@@ -47,6 +48,8 @@ public:
     bool CanOpen(const std::string& path) const override;
     void BeginReadPass() const override;
     void EndReadPass() const override;
+    void BeginWritePass() override;
+    bool EndWritePass() override;
 
     // A temporary file of our own replace older than this is a crash's
     // leftover; a younger one may belong to a write in progress.
@@ -71,6 +74,17 @@ private:
         uint64_t pass = 0;
     };
 
+    // A file's next contents within a write pass, and the mode it keeps.
+    struct PendingFile {
+        std::shared_ptr<const CIniDocument> document;
+        mode_t mode = 0644;
+    };
+
+    // What a write starts from: the file's text (none for a missing file)
+    // and its mode; false when the file exists but cannot be kept.
+    bool ReadForWrite(const std::string& path, std::optional<std::string>& text, mode_t& mode) const;
+    // Writes the whole file beside the old one and renames it over it.
+    bool StoreFile(const std::string& path, const std::string& text, mode_t mode);
     // Opens path for reading only when it is a regular file.
     int OpenRegularFile(const std::string& path, struct stat& st) const;
     // The parsed regular file, or null when it cannot be read.
@@ -90,4 +104,10 @@ private:
     // Writes through this store so far: a read that a write overtook keeps
     // nothing.
     uint64_t m_writes = 0;
+    // Held by each write from reading the old file to the rename, and by a
+    // pass's end while it writes its files, so no write overtakes another.
+    std::mutex m_writeMutex;
+    // Nesting depth of the open write passes and, by path, their files.
+    int m_writeDepth = 0;
+    std::map<std::string, PendingFile> m_pendingFiles;
 };

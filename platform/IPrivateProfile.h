@@ -40,4 +40,15 @@ public:
     // sees the file as it is. CProfileReadPass pairs the two calls.
     virtual void BeginReadPass() const {}
     virtual void EndReadPass() const {}
+
+    // Between BeginWritePass and EndWritePass the writes to a file are
+    // gathered, seen at once by every read through this store, and the file
+    // is written once when the outermost pass ends: a save of many keys
+    // writes and flushes it once, and a crash leaves it whole as it was
+    // before the save or after it. A write that cannot be taken (names,
+    // value, a file that cannot be kept) is refused at once as outside a
+    // pass; EndWritePass is false when a file could not be written. Passes
+    // nest and hold for every thread. CProfileWritePass pairs the two calls.
+    virtual void BeginWritePass() {}
+    virtual bool EndWritePass() { return true; }
 };

@@ -13,6 +13,7 @@
 #include "platform/CMemoryPrivateProfile.h"
 #include "platform/CPrivateProfile.h"
 #include "platform/CProfileReadPass.h"
+#include "platform/CProfileWritePass.h"
 #include "support/CTempDir.h"
 
 namespace {
@@ -351,6 +352,64 @@ TEST(PrivateProfileFileTest, AReadPassOpensAFileOnceAndStillSeesItsOwnWrites) {
     EXPECT_EQ(profile.GetInt(path, "A", "x", 0), 6);
     ::unlink(missing.c_str());
     EXPECT_FALSE(profile.CanOpen(missing));
+}
+
+TEST(PrivateProfileFileTest, AWritePassWritesEachFileOnceWithAllItsKeys) {
+    CTempDir dir;
+    const std::string root = dir.File("Root.ini");
+    const std::string fresh = dir.File("save.ini");
+    CTempDir::Write(root, "; mine\n[User]\nCentigrade=1\n");
+    ::chmod(root.c_str(), 0600);
+    std::vector<std::string> renamed;
+    CPrivateProfile profile([&](const std::string& from, const std::string& to) {
+        renamed.push_back(to);
+        return std::rename(from.c_str(), to.c_str()) == 0;
+    });
+    {
+        CProfileWritePass pass(profile);
+        {
+            CProfileWritePass nested(profile);
+            ASSERT_TRUE(profile.WriteString(root, "User", "Centigrade", "0"));
+            ASSERT_TRUE(profile.WriteString(root, "Volt", "count", "3"));
+            ASSERT_TRUE(profile.WriteString(fresh, "Fan1", "Name", "CPU FAN"));
+            EXPECT_FALSE(profile.WriteString(root, "bad]", "key", "1"));
+        }
+        ASSERT_TRUE(profile.WriteString(root, "User", "Centigrade", "1"));
+        // Nothing on disk yet, and every read sees the writes.
+        EXPECT_TRUE(renamed.empty());
+        EXPECT_EQ(CTempDir::Read(root), "; mine\n[User]\nCentigrade=1\n");
+        EXPECT_FALSE(std::filesystem::exists(fresh));
+        EXPECT_TRUE(profile.CanOpen(fresh));
+        EXPECT_EQ(profile.GetString(fresh, "Fan1", "Name", ""), "CPU FAN");
+        EXPECT_EQ(profile.GetInt(root, "volt", "COUNT", 0), 3);
+        EXPECT_TRUE(pass.End());
+    }
+    ASSERT_EQ(renamed.size(), 2u);
+    EXPECT_EQ(CTempDir::Read(root), "; mine\n[User]\nCentigrade=1\n[Volt]\ncount=3\n");
+    EXPECT_EQ(CTempDir::Read(fresh), "[Fan1]\nName=CPU FAN\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(root.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // After the pass a write goes to disk at once again.
+    ASSERT_TRUE(profile.WriteString(root, "User", "Centigrade", "0"));
+    EXPECT_EQ(renamed.size(), 3u);
+}
+
+TEST(PrivateProfileFileTest, AWritePassThatCannotWriteAFileSaysSoAndLeavesItWhole) {
+    CTempDir dir;
+    const std::string root = dir.File("Root.ini");
+    const std::string unreadable = dir.File("dir.ini");
+    CTempDir::Write(root, "[User]\nCentigrade=1\n");
+    std::filesystem::create_directory(unreadable);
+    CPrivateProfile profile([](const std::string&, const std::string&) { return false; });
+    CProfileWritePass pass(profile);
+    // What cannot be kept is refused at once, as outside a pass.
+    EXPECT_FALSE(profile.WriteString(unreadable, "A", "x", "1"));
+    ASSERT_TRUE(profile.WriteString(root, "User", "Centigrade", "0"));
+    EXPECT_FALSE(pass.End());
+    EXPECT_EQ(CTempDir::Read(root), "[User]\nCentigrade=1\n");
+    // The failed file is not kept as written.
+    EXPECT_EQ(profile.GetInt(root, "User", "Centigrade", 9), 1);
 }
 
 TEST(PrivateProfileFileTest, AWriteRemovesOnlyStaleTemporariesOfItsOwnFile) {
