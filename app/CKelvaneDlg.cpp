@@ -168,6 +168,7 @@ bool CKelvaneDlg::InitDialog(bool startMinimised)
     AddTrayIcon();
 
     ApplyForm(kCompactOutline, kCompactFace);
+    m_panels.SetShown(false);
     LocaliseButtons();
     LayoutFace();
     LoadPreferences(m_strIniPath);
@@ -313,6 +314,7 @@ void CKelvaneDlg::ShowDetail()
     Button(kIdVoltDetail)->show();
     Button(kIdVoltBack)->show();
     ApplyForm(kExpandedOutline, kExpandedFace);
+    m_panels.SetShown(true);
     m_pHistory->SetVisible(true);
     m_bExpanded = true;
     m_prefs.m_bExpanded = true;
@@ -327,6 +329,7 @@ void CKelvaneDlg::ShowCompact()
     Button(kIdVoltBack)->hide();
     Button(kIdExpand)->show();
     ApplyForm(kCompactOutline, kCompactFace);
+    m_panels.SetShown(false);
     m_pHistory->SetVisible(false);
     m_bExpanded = false;
     m_prefs.m_bExpanded = false;

@@ -26,11 +26,11 @@ void CSubScreenPanels::CreatePanels(QWidget* mainWindow, ISubScreenHost& host)
 {
     if (IsCreated())
         return;
-    m_pFan = MakePanel<CFanSubScreen>(mainWindow, host, kFanPosition, true);
+    m_pFan = MakePanel<CFanSubScreen>(mainWindow, host, kFanPosition, m_bShown);
     m_pFan->Refresh();
-    m_pVolt = MakePanel<CVoltSubScreen>(mainWindow, host, kVoltagePosition, true);
+    m_pVolt = MakePanel<CVoltSubScreen>(mainWindow, host, kVoltagePosition, m_bShown);
     m_pVolt->Refresh();
-    m_pTemp = MakePanel<CTempSubScreen>(mainWindow, host, kTemperaturePosition, true);
+    m_pTemp = MakePanel<CTempSubScreen>(mainWindow, host, kTemperaturePosition, m_bShown);
     m_pTemp->Refresh();
     m_pVoltGraph = MakePanel<CVoltGraphSubScreen>(mainWindow, host, kVoltagePosition, false);
     m_pVoltGraph->Setup();
@@ -95,11 +95,25 @@ CGraphSubScreen* CSubScreenPanels::GraphPanel(Area area) const
 
 void CSubScreenPanels::ShowArea(Area area, bool graph)
 {
+    m_bGraph[static_cast<int>(area)] = graph;
+    ApplyArea(area);
+}
+
+void CSubScreenPanels::SetShown(bool shown)
+{
+    m_bShown = shown;
+    for (const Area area : {Area::Voltage, Area::Fan, Area::Temperature})
+        ApplyArea(area);
+}
+
+void CSubScreenPanels::ApplyArea(Area area)
+{
     CNumericSubScreen* numeric = NumericPanel(area);
     CGraphSubScreen* chart = GraphPanel(area);
     if (!numeric || !chart)
         return;
+    const bool graph = m_bGraph[static_cast<int>(area)];
     // Hide first, so the two never show at once.
     (graph ? static_cast<QWidget*>(numeric) : chart)->hide();
-    (graph ? static_cast<QWidget*>(chart) : numeric)->show();
+    (graph ? static_cast<QWidget*>(chart) : numeric)->setVisible(m_bShown);
 }

@@ -31,9 +31,9 @@ public:
     static constexpr QPoint kTemperaturePosition{40, 434};
 
     // Builds the six panels as children of mainWindow, in this order: the
-    // fan, voltage and temperature numeric panels, shown and refreshed (their
-    // timers start); then the voltage, temperature and fan graph panels,
-    // hidden and set up. Once; a second call does nothing. host must outlive
+    // fan, voltage and temperature numeric panels, shown (unless put away)
+    // and refreshed (their timers start); then the voltage, temperature and
+    // fan graph panels, hidden and set up. Once; a second call does nothing. host must outlive
     // the panels.
     void CreatePanels(QWidget* mainWindow, ISubScreenHost& host);
     bool IsCreated() const { return m_pFan != nullptr; }
@@ -48,8 +48,13 @@ public:
     void TickGraphs();
 
     // Shows the graph panel (graph true) or the numeric panel of an area and
-    // hides the other one.
+    // hides the other one; while the panels are put away, only remembers it.
     void ShowArea(Area area, bool graph);
+    // Puts all six panels away (the compact form, which they would reach
+    // into) or shows each area's chosen panel again. Before CreatePanels it
+    // says how they are made.
+    void SetShown(bool shown);
+    bool IsShown() const { return m_bShown; }
 
     CVoltSubScreen* VoltPanel() const { return m_pVolt; }
     CFanSubScreen* FanPanel() const { return m_pFan; }
@@ -61,6 +66,11 @@ public:
     CGraphSubScreen* GraphPanel(Area area) const;
 
 private:
+    void ApplyArea(Area area);
+
+    bool m_bShown = true;
+    // Per area, by Area's value: whether its graph is the panel chosen.
+    bool m_bGraph[3] = {false, false, false};
     CFanSubScreen* m_pFan = nullptr;
     CVoltSubScreen* m_pVolt = nullptr;
     CTempSubScreen* m_pTemp = nullptr;

@@ -12,6 +12,7 @@
 #include "skin/CSegmentDisplay.h"
 #include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
+#include "windows/CSubScreenPanel.h"
 #include "support/QtTestApplication.h"
 #include "tests/app/CTestProgram.h"
 
@@ -322,8 +323,18 @@ TEST_F(MainWindow, ExpandAndCollapseSwitchOutlineFaceAndButtons)
     CTestProgram program;
     auto window = Start(program);
     const CSkinLibrary& skins = window->Skins();
+    // The panels sit below the compact form, which the voltage panel's top
+    // rows would reach into: they show only in the expanded one.
+    const auto shownPanels = [&] {
+        int shown = 0;
+        for (const CSubScreenPanel* panel : window->findChildren<CSubScreenPanel*>()) shown += panel->isVisibleTo(window.get());
+        return shown;
+    };
+    ASSERT_EQ(window->findChildren<CSubScreenPanel*>().size(), 6);
+    EXPECT_EQ(shownPanels(), 0);
 
     window->Button(CKelvaneDlg::kIdExpand)->click();
+    EXPECT_EQ(shownPanels(), 3);
     EXPECT_TRUE(window->IsExpanded());
     EXPECT_EQ(window->size(), skins.Image(CKelvaneDlg::kExpandedOutline).size());
     EXPECT_EQ(window->Face(), skins.Image(CKelvaneDlg::kExpandedFace));
@@ -334,6 +345,7 @@ TEST_F(MainWindow, ExpandAndCollapseSwitchOutlineFaceAndButtons)
 
     window->ShowCompact();
     EXPECT_FALSE(window->IsExpanded());
+    EXPECT_EQ(shownPanels(), 0);
     EXPECT_EQ(window->size(), skins.Image(CKelvaneDlg::kCompactOutline).size());
     EXPECT_EQ(window->Face(), skins.Image(CKelvaneDlg::kCompactFace));
     EXPECT_FALSE(window->mask().contains(QPoint(202, 500)));

@@ -91,6 +91,20 @@ TEST(SubScreenPanelsTest, CreatePanelsBuildsTheSixInOrder)
     panels.ShowArea(CSubScreenPanels::Area::Fan, false);
     EXPECT_TRUE(panels.FanPanel()->isVisible());
     EXPECT_FALSE(panels.FanGraphPanel()->isVisible());
+
+    // Put away (the compact form): none shows, and a view chosen meanwhile
+    // is the one shown when they come back.
+    panels.ShowArea(CSubScreenPanels::Area::Voltage, true);
+    panels.SetShown(false);
+    panels.ShowArea(CSubScreenPanels::Area::Temperature, true);
+    for (const CSubScreenPanel* panel : children) EXPECT_FALSE(panel->isVisible()) << panel->objectName().toStdString();
+    panels.SetShown(true);
+    EXPECT_TRUE(panels.VoltGraphPanel()->isVisible());
+    EXPECT_TRUE(panels.TempGraphPanel()->isVisible());
+    EXPECT_TRUE(panels.FanPanel()->isVisible());
+    EXPECT_FALSE(panels.VoltPanel()->isVisible());
+    EXPECT_FALSE(panels.TempPanel()->isVisible());
+    EXPECT_FALSE(panels.FanGraphPanel()->isVisible());
 }
 
 // Readings that wander like a running machine's, for the pictures.
